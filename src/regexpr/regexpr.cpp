@@ -1,0 +1,1007 @@
+#include "regexpr/regexpr.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+namespace corvanta {
+namespace regexpr_detail {
+namespace {
+
+// Patterns come from the program itself and are tiny; these bounds keep a
+// hostile one from exhausting the stack while parsing or memory while compiling.
+constexpr int kMaxNesting = 100;
+constexpr int kMaxCount = 65535;
+constexpr std::size_t kMaxProgram = 100000;
+constexpr std::size_t kMaxCachedPrograms = 32;
+
+}  // namespace
+
+struct ByteSet {
+  std::uint64_t w[4] = {0, 0, 0, 0};
+  bool Test(unsigned char c) const { return (w[c >> 6] >> (c & 63)) & 1u; }
+  void Add(unsigned char c) { w[c >> 6] |= std::uint64_t{1} << (c & 63); }
+  void AddRange(int lo, int hi) {
+    for (int c = lo; c <= hi; ++c) Add(static_cast<unsigned char>(c));
+  }
+  void AddSet(const ByteSet& o) {
+    for (int i = 0; i < 4; ++i) w[i] |= o.w[i];
+  }
+  void Invert() {
+    for (auto& x : w) x = ~x;
+  }
+  void FoldCase() {
+    for (int c = 'A'; c <= 'Z'; ++c) {
+      if (Test(static_cast<unsigned char>(c)) || Test(static_cast<unsigned char>(c + 32))) {
+        Add(static_cast<unsigned char>(c));
+        Add(static_cast<unsigned char>(c + 32));
+      }
+    }
+  }
+  int Count() const {
+    int n = 0;
+    for (auto x : w) {
+      for (; x; x &= x - 1) ++n;
+    }
+    return n;
+  }
+  int First() const {
+    for (int c = 0; c < 256; ++c) {
+      if (Test(static_cast<unsigned char>(c))) return c;
+    }
+    return -1;
+  }
+};
+
+enum class Op : std::uint8_t { Char, Set, Split, Jmp, Save, Assert, Match };
+
+enum class AssertKind : std::uint8_t {
+  TextStart,       // \A, ^ without (?m)
+  LineStart,       // ^ with (?m)
+  TextEndOrNl,     // \Z, $ without (?m): end, or before a final newline
+  TextEnd,         // \z
+  LineEnd,         // $ with (?m)
+  WordBoundary,    // \b
+  NotWordBoundary  // \B
+};
+
+struct Inst {
+  Op op;
+  std::uint8_t byte = 0;  // Char: the byte; Assert: the AssertKind
+  int x = 0;              // Set: set index; Split/Jmp: first target; Save: slot
+  int y = 0;              // Split: second (lower-priority) target
+};
+
+struct Program {
+  std::vector<Inst> code;
+  std::vector<ByteSet> sets;
+  int groups = 0;  // capturing groups, group 0 excluded
+  int slots = 2;
+  ByteSet first;          // bytes that can begin a match
+  bool can_skip = false;  // false when a match may be empty
+  int single_first = -1;  // the only possible first byte, or -1
+};
+
+// Per-Exec working memory, kept between calls to avoid reallocating.
+struct ThreadList {
+  std::vector<int> pcs;
+  std::vector<std::ptrdiff_t> caps;
+  std::vector<std::uint32_t> mark;
+  std::uint32_t gen = 0;
+  int count = 0;
+};
+
+struct Frame {
+  int pc;
+  int slot;  // >= 0: restore caps[slot] = value instead of exploring pc
+  std::ptrdiff_t value;
+};
+
+struct Scratch {
+  ThreadList lists[2];
+  std::vector<std::ptrdiff_t> work;
+  std::vector<std::ptrdiff_t> best;
+  std::vector<Frame> stack;
+};
+
+namespace {
+
+// ---------------------------------------------------------------- parsing
+
+struct Node {
+  enum Kind { Empty, Bytes, Concat, Alt, Group, Repeat, Assert } kind = Empty;
+  std::vector<Node> kids;
+  int set = -1;
+  int group = -1;  // capturing group number, -1 for (?:...)
+  int min = 0;
+  int max = 0;  // -1 = unbounded
+  bool greedy = true;
+  AssertKind assert_kind = AssertKind::TextStart;
+};
+
+struct Flags {
+  bool icase = false;
+  bool multiline = false;
+  bool dotall = false;
+};
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsAlnum(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+ByteSet DigitSet() {
+  ByteSet s;
+  s.AddRange('0', '9');
+  return s;
+}
+ByteSet WordSet() {
+  ByteSet s;
+  s.AddRange('0', '9');
+  s.AddRange('A', 'Z');
+  s.AddRange('a', 'z');
+  s.Add('_');
+  return s;
+}
+ByteSet SpaceSet() {
+  ByteSet s;
+  s.AddRange('\t', '\r');  // \t \n \v \f \r
+  s.Add(' ');
+  return s;
+}
+
+class Parser {
+ public:
+  Parser(const std::string& pattern, Program& prog) : p_(pattern), prog_(prog) {}
+
+  Node Parse() {
+    Node n = ParseAlt(0);
+    if (pos_ < p_.size()) Fail("unmatched )");
+    return n;
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw RegExprError("regular expression error at offset " + std::to_string(pos_) + ": " + what);
+  }
+  bool AtEnd() const { return pos_ >= p_.size(); }
+  char Peek() const { return p_[pos_]; }
+
+  int AddSet(const ByteSet& s) {
+    prog_.sets.push_back(s);
+    return static_cast<int>(prog_.sets.size()) - 1;
+  }
+  Node BytesNode(ByteSet s) {
+    if (flags_.icase) s.FoldCase();
+    Node n;
+    n.kind = Node::Bytes;
+    n.set = AddSet(s);
+    return n;
+  }
+  Node ByteNode(unsigned char c) {
+    ByteSet s;
+    s.Add(c);
+    return BytesNode(s);
+  }
+  Node AssertNode(AssertKind k) {
+    Node n;
+    n.kind = Node::Assert;
+    n.assert_kind = k;
+    return n;
+  }
+
+  Node ParseAlt(int depth) {
+    if (depth > kMaxNesting) Fail("groups nested too deeply");
+    Node alt;
+    alt.kind = Node::Alt;
+    alt.kids.push_back(ParseConcat(depth));
+    while (!AtEnd() && Peek() == '|') {
+      ++pos_;
+      alt.kids.push_back(ParseConcat(depth));
+    }
+    if (alt.kids.size() == 1) return std::move(alt.kids[0]);
+    return alt;
+  }
+
+  Node ParseConcat(int depth) {
+    Node cat;
+    cat.kind = Node::Concat;
+    while (!AtEnd() && Peek() != '|' && Peek() != ')') {
+      Node atom;
+      if (!ParseAtom(depth, atom)) continue;  // a flag setting such as (?i)
+      ParseQuantifiers(atom);
+      cat.kids.push_back(std::move(atom));
+    }
+    if (cat.kids.size() == 1) return std::move(cat.kids[0]);
+    return cat;
+  }
+
+  // Reads "{n}", "{n,}" or "{n,m}" at pos_; anything else is a literal brace.
+  bool TryCount(int& min, int& max) {
+    std::size_t i = pos_ + 1;
+    auto number = [&](int& out) {
+      if (i >= p_.size() || !IsDigit(p_[i])) return false;
+      long v = 0;
+      while (i < p_.size() && IsDigit(p_[i])) {
+        v = v * 10 + (p_[i] - '0');
+        if (v > kMaxCount) v = kMaxCount + 1;
+        ++i;
+      }
+      out = static_cast<int>(v);
+      return true;
+    };
+    int lo = 0;
+    int hi = 0;
+    if (!number(lo)) return false;
+    if (i < p_.size() && p_[i] == '}') {
+      hi = lo;
+    } else if (i < p_.size() && p_[i] == ',') {
+      ++i;
+      if (i < p_.size() && p_[i] == '}') {
+        hi = -1;
+      } else if (!number(hi) || i >= p_.size() || p_[i] != '}') {
+        return false;
+      }
+    } else {
+      return false;
+    }
+    if (lo > kMaxCount || hi > kMaxCount) Fail("number too big in {} quantifier");
+    if (hi >= 0 && hi < lo) Fail("numbers out of order in {} quantifier");
+    pos_ = i + 1;
+    min = lo;
+    max = hi;
+    return true;
+  }
+
+  void ParseQuantifiers(Node& atom) {
+    bool quantified = false;
+    while (!AtEnd()) {
+      int min = 0;
+      int max = 0;
+      char c = Peek();
+      if (c == '*') {
+        min = 0, max = -1, ++pos_;
+      } else if (c == '+') {
+        min = 1, max = -1, ++pos_;
+      } else if (c == '?') {
+        min = 0, max = 1, ++pos_;
+      } else if (c == '{') {
+        if (!TryCount(min, max)) return;
+      } else {
+        return;
+      }
+      if (quantified) Fail("quantifier follows a quantifier");
+      quantified = true;
+      bool greedy = true;
+      if (!AtEnd() && Peek() == '?') {
+        greedy = false;
+        ++pos_;
+      } else if (!AtEnd() && Peek() == '+') {
+        Fail("possessive quantifiers are not supported");
+      }
+      Node rep;
+      rep.kind = Node::Repeat;
+      rep.min = min;
+      rep.max = max;
+      rep.greedy = greedy;
+      rep.kids.push_back(std::move(atom));
+      atom = std::move(rep);
+    }
+  }
+
+  // Returns false when the construct produced no atom (inline flags, comment).
+  bool ParseAtom(int depth, Node& out) {
+    char c = p_[pos_++];
+    switch (c) {
+      case '(':
+        return ParseGroup(depth, out);
+      case '[':
+        out = ParseClass();
+        return true;
+      case '.': {
+        ByteSet s;
+        s.Invert();
+        if (!flags_.dotall) s.w['\n' >> 6] &= ~(std::uint64_t{1} << ('\n' & 63));
+        Node n;
+        n.kind = Node::Bytes;
+        n.set = AddSet(s);
+        out = std::move(n);
+        return true;
+      }
+      case '^':
+        out = AssertNode(flags_.multiline ? AssertKind::LineStart : AssertKind::TextStart);
+        return true;
+      case '$':
+        out = AssertNode(flags_.multiline ? AssertKind::LineEnd : AssertKind::TextEndOrNl);
+        return true;
+      case '\\':
+        out = ParseEscape();
+        return true;
+      case '*':
+      case '+':
+      case '?':
+        --pos_;
+        Fail("quantifier does not follow a repeatable item");
+      case '{': {
+        --pos_;
+        int a = 0;
+        int b = 0;
+        if (TryCount(a, b)) Fail("quantifier does not follow a repeatable item");
+        ++pos_;
+        out = ByteNode('{');
+        return true;
+      }
+      default:
+        out = ByteNode(static_cast<unsigned char>(c));
+        return true;
+    }
+  }
+
+  bool ParseFlags(Flags& f) {
+    // At the first flag letter; stops at ')' or ':' without consuming it.
+    bool negate = false;
+    while (!AtEnd() && Peek() != ')' && Peek() != ':') {
+      char c = p_[pos_++];
+      switch (c) {
+        case '-':
+          if (negate) Fail("invalid inline option");
+          negate = true;
+          break;
+        case 'i':
+          f.icase = !negate;
+          break;
+        case 'm':
+          f.multiline = !negate;
+          break;
+        case 's':
+          f.dotall = !negate;
+          break;
+        default:
+          --pos_;
+          Fail("unsupported inline option");
+      }
+    }
+    if (AtEnd()) Fail("missing )");
+    return Peek() == ':';
+  }
+
+  bool ParseGroup(int depth, Node& out) {
+    int group = -1;
+    Flags saved = flags_;
+    if (!AtEnd() && Peek() == '?') {
+      ++pos_;
+      if (AtEnd()) Fail("missing )");
+      char c = Peek();
+      if (c == ':') {
+        ++pos_;
+      } else if (c == '#') {
+        while (!AtEnd() && Peek() != ')') ++pos_;
+        if (AtEnd()) Fail("missing ) after comment");
+        ++pos_;
+        return false;
+      } else if (c == 'i' || c == 'm' || c == 's' || c == '-') {
+        Flags f = flags_;
+        bool scoped = ParseFlags(f);
+        ++pos_;  // ')' or ':'
+        flags_ = f;
+        if (!scoped) return false;  // applies to the rest of the enclosing group
+      } else {
+        Fail("unsupported group construct");
+      }
+    } else {
+      group = ++prog_.groups;
+    }
+    Node body = ParseAlt(depth + 1);
+    if (AtEnd() || Peek() != ')') Fail("missing )");
+    ++pos_;
+    flags_ = saved;
+    Node g;
+    g.kind = Node::Group;
+    g.group = group;
+    g.kids.push_back(std::move(body));
+    out = std::move(g);
+    return true;
+  }
+
+  // An escape that stands for one byte; returns -1 when it is not one.
+  int EscapedByte(char c) {
+    switch (c) {
+      case 'n':
+        return '\n';
+      case 'r':
+        return '\r';
+      case 't':
+        return '\t';
+      case 'f':
+        return '\f';
+      case 'v':
+        return '\v';
+      case 'a':
+        return '\a';
+      case 'e':
+        return 0x1B;
+      case 'x': {
+        int v = 0;
+        if (!AtEnd() && Peek() == '{') {
+          ++pos_;
+          int digits = 0;
+          while (!AtEnd() && HexValue(Peek()) >= 0) {
+            v = v * 16 + HexValue(p_[pos_++]);
+            if (++digits > 2 || v > 0xFF) Fail("character code too big in \\x{}");
+          }
+          if (AtEnd() || Peek() != '}' || digits == 0) Fail("malformed \\x{...}");
+          ++pos_;
+          return v;
+        }
+        for (int i = 0; i < 2 && !AtEnd() && HexValue(Peek()) >= 0; ++i) {
+          v = v * 16 + HexValue(p_[pos_++]);
+        }
+        return v;
+      }
+      case '0': {
+        int v = 0;
+        for (int i = 0; i < 2 && !AtEnd() && Peek() >= '0' && Peek() <= '7'; ++i) {
+          v = v * 8 + (p_[pos_++] - '0');
+        }
+        return v;
+      }
+      default:
+        if (!IsAlnum(c)) return static_cast<unsigned char>(c);
+        return -1;
+    }
+  }
+
+  // \d \w \s and their negations; false when c is none of them.
+  static bool ClassEscape(char c, ByteSet& s) {
+    switch (c) {
+      case 'd':
+      case 'D':
+        s = DigitSet();
+        break;
+      case 'w':
+      case 'W':
+        s = WordSet();
+        break;
+      case 's':
+      case 'S':
+        s = SpaceSet();
+        break;
+      default:
+        return false;
+    }
+    if (c >= 'A' && c <= 'Z') s.Invert();
+    return true;
+  }
+
+  Node ParseEscape() {
+    if (AtEnd()) Fail("\\ at end of pattern");
+    char c = p_[pos_++];
+    ByteSet s;
+    if (ClassEscape(c, s)) {
+      Node n;
+      n.kind = Node::Bytes;
+      n.set = AddSet(s);  // no folding: these sets are closed under case already
+      return n;
+    }
+    switch (c) {
+      case 'b':
+        return AssertNode(AssertKind::WordBoundary);
+      case 'B':
+        return AssertNode(AssertKind::NotWordBoundary);
+      case 'A':
+        return AssertNode(AssertKind::TextStart);
+      case 'z':
+        return AssertNode(AssertKind::TextEnd);
+      case 'Z':
+        return AssertNode(AssertKind::TextEndOrNl);
+      default:
+        break;
+    }
+    if (c >= '1' && c <= '9') {
+      --pos_;
+      Fail("back references are not supported");
+    }
+    int b = EscapedByte(c);
+    if (b < 0) {
+      --pos_;
+      Fail("unrecognized escape sequence");
+    }
+    return ByteNode(static_cast<unsigned char>(b));
+  }
+
+  static bool PosixClass(const std::string& name, ByteSet& s) {
+    if (name == "alpha") {
+      s.AddRange('A', 'Z'), s.AddRange('a', 'z');
+    } else if (name == "digit") {
+      s = DigitSet();
+    } else if (name == "alnum") {
+      s.AddRange('0', '9'), s.AddRange('A', 'Z'), s.AddRange('a', 'z');
+    } else if (name == "word") {
+      s = WordSet();
+    } else if (name == "space") {
+      s = SpaceSet();
+    } else if (name == "blank") {
+      s.Add(' '), s.Add('\t');
+    } else if (name == "upper") {
+      s.AddRange('A', 'Z');
+    } else if (name == "lower") {
+      s.AddRange('a', 'z');
+    } else if (name == "xdigit") {
+      s.AddRange('0', '9'), s.AddRange('A', 'F'), s.AddRange('a', 'f');
+    } else if (name == "punct") {
+      s.AddRange('!', '/'), s.AddRange(':', '@'), s.AddRange('[', '`'), s.AddRange('{', '~');
+    } else if (name == "cntrl") {
+      s.AddRange(0, 31), s.Add(127);
+    } else if (name == "print") {
+      s.AddRange(32, 126);
+    } else if (name == "graph") {
+      s.AddRange(33, 126);
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // One class member: a single byte (returned) or a whole set (returns -1).
+  int ClassItem(ByteSet& set_out) {
+    char c = p_[pos_++];
+    if (c == '[' && !AtEnd() && Peek() == ':') {
+      std::size_t close = p_.find(":]", pos_ + 1);
+      if (close != std::string::npos) {
+        bool negate = pos_ + 1 < p_.size() && p_[pos_ + 1] == '^';
+        std::string name = p_.substr(pos_ + 1 + negate, close - pos_ - 1 - negate);
+        ByteSet s;
+        if (!PosixClass(name, s)) Fail("unknown POSIX class name");
+        if (negate) s.Invert();
+        pos_ = close + 2;
+        set_out = s;
+        return -1;
+      }
+    }
+    if (c != '\\') return static_cast<unsigned char>(c);
+    if (AtEnd()) Fail("\\ at end of pattern");
+    char e = p_[pos_++];
+    if (ClassEscape(e, set_out)) return -1;
+    if (e == 'b') return '\b';
+    int b = EscapedByte(e);
+    if (b < 0) {
+      --pos_;
+      Fail("unrecognized escape sequence in character class");
+    }
+    return b;
+  }
+
+  Node ParseClass() {
+    ByteSet s;
+    bool negate = false;
+    if (!AtEnd() && Peek() == '^') {
+      negate = true;
+      ++pos_;
+    }
+    bool first = true;
+    for (;;) {
+      if (AtEnd()) Fail("missing terminating ] for character class");
+      if (Peek() == ']' && !first) {
+        ++pos_;
+        break;
+      }
+      first = false;
+      ByteSet item;
+      int lo = ClassItem(item);
+      if (lo < 0) {
+        s.AddSet(item);
+        continue;
+      }
+      if (pos_ + 1 < p_.size() && Peek() == '-' && p_[pos_ + 1] != ']') {
+        ++pos_;
+        ByteSet end_set;
+        int hi = ClassItem(end_set);
+        if (hi < 0) Fail("invalid range in character class");
+        if (hi < lo) Fail("range out of order in character class");
+        s.AddRange(lo, hi);
+      } else {
+        s.Add(static_cast<unsigned char>(lo));
+      }
+    }
+    if (flags_.icase) s.FoldCase();
+    if (negate) s.Invert();
+    Node n;
+    n.kind = Node::Bytes;
+    n.set = AddSet(s);
+    return n;
+  }
+
+  const std::string& p_;
+  Program& prog_;
+  std::size_t pos_ = 0;
+  Flags flags_;
+};
+
+// --------------------------------------------------------------- compiling
+
+class Compiler {
+ public:
+  explicit Compiler(Program& prog) : prog_(prog) {}
+
+  void Emit(const Node& n) {
+    switch (n.kind) {
+      case Node::Empty:
+        break;
+      case Node::Bytes: {
+        const ByteSet& s = prog_.sets[n.set];
+        if (s.Count() == 1) {
+          Add({Op::Char, static_cast<std::uint8_t>(s.First()), 0, 0});
+        } else {
+          Add({Op::Set, 0, n.set, 0});
+        }
+        break;
+      }
+      case Node::Concat:
+        for (const Node& k : n.kids) Emit(k);
+        break;
+      case Node::Alt: {
+        std::vector<int> jumps;
+        for (std::size_t i = 0; i + 1 < n.kids.size(); ++i) {
+          int split = Add({Op::Split, 0, 0, 0});
+          prog_.code[split].x = Here();
+          Emit(n.kids[i]);
+          jumps.push_back(Add({Op::Jmp, 0, 0, 0}));
+          prog_.code[split].y = Here();
+        }
+        Emit(n.kids.back());
+        for (int j : jumps) prog_.code[j].x = Here();
+        break;
+      }
+      case Node::Group:
+        if (n.group >= 0) Add({Op::Save, 0, 2 * n.group, 0});
+        Emit(n.kids[0]);
+        if (n.group >= 0) Add({Op::Save, 0, 2 * n.group + 1, 0});
+        break;
+      case Node::Repeat:
+        EmitRepeat(n);
+        break;
+      case Node::Assert:
+        Add({Op::Assert, static_cast<std::uint8_t>(n.assert_kind), 0, 0});
+        break;
+    }
+  }
+
+  int Add(Inst i) {
+    if (prog_.code.size() >= kMaxProgram) {
+      throw RegExprError("regular expression is too large");
+    }
+    prog_.code.push_back(i);
+    return static_cast<int>(prog_.code.size()) - 1;
+  }
+  int Here() const { return static_cast<int>(prog_.code.size()); }
+
+ private:
+  // A split whose preferred branch is the next instruction when greedy.
+  int AddSplit(bool greedy, int other) {
+    int pc = Add({Op::Split, 0, 0, 0});
+    if (greedy) {
+      prog_.code[pc].x = pc + 1;
+      prog_.code[pc].y = other;
+    } else {
+      prog_.code[pc].x = other;
+      prog_.code[pc].y = pc + 1;
+    }
+    return pc;
+  }
+  void SetOther(int split, bool greedy, int target) {
+    (greedy ? prog_.code[split].y : prog_.code[split].x) = target;
+  }
+
+  void EmitRepeat(const Node& n) {
+    const Node& body = n.kids[0];
+    if (n.max < 0) {
+      if (n.min == 0) {
+        // L: split body, out; body; jmp L
+        int split = AddSplit(n.greedy, 0);
+        Emit(body);
+        Add({Op::Jmp, 0, split, 0});
+        SetOther(split, n.greedy, Here());
+        return;
+      }
+      for (int i = 0; i < n.min - 1; ++i) Emit(body);
+      // L: body; split L, out
+      int loop = Here();
+      Emit(body);
+      int split = Add({Op::Split, 0, 0, 0});
+      prog_.code[split].x = n.greedy ? loop : split + 1;
+      prog_.code[split].y = n.greedy ? split + 1 : loop;
+      return;
+    }
+    for (int i = 0; i < n.min; ++i) Emit(body);
+    std::vector<int> splits;
+    for (int i = n.min; i < n.max; ++i) {
+      splits.push_back(AddSplit(n.greedy, 0));
+      Emit(body);
+    }
+    for (int s : splits) SetOther(s, n.greedy, Here());
+  }
+
+  Program& prog_;
+};
+
+// Which bytes can start a match; a match that may be empty disables skipping.
+void ComputeFirst(Program& prog) {
+  std::vector<char> seen(prog.code.size(), 0);
+  std::vector<int> todo{0};
+  bool empty = false;
+  while (!todo.empty()) {
+    int pc = todo.back();
+    todo.pop_back();
+    if (seen[pc]) continue;
+    seen[pc] = 1;
+    const Inst& in = prog.code[pc];
+    switch (in.op) {
+      case Op::Char:
+        prog.first.Add(in.byte);
+        break;
+      case Op::Set:
+        prog.first.AddSet(prog.sets[in.x]);
+        break;
+      case Op::Split:
+        todo.push_back(in.y);
+        todo.push_back(in.x);
+        break;
+      case Op::Jmp:
+        todo.push_back(in.x);
+        break;
+      case Op::Save:
+      case Op::Assert:
+        todo.push_back(pc + 1);
+        break;
+      case Op::Match:
+        empty = true;
+        break;
+    }
+  }
+  prog.can_skip = !empty;
+  if (prog.can_skip && prog.first.Count() == 1) prog.single_first = prog.first.First();
+}
+
+std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
+  auto prog = std::make_shared<Program>();
+  Node root = Parser(pattern, *prog).Parse();
+  prog->slots = 2 * (prog->groups + 1);
+  Compiler c(*prog);
+  c.Add({Op::Save, 0, 0, 0});
+  c.Emit(root);
+  c.Add({Op::Save, 0, 1, 0});
+  c.Add({Op::Match, 0, 0, 0});
+  ComputeFirst(*prog);
+  return prog;
+}
+
+// ---------------------------------------------------------------- matching
+
+bool IsWord(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+bool AssertHolds(AssertKind k, const unsigned char* s, std::size_t n, std::size_t pos) {
+  switch (k) {
+    case AssertKind::TextStart:
+      return pos == 0;
+    case AssertKind::LineStart:
+      return pos == 0 || s[pos - 1] == '\n';
+    case AssertKind::TextEndOrNl:
+      return pos == n || (pos + 1 == n && s[pos] == '\n');
+    case AssertKind::TextEnd:
+      return pos == n;
+    case AssertKind::LineEnd:
+      return pos == n || s[pos] == '\n';
+    case AssertKind::WordBoundary:
+    case AssertKind::NotWordBoundary: {
+      bool before = pos > 0 && IsWord(s[pos - 1]);
+      bool after = pos < n && IsWord(s[pos]);
+      return (before != after) == (k == AssertKind::WordBoundary);
+    }
+  }
+  return false;
+}
+
+class Vm {
+ public:
+  Vm(const Program& prog, Scratch& sc) : prog_(prog), sc_(sc), ns_(prog.slots) {
+    std::size_t len = prog.code.size();
+    for (ThreadList& l : sc_.lists) {
+      l.pcs.resize(len);
+      l.caps.resize(len * ns_);
+      if (l.mark.size() < len) l.mark.assign(len, 0);
+      l.count = 0;
+    }
+    sc_.work.resize(ns_);
+    sc_.best.assign(ns_, -1);
+  }
+
+  bool Run(const unsigned char* s, std::size_t n) {
+    s_ = s;
+    n_ = n;
+    ThreadList* clist = &sc_.lists[0];
+    ThreadList* nlist = &sc_.lists[1];
+    NewGeneration(*clist);
+    bool matched = false;
+    std::size_t pos = 0;
+    for (;;) {
+      if (!matched) {
+        if (clist->count == 0 && prog_.can_skip) {
+          pos = NextCandidate(pos);
+          if (pos >= n_) break;
+          NewGeneration(*clist);
+        }
+        std::fill(sc_.work.begin(), sc_.work.end(), -1);
+        AddThread(*clist, 0, pos);
+      }
+      if (clist->count == 0) break;
+      NewGeneration(*nlist);
+      for (int i = 0; i < clist->count; ++i) {
+        const Inst& in = prog_.code[clist->pcs[i]];
+        const std::ptrdiff_t* caps = &clist->caps[static_cast<std::size_t>(i) * ns_];
+        bool advance = false;
+        switch (in.op) {
+          case Op::Char:
+            advance = pos < n_ && s_[pos] == in.byte;
+            break;
+          case Op::Set:
+            advance = pos < n_ && prog_.sets[in.x].Test(s_[pos]);
+            break;
+          case Op::Match:
+            std::copy(caps, caps + ns_, sc_.best.begin());
+            matched = true;
+            i = clist->count;  // lower-priority threads lose to this match
+            break;
+          default:
+            break;
+        }
+        if (advance) {
+          std::copy(caps, caps + ns_, sc_.work.begin());
+          AddThread(*nlist, clist->pcs[i] + 1, pos + 1);
+        }
+      }
+      if (pos >= n_) break;
+      ++pos;
+      std::swap(clist, nlist);
+    }
+    return matched;
+  }
+
+  const std::vector<std::ptrdiff_t>& Best() const { return sc_.best; }
+
+ private:
+  static void NewGeneration(ThreadList& l) {
+    l.count = 0;
+    if (++l.gen == 0) {
+      std::fill(l.mark.begin(), l.mark.end(), 0);
+      l.gen = 1;
+    }
+  }
+
+  std::size_t NextCandidate(std::size_t pos) const {
+    if (prog_.single_first >= 0) {
+      const void* hit = std::memchr(s_ + pos, prog_.single_first, n_ - pos);
+      return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s_) : n_;
+    }
+    while (pos < n_ && !prog_.first.Test(s_[pos])) ++pos;
+    return pos;
+  }
+
+  // Follows the non-consuming instructions from pc in priority order, with an
+  // explicit stack; sc_.work holds the captures and is restored on the way back.
+  void AddThread(ThreadList& l, int pc0, std::size_t pos) {
+    std::vector<Frame>& stack = sc_.stack;
+    stack.clear();
+    stack.push_back({pc0, -1, 0});
+    while (!stack.empty()) {
+      Frame f = stack.back();
+      stack.pop_back();
+      if (f.slot >= 0) {
+        sc_.work[f.slot] = f.value;
+        continue;
+      }
+      int pc = f.pc;
+      for (;;) {
+        if (l.mark[pc] == l.gen) break;
+        l.mark[pc] = l.gen;
+        const Inst& in = prog_.code[pc];
+        if (in.op == Op::Jmp) {
+          pc = in.x;
+        } else if (in.op == Op::Split) {
+          stack.push_back({in.y, -1, 0});
+          pc = in.x;
+        } else if (in.op == Op::Save) {
+          stack.push_back({0, in.x, sc_.work[in.x]});
+          sc_.work[in.x] = static_cast<std::ptrdiff_t>(pos);
+          ++pc;
+        } else if (in.op == Op::Assert) {
+          if (!AssertHolds(static_cast<AssertKind>(in.byte), s_, n_, pos)) break;
+          ++pc;
+        } else {
+          l.pcs[l.count] = pc;
+          std::copy(sc_.work.begin(), sc_.work.end(),
+                    l.caps.begin() + static_cast<std::ptrdiff_t>(l.count) * ns_);
+          ++l.count;
+          break;
+        }
+      }
+    }
+  }
+
+  const Program& prog_;
+  Scratch& sc_;
+  int ns_;
+  const unsigned char* s_ = nullptr;
+  std::size_t n_ = 0;
+};
+
+}  // namespace
+}  // namespace regexpr_detail
+
+TRegExpr::TRegExpr() : scratch_(std::make_unique<regexpr_detail::Scratch>()) {}
+TRegExpr::~TRegExpr() = default;
+
+void TRegExpr::SetExpression(const std::string& pattern) {
+  auto it = cache_.find(pattern);
+  std::shared_ptr<const regexpr_detail::Program> prog;
+  if (it != cache_.end()) {
+    prog = it->second;
+  } else {
+    prog = regexpr_detail::CompilePattern(pattern);
+    if (cache_.size() >= regexpr_detail::kMaxCachedPrograms) cache_.clear();
+    cache_.emplace(pattern, prog);
+  }
+  program_ = std::move(prog);
+  expression_ = pattern;
+  matched_ = false;
+  caps_.clear();
+  match0_.clear();
+}
+
+bool TRegExpr::Exec(const std::string& input) {
+  if (!program_) throw RegExprError("no regular expression set");
+  regexpr_detail::Vm vm(*program_, *scratch_);
+  matched_ = vm.Run(reinterpret_cast<const unsigned char*>(input.data()), input.size());
+  if (matched_) {
+    caps_ = vm.Best();
+    match0_ = input.substr(static_cast<std::size_t>(caps_[0]),
+                           static_cast<std::size_t>(caps_[1] - caps_[0]));
+  } else {
+    caps_.clear();
+    match0_.clear();
+  }
+  return matched_;
+}
+
+std::ptrdiff_t TRegExpr::MatchPos(int n) const {
+  if (!matched_ || n < 0 || 2 * static_cast<std::size_t>(n) + 1 >= caps_.size()) return -1;
+  if (caps_[2 * n] < 0 || caps_[2 * n + 1] < 0) return -1;
+  return caps_[2 * n];
+}
+
+std::ptrdiff_t TRegExpr::MatchLen(int n) const {
+  std::ptrdiff_t p = MatchPos(n);
+  return p < 0 ? -1 : caps_[2 * n + 1] - p;
+}
+
+std::string TRegExpr::Match(int n) const {
+  std::ptrdiff_t p = MatchPos(n);
+  if (p < 0) return std::string();
+  return match0_.substr(static_cast<std::size_t>(p - caps_[0]),
+                        static_cast<std::size_t>(MatchLen(n)));
+}
+
+int TRegExpr::SubExprMatchCount() const {
+  return program_ ? program_->groups : 0;
+}
+
+}  // namespace corvanta
