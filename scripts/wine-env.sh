@@ -1,0 +1,45 @@
+# Sourced by the scripts that run Windows programs: makes (once) and selects a
+# throwaway Wine prefix inside a build tree, and starts its wineserver.
+#   wine_prefix_up BUILD_DIR ARCH     (ARCH = win32 | win64)
+#   wine_prefix_down
+# Everything the tests change in HKLM and HKCU stays in that prefix.
+
+wine_prefix_up() {
+  local build_dir arch
+  build_dir=$(cd "$1" && pwd)
+  arch=$2
+  export WINEPREFIX="$build_dir/wineprefix"
+  export WINEARCH="$arch"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ "$arch" = win64 ]; then WINE=wine64; else WINE=wine; fi
+  export WINE
+  if [ ! -f "$WINEPREFIX/.corvanta-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    echo "wine: creating $arch prefix in the build tree"
+    $WINE wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: prefix creation failed" >&2; return 1; }
+    touch "$WINEPREFIX/.corvanta-ready"
+  fi
+  # A fresh token per run: the Windows test binary runs only when the prefix's
+  # C:\ holds the token it was handed, so it can never run against a registry
+  # this script did not make.
+  CORVANTA_TEST_TOKEN="corvanta-$$-$RANDOM$RANDOM"
+  export CORVANTA_TEST_TOKEN
+  printf '%s' "$CORVANTA_TEST_TOKEN" >"$WINEPREFIX/drive_c/corvanta-test-prefix.token"
+  local pin=(); command -v taskset >/dev/null && pin=(taskset -c 0)
+  "${pin[@]}" wineserver -p >/dev/null 2>&1 || true
+}
+
+wine_prefix_down() {
+  [ -n "${WINEPREFIX:-}" ] || return 0
+  rm -f "$WINEPREFIX/drive_c/corvanta-test-prefix.token"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+}
+
+# Set the Windows version the prefix reports (win95 win98 winme win2k winxp ...).
+wine_set_version() {
+  $WINE reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$1" /f >/dev/null 2>&1
+}

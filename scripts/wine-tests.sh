@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the Windows test binary of one Windows build under Wine, in a throwaway
+# prefix inside that build tree.
+#   scripts/wine-tests.sh BUILD_DIR [gtest arguments...]
+# The architecture comes from the build's toolchain (x86_64 -> win64 prefix).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build_dir=$(cd "${1:?usage: wine-tests.sh BUILD_DIR [gtest args]}" && pwd)
+shift
+exe="$build_dir/tests/corvanta_wine_tests.exe"
+[ -f "$exe" ] || { echo "wine-tests: $exe not built" >&2; exit 1; }
+arch=win32
+grep -q 'x86_64' "$build_dir/CMakeCache.txt" 2>/dev/null && grep -q 'CMAKE_TOOLCHAIN_FILE.*x86_64' "$build_dir/CMakeCache.txt" && arch=win64
+source "$here/wine-env.sh"
+wine_prefix_up "$build_dir" "$arch" || exit 1
+trap wine_prefix_down EXIT
+cd "$build_dir"
+pin=()
+command -v taskset >/dev/null && pin=(taskset -c 0)
+"${pin[@]}" $WINE "$exe" "$@"
