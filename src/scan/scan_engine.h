@@ -1,0 +1,96 @@
+// The scan engine: the thirteen section scanners, the walks over registry
+// branches and folders, and the judgement whether a text names a missing file.
+// It works on the objects the main window owns and shares, handed in by
+// reference; it owns nothing but its position in the running walk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "scan/problems.h"
+
+namespace corvanta {
+
+class TRegistry;
+class TRegExpr;
+struct Platform;
+class ScanPage;
+
+// The two patterns of the judgement.
+inline constexpr const char kResourceIndexPattern[] = "(?i)((\\.){1}([A-Z0-9]+)(\\\\[0-9]))";
+inline constexpr const char kDrivePathPattern[] =
+    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xAE!]+)((\\.)+([A-Z0-9]+)))";
+
+class ScanEngine {
+ public:
+  ScanEngine(TRegistry& SharedRegistry, TRegExpr& SharedRegExpr, Platform& platform, ScanPage& page,
+             TRegArray& ProblemList, ScanGlobals& globals);
+
+  // Runs section 1..13 inside the section-scanner frame: abort test, counter
+  // reset, key opened, row added, walk, lamp, "Done.", progress, pump, key
+  // closed. Other numbers do nothing. A failure to create the shell link
+  // object propagates to the caller.
+  void RunSection(int number);
+
+  // The section scanners, in scan order (each one runs its frame).
+  void ScanApplicationPaths();
+  void ScanSharedProgramFiles();
+  void ScanProgramIDs();
+  void ScanCustomControls();
+  void ScanStartupPrograms();
+  void ScanAddRemovePrograms();
+  void ScanFileAssociations();
+  void ScanStartMenuShortcuts();
+  void ScanHelpFiles();
+  void ScanWindowsFonts();
+  void ScanEventSounds();
+  void ScanInvalidShortcuts();
+  void ScanDeepRegistry();
+
+  // Appends one problem, updates the counters and the page, pumps messages.
+  void RecordProblem(const std::string& section, std::uint32_t rootKey, const std::string& keyPath,
+                     const std::string& valueName, const std::string& judgedText,
+                     std::int32_t kind);
+
+  // True when Value is acceptable, false when it names a missing file or
+  // folder. Reads the "Path" value of the registry's current key.
+  bool DoAnalyzeValue(const std::string& Value, const std::string& Section);
+  // Judges the values of the registry's current key. Registry errors pass.
+  void DoAnalyzeKey(const std::string& Section);
+  // Judges every key below the current key, pre-order; errors inside one
+  // subkey skip that subkey's remaining values and subtree.
+  void DoAnalyzeBranch(const std::string& Section);
+
+  // Reports extension keys below the current key whose open-with lists are
+  // both empty or missing.
+  void CheckFileExtensions();
+  // Checks every shortcut in Folder (ending in "\") and its visible subfolders.
+  void ScanShortcutFolder(const std::string& Folder);
+  // Help list and font list of the registry's current key.
+  void CheckHelpFiles();
+  void CheckFontFiles();
+
+ private:
+  bool Aborted() const { return globals_.AbortRequested; }
+  // The section-scanner frame around walk; openKey is run before the row is
+  // added (it opens the section's key).
+  template <typename OpenKey, typename Walk>
+  void Frame(int number, OpenKey openKey, Walk walk);
+  // Opens path on root without creating it; failures leave no key open.
+  void OpenSectionKey(std::uint32_t root, const std::string& path);
+  // DoAnalyzeKey on a key analysed directly: a registry error ends that key only.
+  void AnalyzeKeyGuarded(const std::string& Section);
+  bool ExistsAsFileOrFolder(const std::string& path);
+  // A shorter prefix of a drive-path match, ending in an extension directly
+  // followed by a blank, that exists as a file (an unquoted command line).
+  bool CommandPrefixExists(const std::string& match);
+
+  TRegistry& reg_;
+  TRegExpr& regex_;
+  Platform& platform_;
+  ScanPage& page_;
+  TRegArray& problems_;
+  ScanGlobals& globals_;
+};
+
+}  // namespace corvanta
