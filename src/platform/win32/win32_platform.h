@@ -1,0 +1,36 @@
+// All Win32 adapters, owned together and handed out as one Platform.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_shell_link.h"
+#include "platform/win32/win32_system.h"
+#if __has_include("platform/win32/win32_registry.h")
+#include "platform/win32/win32_registry.h"
+#define CORVANTA_HAVE_WIN32_REGISTRY 1
+#endif
+
+namespace corvanta {
+
+#if defined(CORVANTA_HAVE_WIN32_REGISTRY)
+class Win32Platform {
+ public:
+  Win32Platform() : platform_{registry, files, system, shell, links} {}
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  Platform& platform() { return platform_; }
+
+  Win32Registry registry;
+  Win32FileSystem files;
+  Win32System system;
+  Win32Shell shell;
+  Win32ShellLinkResolver links;
+
+ private:
+  Platform platform_;
+};
+#endif
+
+}  // namespace corvanta
