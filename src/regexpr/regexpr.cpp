@@ -843,7 +843,13 @@ class Vm {
         std::fill(sc_.work.begin(), sc_.work.end(), -1);
         AddThread(*clist, 0, pos);
       }
-      if (clist->count == 0) break;
+      if (clist->count == 0) {
+        // Every thread died, e.g. on a failed assertion: try the next start.
+        if (matched || pos >= n_) break;
+        ++pos;
+        NewGeneration(*clist);
+        continue;
+      }
       NewGeneration(*nlist);
       for (int i = 0; i < clist->count; ++i) {
         const Inst& in = prog_.code[clist->pcs[i]];

@@ -1,0 +1,387 @@
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include "regexpr/regexpr.h"
+
+#include <gtest/gtest.h>
+#include <pcre2.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace corvanta {
+namespace {
+
+const std::string kResourceIndex = "(?i)((\\.){1}([A-Z0-9]+)(\\\\[0-9]))";
+const std::string kDrivePath =
+    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xAE!]+)((\\.)+([A-Z0-9]+)))";
+
+struct Span {
+  bool matched = false;
+  std::ptrdiff_t pos = -1;
+  std::ptrdiff_t len = -1;
+  bool operator==(const Span& o) const {
+    return matched == o.matched && pos == o.pos && len == o.len;
+  }
+};
+
+std::ostream& operator<<(std::ostream& os, const Span& s) {
+  if (!s.matched) return os << "no match";
+  return os << "match at " << s.pos << " length " << s.len;
+}
+
+// The reference: PCRE2 with default options, byte mode.
+class Pcre2 {
+ public:
+  explicit Pcre2(const std::string& pattern) {
+    int err = 0;
+    PCRE2_SIZE off = 0;
+    code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), 0, &err,
+                          &off, nullptr);
+    if (code_) data_ = pcre2_match_data_create_from_pattern(code_, nullptr);
+  }
+  ~Pcre2() {
+    pcre2_match_data_free(data_);
+    pcre2_code_free(code_);
+  }
+  bool ok() const { return code_ != nullptr; }
+  Span Exec(const std::string& s) {
+    Span r;
+    int rc =
+        pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(s.data()), s.size(), 0, 0, data_, nullptr);
+    EXPECT_TRUE(rc >= 0 || rc == PCRE2_ERROR_NOMATCH) << "pcre2 error " << rc;
+    if (rc < 0) return r;
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data_);
+    r.matched = true;
+    r.pos = static_cast<std::ptrdiff_t>(ov[0]);
+    r.len = static_cast<std::ptrdiff_t>(ov[1] - ov[0]);
+    return r;
+  }
+
+ private:
+  pcre2_code* code_ = nullptr;
+  pcre2_match_data* data_ = nullptr;
+};
+
+Span Search(TRegExpr& re, const std::string& s) {
+  Span r;
+  r.matched = re.Exec(s);
+  r.pos = re.MatchPos(0);
+  r.len = re.MatchLen(0);
+  return r;
+}
+
+std::string Printable(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", c);
+      out += buf;
+    }
+  }
+  return out;
+}
+
+// Registry-like texts: paths, quotes, lists, parameters, stray high bytes and
+// long runs of one token, which is where a backtracking engine suffers.
+std::string RegistryText(std::mt19937& rng) {
+  static const std::vector<std::string> tokens = {"C:\\",
+                                                  "c:\\",
+                                                  "G:\\",
+                                                  "D:",
+                                                  "Z:\\\\",
+                                                  "\\",
+                                                  "\\\\",
+                                                  ".",
+                                                  "..",
+                                                  "exe",
+                                                  "DLL",
+                                                  "tlb",
+                                                  "\\2",
+                                                  "\\x",
+                                                  "Program Files",
+                                                  "system32",
+                                                  "a",
+                                                  "Z",
+                                                  "_",
+                                                  "-",
+                                                  "~",
+                                                  "+",
+                                                  "!",
+                                                  " ",
+                                                  "\xAE",
+                                                  "\xE9",
+                                                  "\x80",
+                                                  "\xFF",
+                                                  "\"",
+                                                  "'",
+                                                  ";",
+                                                  ",",
+                                                  "(",
+                                                  ")",
+                                                  "%",
+                                                  "/",
+                                                  ":",
+                                                  "0",
+                                                  "9",
+                                                  "%SystemRoot%",
+                                                  "rundll32.exe",
+                                                  "app.exe",
+                                                  "x.tlb\\2",
+                                                  "\n",
+                                                  "#",
+                                                  "&",
+                                                  "="};
+  std::uniform_int_distribution<int> count(0, 24);
+  std::uniform_int_distribution<std::size_t> pick(0, tokens.size() - 1);
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::string s;
+  int n = count(rng);
+  for (int i = 0; i < n; ++i) {
+    const std::string& t = tokens[pick(rng)];
+    if (percent(rng) < 4) {
+      std::uniform_int_distribution<int> run(20, 400);
+      for (int k = run(rng); k > 0; --k) s += t;
+    } else {
+      s += t;
+    }
+  }
+  return s;
+}
+
+TEST(RegExprTest, ProgramPatternsAgreeWithPcre2OnGeneratedTexts) {
+  std::mt19937 rng(20261208);
+  for (const std::string& pattern : {kResourceIndex, kDrivePath}) {
+    Pcre2 ref(pattern);
+    ASSERT_TRUE(ref.ok());
+    TRegExpr re;
+    re.SetExpression(pattern);
+    int matches = 0;
+    for (int i = 0; i < 6000; ++i) {
+      std::string s = RegistryText(rng);
+      Span want = ref.Exec(s);
+      ASSERT_EQ(Search(re, s), want) << Printable(pattern) << " on " << Printable(s);
+      if (want.matched) {
+        ++matches;
+        EXPECT_EQ(re.Match(0), s.substr(want.pos, want.len));
+      }
+    }
+    EXPECT_GT(matches, 300) << "the generator should produce plenty of matches";
+  }
+}
+
+TEST(RegExprTest, GenericSyntaxAgreesWithPcre2) {
+  const std::vector<std::string> patterns = {"a",
+                                             "ab|a",
+                                             "a|ab",
+                                             "(a|ab)(c|bcd)(d*)",
+                                             "a*b",
+                                             "a+?b",
+                                             "a*?",
+                                             "(ab)+",
+                                             "(a|b)*c",
+                                             "a{2}",
+                                             "a{2,}",
+                                             "a{1,3}b",
+                                             "a{0,2}?a",
+                                             "x{2,3}",
+                                             "[a-c]+",
+                                             "[^a]+",
+                                             "[]a]",
+                                             "[^]a]b",
+                                             "[a\\-]+",
+                                             "\\.\\\\",
+                                             "(?i)AB+",
+                                             "a(?i)b|c",
+                                             "(?i:a)b",
+                                             "((?i)a)b",
+                                             "[[:alpha:]]+",
+                                             "\\d\\w\\s",
+                                             "\\Bb",
+                                             "\\bb",
+                                             "^a",
+                                             "b$",
+                                             "(?m)^b",
+                                             "(?m)a$",
+                                             ".+",
+                                             "(?s).+",
+                                             "a{,2}",
+                                             "a{x}",
+                                             "\\x41|\\x{62}",
+                                             "(a*)+b",
+                                             "(a|)+b",
+                                             "(?:a|b)?c?",
+                                             "[\\x80-\\xff]+",
+                                             "\\W+",
+                                             "\\S\\D",
+                                             "a.c",
+                                             "(?#note)a"};
+  const std::string alphabet = "abcAB.\\- \n\x90_d";
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> len(0, 14);
+  for (const std::string& p : patterns) {
+    Pcre2 ref(p);
+    ASSERT_TRUE(ref.ok()) << p;
+    TRegExpr re;
+    re.SetExpression(p);
+    for (int i = 0; i < 400; ++i) {
+      std::string s;
+      for (int k = len(rng); k > 0; --k) s += alphabet[pick(rng)];
+      ASSERT_EQ(Search(re, s), ref.Exec(s)) << p << " on " << Printable(s);
+    }
+  }
+}
+
+TEST(RegExprTest, WorkedReadingsOfTheFileReferenceCheck) {
+  TRegExpr re;
+  re.SetExpression(kDrivePath);
+
+  ASSERT_TRUE(re.Exec("\"C:\\Program Files\\App\\app.exe\" /min"));
+  EXPECT_EQ(re.Match(), "C:\\Program Files\\App\\app.exe");
+  EXPECT_EQ(re.MatchPos(), 1);
+
+  EXPECT_FALSE(re.Exec("C:\\Program Files (x86)\\App\\app.exe"));
+  EXPECT_FALSE(re.Exec("%SystemRoot%\\system32\\gone.dll"));
+  ASSERT_TRUE(re.Exec("C:\\WINDOWS\\system32\\gone.dll"));
+  EXPECT_EQ(re.Match(), "C:\\WINDOWS\\system32\\gone.dll");
+  ASSERT_TRUE(re.Exec("c:\\old\\gone.exe"));
+  EXPECT_EQ(re.Match(), "c:\\old\\gone.exe");
+  ASSERT_TRUE(re.Exec("G:\\old\\gone.exe"));
+  EXPECT_EQ(re.Match(), "G:\\old\\gone.exe");
+  EXPECT_FALSE(re.Exec("C:\\Data\\archive"));
+  ASSERT_TRUE(re.Exec("C:\\Backup.old"));
+  EXPECT_EQ(re.Match(), "C:\\Backup.old");
+
+  // Only the first drive path counts; the class stops at the second ":".
+  ASSERT_TRUE(re.Exec("C:\\present.exe C:\\gone.exe"));
+  EXPECT_EQ(re.Match(), "C:\\present.exe");
+  // Greedy class, then giving back to the last dot with an extension.
+  ASSERT_TRUE(re.Exec("C:\\app\\a.b.c d"));
+  EXPECT_EQ(re.Match(), "C:\\app\\a.b.c");
+  ASSERT_TRUE(re.Exec("x C:\\dir\\file.txt, y"));
+  EXPECT_EQ(re.Match(2), "C:\\");
+  EXPECT_EQ(re.Match(3), "dir\\file");
+  EXPECT_EQ(re.Match(4), ".txt");
+  EXPECT_EQ(re.Match(6), "txt");
+  EXPECT_EQ(re.MatchPos(6), 14);
+  // 0xAE is in the path class, other high bytes are not.
+  ASSERT_TRUE(re.Exec("C:\\Brand\xAE Tools\\x.exe"));
+  EXPECT_EQ(re.MatchLen(), 21);
+  EXPECT_FALSE(re.Exec("C:\\Caf\xE9\\x.exe"));
+
+  re.SetExpression(kResourceIndex);
+  ASSERT_TRUE(re.Exec("C:\\Windows\\system32\\x.tlb\\2"));
+  EXPECT_EQ(re.Match(), ".tlb\\2");
+  EXPECT_FALSE(re.Exec("C:\\Windows\\system32\\x.tlb"));
+  EXPECT_EQ(re.Match(), "");
+  EXPECT_EQ(re.MatchPos(), -1);
+  EXPECT_EQ(re.MatchLen(), -1);
+}
+
+TEST(RegExprTest, InterfaceBehaviour) {
+  TRegExpr re;
+  EXPECT_THROW(re.Exec("abc"), RegExprError);
+
+  re.SetExpression("(a)|(b)");
+  EXPECT_EQ(re.Expression(), "(a)|(b)");
+  EXPECT_EQ(re.SubExprMatchCount(), 2);
+  ASSERT_TRUE(re.Exec("xb"));
+  EXPECT_EQ(re.Match(1), "");
+  EXPECT_EQ(re.MatchPos(1), -1);
+  EXPECT_EQ(re.Match(2), "b");
+  EXPECT_EQ(re.MatchPos(2), 1);
+  EXPECT_EQ(re.Match(7), "");
+  EXPECT_EQ(re.MatchLen(-1), -1);
+
+  // Empty pattern and empty text.
+  re.SetExpression("");
+  ASSERT_TRUE(re.Exec(""));
+  EXPECT_EQ(re.MatchPos(), 0);
+  EXPECT_EQ(re.MatchLen(), 0);
+
+  // Switching back and forth keeps each program's own behaviour.
+  for (int i = 0; i < 3; ++i) {
+    re.SetExpression(kResourceIndex);
+    EXPECT_FALSE(re.Exec("C:\\a\\b.exe"));
+    re.SetExpression(kDrivePath);
+    EXPECT_TRUE(re.Exec("C:\\a\\b.exe"));
+  }
+
+  // A rejected pattern leaves the previous one in effect.
+  EXPECT_THROW(re.SetExpression("(unclosed"), RegExprError);
+  EXPECT_EQ(re.Expression(), kDrivePath);
+  EXPECT_TRUE(re.Exec("C:\\a\\b.exe"));
+
+  // "." stops at a newline; bytes above 0x7F are plain bytes.
+  re.SetExpression("a.c");
+  EXPECT_FALSE(re.Exec("a\nc"));
+  re.SetExpression("(?i)\xC4+");
+  ASSERT_TRUE(re.Exec("x\xC4\xC4\xE4"));
+  EXPECT_EQ(re.MatchLen(), 2);
+}
+
+TEST(RegExprTest, MalformedPatternsAreRejected) {
+  const std::vector<std::string> bad = {"(",       ")",           "a)",
+                                        "[abc",    "[]",          "a**",
+                                        "*a",      "+",           "?",
+                                        "{2}",     "a{3,2}",      "a{70000}",
+                                        "\\",      "[a\\",        "(?<n>x)",
+                                        "(?=x)",   "(?z)",        "(?i",
+                                        "\\1",     "\\q",         "[z-a]",
+                                        "[a-\\d]", "[[:bogus:]]", "a++",
+                                        "(?#open", "\\x{100}",    "(a{1000}){1000}"};
+  TRegExpr re;
+  for (const std::string& p : bad) {
+    EXPECT_THROW(re.SetExpression(p), RegExprError) << p;
+  }
+  // Deep nesting is refused instead of exhausting the stack.
+  EXPECT_THROW(re.SetExpression(std::string(100000, '(')), RegExprError);
+  EXPECT_THROW(re.SetExpression(std::string(5000, '(') + "a" + std::string(5000, ')')),
+               RegExprError);
+  EXPECT_NO_THROW(re.SetExpression(std::string(50, '(') + "a" + std::string(50, ')')));
+}
+
+TEST(RegExprTest, HugeInputsComplete) {
+  const std::size_t kTen = 10u * 1000u * 1000u;
+  TRegExpr re;
+  re.SetExpression(kDrivePath);
+
+  std::string path = "C:\\" + std::string(kTen, 'a');
+  EXPECT_FALSE(re.Exec(path));
+  path += ".exe";
+  ASSERT_TRUE(re.Exec(path));
+  EXPECT_EQ(re.MatchPos(), 0);
+  EXPECT_EQ(re.MatchLen(), static_cast<std::ptrdiff_t>(path.size()));
+
+  // Many dots: every one of them is a place the extension might start.
+  std::string dotted = "C:\\";
+  while (dotted.size() < kTen) dotted += "a.b\\.";
+  ASSERT_TRUE(re.Exec(dotted + "("));
+  EXPECT_EQ(re.MatchLen(), static_cast<std::ptrdiff_t>(dotted.size()) - 2);
+
+  std::string drives;
+  while (drives.size() < kTen) drives += "C:\\x C:\\";
+  EXPECT_FALSE(re.Exec(drives));
+
+  std::mt19937 rng(1);
+  std::string noise(kTen, '\0');
+  for (char& c : noise) c = static_cast<char>(rng() & 0xFF);
+  re.Exec(noise);
+
+  re.SetExpression(kResourceIndex);
+  EXPECT_FALSE(re.Exec(std::string(kTen, '.')));
+  EXPECT_TRUE(re.Exec(std::string(kTen, '.') + "x\\1"));
+  EXPECT_EQ(re.MatchPos(), static_cast<std::ptrdiff_t>(kTen) - 1);
+
+  re.SetExpression("(a|aa)*b");
+  EXPECT_FALSE(re.Exec(std::string(kTen, 'a')));
+}
+
+}  // namespace
+}  // namespace corvanta
