@@ -1,0 +1,516 @@
+#include "scan/scan_engine.h"
+
+#include <cctype>
+
+#include "platform/file_system.h"
+#include "platform/platform.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/shell_link.h"
+#include "regexpr/regexpr.h"
+#include "scan/scan_page.h"
+#include "scan/sections.h"
+
+namespace corvanta {
+
+namespace {
+
+const char kAppPathsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kSharedDllsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+const char kTypeLibKey[] = "\\TypeLib\\";
+const char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Relative on purpose: taken from the root because no key is open.
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kFileExtsKey[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+const char kFileExtsBase[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+const char kHelpKey[] = "\\SOFTWARE\\Microsoft\\Windows\\Help";
+const char kHtmlHelpKey[] = "\\SOFTWARE\\Microsoft\\Windows\\HTML Help";
+const char kFontsKey[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+const char kSoundsKey[] = "\\AppEvents\\Schemes\\Apps";
+const char kSoftwareKey[] = "\\SOFTWARE";
+
+const char kAnalyzing[] = "Analyzing: ";
+
+std::string ToLowerAscii(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Replaces every occurrence of needle (lower case) in s, ignoring ASCII case.
+std::string ReplaceAllIgnoreCase(const std::string& s, const std::string& needle,
+                                 const std::string& replacement) {
+  const std::string lower = ToLowerAscii(s);
+  std::string out;
+  std::size_t from = 0;
+  for (std::size_t at = lower.find(needle); at != std::string::npos;
+       at = lower.find(needle, from)) {
+    out.append(s, from, at - from);
+    out += replacement;
+    from = at + needle.size();
+  }
+  out.append(s, from, std::string::npos);
+  return out;
+}
+
+// Replaces each "\\" by "\", left to right, without rescanning what was put in.
+std::string CollapseDoubledBackslashes(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    out += s[i];
+    if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\\') ++i;
+  }
+  return out;
+}
+
+bool IsAsciiAlnum(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
+
+// A drive letter and ":\", or a network path.
+bool IsFullPath(const std::string& s) {
+  if (s.size() >= 3 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':' &&
+      s[2] == '\\')
+    return true;
+  return s.compare(0, 2, "\\\\") == 0;
+}
+
+bool IsTextType(std::uint32_t type) {
+  return type == kREG_SZ || type == kREG_EXPAND_SZ;
+}
+
+}  // namespace
+
+ScanEngine::ScanEngine(TRegistry& SharedRegistry, TRegExpr& SharedRegExpr, Platform& platform,
+                       ScanPage& page, TRegArray& ProblemList, ScanGlobals& globals)
+    : reg_(SharedRegistry),
+      regex_(SharedRegExpr),
+      platform_(platform),
+      page_(page),
+      problems_(ProblemList),
+      globals_(globals) {}
+
+// ---------------------------------------------------------------------------
+// Frame and recording
+
+template <typename OpenKey, typename Walk>
+void ScanEngine::Frame(int number, OpenKey openKey, Walk walk) {
+  const SectionInfo* info = SectionByNumber(number);
+  if (info == nullptr || Aborted()) return;
+  globals_.SectionFoundCount = 0;
+  openKey();
+  globals_.CurrentSection = info->sectionName;
+  globals_.CurrentProblemLabel = info->problemLabel;
+  page_.AddRow(info->rowCaption, "0", "Scanning...", kLampGrey);
+  walk();
+  page_.SetLastRowStateImage(globals_.SectionFoundCount > 0 ? kLampRed : kLampGreen);
+  page_.SetLastRowStatus("Done.");
+  page_.SetProgressPosition(number);
+  page_.ProcessMessages();
+  reg_.CloseKey();
+}
+
+void ScanEngine::OpenSectionKey(std::uint32_t root, const std::string& path) {
+  reg_.SetRootKey(root);
+  try {
+    if (!reg_.OpenKey(path, false)) reg_.CloseKey();
+  } catch (const ERegistryException&) {
+    reg_.CloseKey();
+  }
+}
+
+void ScanEngine::RecordProblem(const std::string& section, std::uint32_t rootKey,
+                               const std::string& keyPath, const std::string& valueName,
+                               const std::string& judgedText, std::int32_t kind) {
+  ++globals_.SectionFoundCount;
+  ++globals_.TotalFoundCount;
+  page_.SetLastRowErrorsFound(std::to_string(globals_.SectionFoundCount));
+  page_.SetTotalFound(std::to_string(globals_.TotalFoundCount));
+  TRegRecord rec;
+  rec.RootKey = rootKey;
+  rec.Section = section;
+  rec.ProblemLabel = globals_.CurrentProblemLabel;
+  rec.KeyPath = keyPath;
+  rec.ValueName = valueName;
+  rec.ValueData = judgedText;
+  rec.Kind = kind;
+  problems_.push_back(std::move(rec));
+  page_.ProcessMessages();
+}
+
+void ScanEngine::RunSection(int number) {
+  switch (number) {
+    case 1:
+      ScanApplicationPaths();
+      break;
+    case 2:
+      ScanSharedProgramFiles();
+      break;
+    case 3:
+      ScanProgramIDs();
+      break;
+    case 4:
+      ScanCustomControls();
+      break;
+    case 5:
+      ScanStartupPrograms();
+      break;
+    case 6:
+      ScanAddRemovePrograms();
+      break;
+    case 7:
+      ScanFileAssociations();
+      break;
+    case 8:
+      ScanStartMenuShortcuts();
+      break;
+    case 9:
+      ScanHelpFiles();
+      break;
+    case 10:
+      ScanWindowsFonts();
+      break;
+    case 11:
+      ScanEventSounds();
+      break;
+    case 12:
+      ScanInvalidShortcuts();
+      break;
+    case 13:
+      ScanDeepRegistry();
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Section scanners
+
+void ScanEngine::ScanApplicationPaths() {
+  Frame(
+      1, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kAppPathsKey); },
+      [this] { DoAnalyzeBranch(globals_.CurrentSection); });
+}
+
+void ScanEngine::ScanSharedProgramFiles() {
+  Frame(
+      2, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kSharedDllsKey); },
+      [this] {
+        if (reg_.CurrentKey() != 0) AnalyzeKeyGuarded(globals_.CurrentSection);
+      });
+}
+
+void ScanEngine::ScanProgramIDs() {
+  Frame(
+      3, [this] { OpenSectionKey(kHKEY_CLASSES_ROOT, kTypeLibKey); },
+      [this] { DoAnalyzeBranch(globals_.CurrentSection); });
+}
+
+void ScanEngine::ScanCustomControls() {
+  Frame(
+      4, [this] { OpenSectionKey(kHKEY_CLASSES_ROOT, ""); },
+      [this] { DoAnalyzeBranch(globals_.CurrentSection); });
+}
+
+void ScanEngine::ScanStartupPrograms() {
+  Frame(
+      5, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kRunKey); },
+      [this] {
+        if (reg_.CurrentKey() != 0) AnalyzeKeyGuarded(globals_.CurrentSection);
+        reg_.CloseKey();
+        OpenSectionKey(kHKEY_CURRENT_USER, kRunKey);
+        if (reg_.CurrentKey() != 0) AnalyzeKeyGuarded(globals_.CurrentSection);
+      });
+}
+
+void ScanEngine::ScanAddRemovePrograms() {
+  Frame(
+      6,
+      [this] {
+        // The relative path must start at the root, whatever a caller left open.
+        reg_.CloseKey();
+        OpenSectionKey(kHKEY_LOCAL_MACHINE, kUninstallKey);
+      },
+      [this] { DoAnalyzeBranch(globals_.CurrentSection); });
+}
+
+void ScanEngine::ScanFileAssociations() {
+  Frame(
+      7, [this] { OpenSectionKey(kHKEY_CURRENT_USER, kFileExtsKey); },
+      [this] { CheckFileExtensions(); });
+}
+
+void ScanEngine::ScanStartMenuShortcuts() {
+  Frame(
+      8, [] {},
+      [this] {
+        ScanShortcutFolder(platform_.shell.GetSpecialFolderPath(CSIDL_STARTMENU) + "\\");
+        ScanShortcutFolder(platform_.shell.GetSpecialFolderPath(CSIDL_COMMON_STARTMENU) + "\\");
+      });
+}
+
+void ScanEngine::ScanHelpFiles() {
+  Frame(
+      9, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kHelpKey); },
+      [this] {
+        CheckHelpFiles();
+        reg_.CloseKey();
+        OpenSectionKey(kHKEY_LOCAL_MACHINE, kHtmlHelpKey);
+        CheckHelpFiles();
+      });
+}
+
+void ScanEngine::ScanWindowsFonts() {
+  Frame(
+      10, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kFontsKey); }, [this] { CheckFontFiles(); });
+}
+
+void ScanEngine::ScanEventSounds() {
+  Frame(
+      11, [this] { OpenSectionKey(kHKEY_CURRENT_USER, kSoundsKey); },
+      [this] { DoAnalyzeBranch(globals_.CurrentSection); });
+}
+
+void ScanEngine::ScanInvalidShortcuts() {
+  Frame(
+      12, [] {}, [this] { ScanShortcutFolder("C:\\"); });
+}
+
+void ScanEngine::ScanDeepRegistry() {
+  Frame(
+      13, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kSoftwareKey); },
+      [this] {
+        DoAnalyzeBranch(kSectionDeepRegistryScan);
+        // Runs after an abort too; the flag stops it before any value is judged.
+        OpenSectionKey(kHKEY_CURRENT_USER, kSoftwareKey);
+        DoAnalyzeBranch(kSectionDeepRegistryScan);
+      });
+}
+
+// ---------------------------------------------------------------------------
+// The judgement
+
+bool ScanEngine::ExistsAsFileOrFolder(const std::string& path) {
+  return platform_.files.FileExists(path) || platform_.files.DirectoryExists(path);
+}
+
+bool ScanEngine::CommandPrefixExists(const std::string& match) {
+  // "X:\" + at least one path character, then dots and an extension.
+  for (std::size_t blank = match.find(' '); blank != std::string::npos;
+       blank = match.find(' ', blank + 1)) {
+    std::size_t i = blank;
+    while (i > 0 && IsAsciiAlnum(match[i - 1])) --i;
+    if (i == blank || i < 5 || match[i - 1] != '.') continue;
+    if (platform_.files.FileExists(match.substr(0, blank))) return true;
+  }
+  return false;
+}
+
+bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Section) {
+  std::string s = Value;
+  if (s.size() < 3) return true;
+  if (s.find(';') != std::string::npos || s.find(',') != std::string::npos) return true;
+
+  regex_.SetExpression(kResourceIndexPattern);
+  if (regex_.Exec(s)) return true;
+
+  if (s.find('\\') == std::string::npos && reg_.ValueExists("Path") &&
+      IsTextType(reg_.GetDataType("Path"))) {
+    const std::string prefix = reg_.ReadString("Path");
+    if (prefix.find('\\') != std::string::npos) s = prefix + s;
+  }
+
+  if (ToLowerAscii(s).find("%windir%") != std::string::npos)
+    s = ReplaceAllIgnoreCase(s, "%windir%", platform_.files.WindowsDirectory());
+  if (ToLowerAscii(s).find("%systemroot%") != std::string::npos)
+    s = ReplaceAllIgnoreCase(s, "%systemroot%", platform_.files.WindowsDirectory());
+
+  regex_.SetExpression(kDrivePathPattern);
+  if (!regex_.Exec(s)) return true;
+  const std::string match = regex_.Match(0);
+  // Probes on drives without media fail quietly instead of asking for a disk.
+  QuietErrorMode quiet(platform_.files);
+  if (ExistsAsFileOrFolder(match)) return true;
+  // An unquoted command line with arguments runs its first existing program.
+  if (CommandPrefixExists(match)) return true;
+  if (ExistsAsFileOrFolder(Value)) return true;
+  if (ExistsAsFileOrFolder(s)) return true;
+
+  if (Section != kSectionDeepRegistryScan && Section != kSectionCustomControls) return false;
+  if (Value.find('%') != std::string::npos) return true;
+  if (Value.find("C:\\") == std::string::npos && Value.find("D:\\") == std::string::npos &&
+      Value.find("E:\\") == std::string::npos && Value.find("F:\\") == std::string::npos)
+    return true;
+  return Value.find('.') == std::string::npos;
+}
+
+// ---------------------------------------------------------------------------
+// Registry walks
+
+void ScanEngine::DoAnalyzeKey(const std::string& Section) {
+  const std::vector<std::string> names = reg_.GetValueNames();
+  const bool addRemove = Section == kSectionAddRemovePrograms;
+  for (const std::string& name : names) {
+    const std::uint32_t type = reg_.GetDataType(name);
+    if (type != kREG_SZ && type != kREG_EXPAND_SZ && type != kREG_DWORD) continue;
+    std::string text;
+    page_.SetStatusText(kAnalyzing + reg_.CurrentPath());
+    page_.ProcessMessages();
+    if (Aborted()) return;
+    if (addRemove) {
+      if (type == kREG_SZ && name == "UninstallString") text = reg_.ReadString(name);
+    } else if (type == kREG_DWORD) {
+      text = name;
+    } else {
+      text = reg_.ReadString(name);
+    }
+    if (!DoAnalyzeValue(text, Section))
+      RecordProblem(Section, reg_.RootKey(), reg_.CurrentPath(), name, text, kKindRegistry);
+  }
+}
+
+void ScanEngine::AnalyzeKeyGuarded(const std::string& Section) {
+  try {
+    DoAnalyzeKey(Section);
+  } catch (const ERegistryException&) {
+    // One unreadable value ends this key, not the scan.
+  }
+}
+
+void ScanEngine::DoAnalyzeBranch(const std::string& Section) {
+  std::string parent = reg_.CurrentPath();
+  const std::vector<std::string> names = reg_.GetKeyNames();
+  for (const std::string& name : names) {
+    try {
+      if (reg_.OpenKey(name, false)) {
+        DoAnalyzeKey(Section);
+        if (Aborted()) return;
+        if (reg_.HasSubKeys()) DoAnalyzeBranch(Section);
+      }
+    } catch (const ERegistryException&) {
+      // The rest of this subkey is skipped; its siblings still run.
+    }
+    if (Aborted()) return;
+    if (parent.empty() || parent[0] != '\\') parent.insert(0, "\\");
+    try {
+      reg_.OpenKey(parent, false);
+    } catch (const ERegistryException&) {
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// File associations
+
+void ScanEngine::CheckFileExtensions() {
+  const std::vector<std::string> names = reg_.GetKeyNames();
+  for (const std::string& ext : names) {
+    std::uint32_t listCount = 0;
+    std::uint32_t progidCount = 0;
+    const std::string base = std::string(kFileExtsBase) + ext + "\\";
+    if (reg_.OpenKey(base + "OpenWithList", false)) listCount = reg_.ValueCount();
+    if (reg_.OpenKey(base + "OpenWithprogids", false)) progidCount = reg_.ValueCount();
+    if (listCount < 1 && progidCount < 1)
+      RecordProblem(globals_.CurrentSection, reg_.RootKey(), kFileExtsBase + ext, ext,
+                    "Invalid file association", kKindRegistry);
+    if (Aborted()) return;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Shortcuts
+
+void ScanEngine::ScanShortcutFolder(const std::string& Folder) {
+  FileSystem& files = platform_.files;
+  files.ForEachFile(Folder + "*.lnk", faAnyFile, [&](const FindEntry& entry) {
+    page_.ProcessMessages();
+    if (Aborted()) return false;
+    const std::string path = Folder + entry.name;
+    const std::string target = platform_.links.ResolveShortcutTarget(path);
+    if (target == path || target.empty()) return true;
+    bool isFile;
+    bool isFolder = false;
+    {
+      QuietErrorMode quiet(files);
+      isFile = files.FileExists(target);
+      if (!isFile) isFolder = files.DirectoryExists(target);
+    }
+    if (isFile) {
+      page_.SetStatusText(kAnalyzing + target);
+      page_.ProcessMessages();
+      return true;
+    }
+    if (!isFolder && target.find(":\\") == 1)
+      RecordProblem(globals_.CurrentSection, 0, path, "Shortcut", target, kKindFile);
+    return true;
+  });
+
+  files.ForEachFile(Folder + "*.*", faDirectory, [&](const FindEntry& entry) {
+    if (Aborted()) return false;
+    page_.ProcessMessages();
+    // Junctions and symbolic links may lead back up the tree: never followed.
+    if ((entry.attributes & faDirectory) != 0 && (entry.attributes & faReparsePoint) == 0 &&
+        entry.name != "." && entry.name != "..")
+      ScanShortcutFolder(Folder + entry.name + "\\");
+    return !Aborted();
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Help files and fonts
+
+void ScanEngine::CheckHelpFiles() {
+  const std::vector<std::string> names = reg_.GetValueNames();
+  for (const std::string& name : names) {
+    std::string folder;
+    try {
+      // A value that is not text names no folder; it is left alone.
+      if (!IsTextType(reg_.GetDataType(name))) continue;
+      folder = reg_.ReadString(name);
+    } catch (const ERegistryException&) {
+      continue;
+    }
+    const std::string joined = folder + "\\" + name;
+    // A network folder keeps its leading "\\".
+    const std::string path = joined.compare(0, 2, "\\\\") == 0
+                                 ? "\\" + CollapseDoubledBackslashes(joined.substr(1))
+                                 : CollapseDoubledBackslashes(joined);
+    bool exists;
+    {
+      QuietErrorMode quiet(platform_.files);
+      exists = platform_.files.FileExists(path);
+    }
+    if (!exists)
+      RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, folder,
+                    kKindRegistry);
+    if (Aborted()) return;
+  }
+}
+
+void ScanEngine::CheckFontFiles() {
+  const std::string fonts = platform_.shell.GetSpecialFolderPath(CSIDL_FONTS) + "\\";
+  const std::vector<std::string> names = reg_.GetValueNames();
+  for (const std::string& name : names) {
+    std::string file;
+    try {
+      if (!IsTextType(reg_.GetDataType(name))) continue;
+      file = reg_.ReadString(name);
+    } catch (const ERegistryException&) {
+      continue;
+    }
+    // Windows accepts fonts registered by full path, outside the fonts folder.
+    const std::string path = IsFullPath(file) ? file : fonts + file;
+    bool exists;
+    {
+      QuietErrorMode quiet(platform_.files);
+      exists = platform_.files.FileExists(path);
+    }
+    if (!exists)
+      RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, file,
+                    kKindRegistry);
+    if (Aborted()) return;
+  }
+}
+
+}  // namespace corvanta
