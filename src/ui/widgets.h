@@ -197,6 +197,10 @@ class Window {
   virtual void SetLeft(int left) = 0;
   virtual void SetTop(int top) = 0;
 
+  // The window's handle (HWND) as a number, for calls that take an owner
+  // window; 0 where there is none (headless).
+  virtual uintptr_t NativeHandle() const = 0;
+
   // Asks to close the window (the user's close box, Alt+F4 or the logic).
   // OnCloseQuery answers whether it may close now; for the main window a
   // close ends the application's message loop.
