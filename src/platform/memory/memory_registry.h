@@ -72,6 +72,8 @@ class MemoryRegistry : public RegistryApi {
   struct Handle;
   Node* RootNode(std::uint32_t root) const;
   Node* Resolve(RegKey key, std::int32_t* error) const;
+  // Resolve, and check that the handle carries the rights in need.
+  Node* ResolveFor(RegKey key, std::uint32_t need, std::int32_t* error) const;
   Handle* FindHandle(RegKey key) const;
   Node* SeedPath(std::uint32_t root, const std::string& path);
   Node* FindPath(std::uint32_t root, const std::string& path) const;

@@ -1,0 +1,327 @@
+#include "platform/registry.h"
+
+namespace corvanta {
+
+namespace {
+
+// A caller's path split into its absolute flag and the components joined by
+// single separators (no leading, trailing or doubled "\").
+struct NormalPath {
+  bool absolute = false;
+  std::string path;
+};
+
+NormalPath Normalize(const std::string& raw) {
+  NormalPath result;
+  result.absolute = !raw.empty() && raw[0] == '\\';
+  std::size_t start = 0;
+  while (start <= raw.size()) {
+    std::size_t end = raw.find('\\', start);
+    if (end == std::string::npos) end = raw.size();
+    if (end > start) {
+      if (!result.path.empty()) result.path += '\\';
+      result.path.append(raw, start, end - start);
+    }
+    start = end + 1;
+  }
+  return result;
+}
+
+[[noreturn]] void Raise(const char* format, const std::string& name) {
+  std::string text(format);
+  const std::size_t at = text.find("%s");
+  text.replace(at, 2, name);
+  throw ERegistryException(text);
+}
+
+constexpr const char* kGetError = "Failed to get data for '%s'";
+constexpr const char* kSetError = "Failed to set data for '%s'";
+constexpr const char* kTypeError = "Invalid data type for '%s'";
+
+// Registry names are at most 16383 characters; a buffer this big always fits.
+constexpr std::size_t kNameBufferLimit = 1u << 16;
+
+// Enumerates one subkey (values == false) or value name into buffer, growing
+// it when the key's reported maximal length proves too short.
+std::int32_t EnumName(RegistryApi& api, RegKey key, std::uint32_t index, bool values,
+                      std::vector<char>* buffer, std::string* name) {
+  for (;;) {
+    std::uint32_t len = static_cast<std::uint32_t>(buffer->size());
+    const std::int32_t rc =
+        values ? api.EnumValue(key, index, buffer->data(), &len, nullptr, nullptr, nullptr)
+               : api.EnumKeyEx(key, index, buffer->data(), &len);
+    if (rc == kERROR_MORE_DATA && buffer->size() < kNameBufferLimit) {
+      buffer->resize(buffer->size() * 2 < kNameBufferLimit ? buffer->size() * 2 : kNameBufferLimit);
+      continue;
+    }
+    if (rc == kERROR_SUCCESS) {
+      if (len > buffer->size()) len = static_cast<std::uint32_t>(buffer->size());
+      name->assign(buffer->data(), len);
+    }
+    return rc;
+  }
+}
+
+std::vector<char> NameBuffer(std::uint32_t maxLen) {
+  // +1 for the NUL; at least a small buffer so growth by doubling works.
+  std::size_t size = static_cast<std::size_t>(maxLen) + 1;
+  if (size < 64) size = 64;
+  if (size > kNameBufferLimit) size = kNameBufferLimit;
+  return std::vector<char>(size, '\0');
+}
+
+}  // namespace
+
+TRegistry::TRegistry(RegistryApi& api, std::uint32_t access) : api_(api), access_(access) {}
+
+TRegistry::~TRegistry() {
+  CloseKey();
+}
+
+void TRegistry::SetRootKey(std::uint32_t root) {
+  if (root == root_) return;
+  CloseKey();
+  root_ = root;
+}
+
+bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+  const NormalPath np = Normalize(path);
+  RegKey key = 0;
+  std::int32_t rc;
+  std::string reported;
+  if (np.path.empty()) {
+    rc = api_.OpenKeyEx(root_, "", access_, &key);
+  } else {
+    const bool fromCurrent = !np.absolute && current_ != 0;
+    const RegKey base = fromCurrent ? current_ : static_cast<RegKey>(root_);
+    rc = canCreate ? api_.CreateKeyEx(base, np.path, access_, &key, nullptr)
+                   : api_.OpenKeyEx(base, np.path, access_, &key);
+    reported = fromCurrent ? path_ + "\\" + np.path : np.path;
+  }
+  if (rc != kERROR_SUCCESS) return false;
+  CloseKey();
+  current_ = key;
+  path_ = reported;
+  return true;
+}
+
+void TRegistry::CloseKey() {
+  if (current_ != 0) api_.CloseKey(current_);
+  current_ = 0;
+  path_.clear();
+}
+
+bool TRegistry::GetKeyInfo(RegKeyInfo* info) {
+  *info = RegKeyInfo{};
+  if (current_ == 0) return false;
+  return api_.QueryInfoKey(current_, info) == kERROR_SUCCESS;
+}
+
+std::vector<std::string> TRegistry::GetKeyNames() {
+  std::vector<std::string> names;
+  RegKeyInfo info;
+  if (!GetKeyInfo(&info)) return names;
+  std::vector<char> buffer = NameBuffer(info.maxSubKeyLen);
+  std::string name;
+  for (std::uint32_t i = 0; i < info.subKeys; ++i) {
+    if (EnumName(api_, current_, i, false, &buffer, &name) != kERROR_SUCCESS) break;
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::vector<std::string> TRegistry::GetValueNames() {
+  std::vector<std::string> names;
+  RegKeyInfo info;
+  if (!GetKeyInfo(&info)) return names;
+  std::vector<char> buffer = NameBuffer(info.maxValueNameLen);
+  std::string name;
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    if (EnumName(api_, current_, i, true, &buffer, &name) != kERROR_SUCCESS) break;
+    names.push_back(name);
+  }
+  return names;
+}
+
+bool TRegistry::HasSubKeys() {
+  RegKeyInfo info;
+  return GetKeyInfo(&info) && info.subKeys > 0;
+}
+
+std::uint32_t TRegistry::ValueCount() {
+  RegKeyInfo info;
+  return GetKeyInfo(&info) ? info.values : 0;
+}
+
+bool TRegistry::ValueExists(const std::string& name) {
+  return GetDataSize(name) >= 0;
+}
+
+std::uint32_t TRegistry::GetDataType(const std::string& name) {
+  if (current_ == 0) return kRegTypeUnknown;
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (api_.QueryValueEx(current_, name, &type, nullptr, &size) != kERROR_SUCCESS) {
+    return kRegTypeUnknown;
+  }
+  return type;
+}
+
+std::int64_t TRegistry::GetDataSize(const std::string& name) {
+  if (current_ == 0) return -1;
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (api_.QueryValueEx(current_, name, &type, nullptr, &size) != kERROR_SUCCESS) return -1;
+  return size;
+}
+
+std::string TRegistry::ReadString(const std::string& name) {
+  const std::int64_t size = GetDataSize(name);
+  if (size <= 0) return "";
+  std::vector<std::uint8_t> data;
+  std::uint32_t type = 0;
+  std::uint32_t len = static_cast<std::uint32_t>(size);
+  std::int32_t rc;
+  // A value that grew between the size query and the read is read again.
+  for (int attempt = 0;; ++attempt) {
+    data.assign(len, 0);
+    rc = api_.QueryValueEx(current_, name, &type, data.data(), &len);
+    if (rc != kERROR_MORE_DATA || attempt == 3) break;
+  }
+  if (rc != kERROR_SUCCESS) Raise(kGetError, name);
+  if (type != kREG_SZ && type != kREG_EXPAND_SZ) Raise(kTypeError, name);
+  if (len > data.size()) len = static_cast<std::uint32_t>(data.size());
+  std::string text(reinterpret_cast<const char*>(data.data()), len);
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+std::int32_t TRegistry::ReadInteger(const std::string& name) {
+  if (current_ == 0) Raise(kGetError, name);
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  if (api_.QueryValueEx(current_, name, &type, nullptr, &size) != kERROR_SUCCESS) {
+    Raise(kGetError, name);
+  }
+  if (type != kREG_DWORD) Raise(kTypeError, name);
+  std::uint8_t bytes[4] = {0, 0, 0, 0};
+  std::uint32_t len = sizeof bytes;
+  if (api_.QueryValueEx(current_, name, &type, bytes, &len) != kERROR_SUCCESS) {
+    Raise(kGetError, name);
+  }
+  if (type != kREG_DWORD) Raise(kTypeError, name);
+  const std::uint32_t value =
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  return static_cast<std::int32_t>(value);
+}
+
+std::vector<std::uint8_t> TRegistry::ReadBinaryData(const std::string& name) {
+  const std::int64_t size = GetDataSize(name);
+  if (size < 0) Raise(kGetError, name);
+  std::vector<std::uint8_t> data;
+  if (size == 0) return data;
+  std::uint32_t type = 0;
+  std::uint32_t len = static_cast<std::uint32_t>(size);
+  std::int32_t rc;
+  for (int attempt = 0;; ++attempt) {
+    data.assign(len, 0);
+    rc = api_.QueryValueEx(current_, name, &type, data.data(), &len);
+    if (rc != kERROR_MORE_DATA || attempt == 3) break;
+  }
+  if (rc != kERROR_SUCCESS) Raise(kGetError, name);
+  if (len < data.size()) data.resize(len);
+  return data;
+}
+
+void TRegistry::WriteRaw(const std::string& name, std::uint32_t type,
+                         const std::vector<std::uint8_t>& data) {
+  if (current_ == 0) Raise(kSetError, name);
+  if (api_.SetValueEx(current_, name, type, data.empty() ? nullptr : data.data(),
+                      static_cast<std::uint32_t>(data.size())) != kERROR_SUCCESS) {
+    Raise(kSetError, name);
+  }
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) {
+  std::vector<std::uint8_t> data(value.begin(), value.end());
+  data.push_back(0);
+  WriteRaw(name, kREG_SZ, data);
+}
+
+void TRegistry::WriteExpandString(const std::string& name, const std::string& value) {
+  std::vector<std::uint8_t> data(value.begin(), value.end());
+  data.push_back(0);
+  WriteRaw(name, kREG_EXPAND_SZ, data);
+}
+
+void TRegistry::WriteInteger(const std::string& name, std::int32_t value) {
+  const std::uint32_t v = static_cast<std::uint32_t>(value);
+  WriteRaw(name, kREG_DWORD,
+           {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+            static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)});
+}
+
+void TRegistry::WriteBinaryData(const std::string& name, const std::vector<std::uint8_t>& data) {
+  WriteRaw(name, kREG_BINARY, data);
+}
+
+void TRegistry::WriteMultiSz(const std::string& name, const std::vector<std::string>& texts) {
+  std::vector<std::uint8_t> data;
+  for (const std::string& text : texts) {
+    data.insert(data.end(), text.begin(), text.end());
+    data.push_back(0);
+  }
+  data.push_back(0);
+  WriteRaw(name, kREG_MULTI_SZ, data);
+}
+
+namespace {
+
+// Deletes every subkey below parent\sub, last enumeration index first.
+void DeleteSubKeys(RegistryApi& api, RegKey parent, const std::string& sub, std::uint32_t access) {
+  RegKey key = 0;
+  if (api.OpenKeyEx(parent, sub, access, &key) != kERROR_SUCCESS) return;
+  RegKeyInfo info;
+  if (api.QueryInfoKey(key, &info) == kERROR_SUCCESS) {
+    std::vector<char> buffer = NameBuffer(info.maxSubKeyLen);
+    std::string name;
+    for (std::uint32_t i = info.subKeys; i-- > 0;) {
+      if (EnumName(api, key, i, false, &buffer, &name) != kERROR_SUCCESS || name.empty()) continue;
+      DeleteSubKeys(api, key, name, access);
+      api.DeleteKey(key, name);
+    }
+  }
+  api.CloseKey(key);
+}
+
+}  // namespace
+
+bool TRegistry::DeleteKey(const std::string& path) {
+  const NormalPath np = Normalize(path);
+  if (np.path.empty()) return false;
+  const RegKey base = (!np.absolute && current_ != 0) ? current_ : static_cast<RegKey>(root_);
+  DeleteSubKeys(api_, base, np.path, access_);
+  return api_.DeleteKey(base, np.path) == kERROR_SUCCESS;
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+  if (current_ == 0) return false;
+  return api_.DeleteValue(current_, name) == kERROR_SUCCESS;
+}
+
+bool TRegistry::KeyExists(const std::string& path) {
+  const NormalPath np = Normalize(path);
+  const RegKey base =
+      (!np.absolute && current_ != 0 && !np.path.empty()) ? current_ : static_cast<RegKey>(root_);
+  RegKey key = 0;
+  const std::int32_t rc = api_.OpenKeyEx(base, np.path, access_, &key);
+  if (rc == kERROR_SUCCESS) {
+    api_.CloseKey(key);
+    return true;
+  }
+  return rc == kERROR_ACCESS_DENIED;
+}
+
+}  // namespace corvanta
