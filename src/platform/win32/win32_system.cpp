@@ -1,0 +1,166 @@
+#include "platform/win32/win32_system.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace corvanta {
+
+namespace {
+
+// The record the System Restore entry takes (packed as the platform's own
+// declaration is).
+#pragma pack(push, 1)
+struct RestorePointInfoA {
+  DWORD dwEventType;
+  DWORD dwRestorePtType;
+  INT64 llSequenceNumber;
+  CHAR szDescription[64];
+};
+struct StateMgrStatus {
+  DWORD nStatus;
+  INT64 llSequenceNumber;
+};
+#pragma pack(pop)
+static_assert(sizeof(RestorePointInfoA) == 80, "RESTOREPOINTINFOA layout");
+
+typedef BOOL(WINAPI* SetRestorePointFn)(RestorePointInfoA*, StateMgrStatus*);
+
+// One argument of the command line starting at *p, advancing *p past it.
+// Blanks and control characters separate; quotes group and are dropped.
+std::string NextArgument(const char** p) {
+  const char* s = *p;
+  for (;;) {
+    while (*s != '\0' && static_cast<unsigned char>(*s) <= ' ') ++s;
+    if (s[0] == '"' && s[1] == '"') {
+      s += 2;
+    } else {
+      break;
+    }
+  }
+  std::string arg;
+  while (static_cast<unsigned char>(*s) > ' ') {
+    if (*s == '"') {
+      ++s;
+      while (*s != '\0' && *s != '"') arg += *s++;
+      if (*s != '\0') ++s;
+    } else {
+      arg += *s++;
+    }
+  }
+  *p = s;
+  return arg;
+}
+
+}  // namespace
+
+std::string Win32System::FirstArgumentOf(const std::string& commandLine) {
+  const char* p = commandLine.c_str();
+  NextArgument(&p);  // the program itself
+  return NextArgument(&p);
+}
+
+std::string Win32System::ExecutablePath() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::string();
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string Win32System::ExecutableFolder() {
+  const std::string path = ExecutablePath();
+  const size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string Win32System::FirstArgument() {
+  return FirstArgumentOf(GetCommandLineA());
+}
+
+LocalDateTime Win32System::Now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return LocalDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+uint64_t Win32System::TickCount() {
+  // GetTickCount wraps after 49.7 days; count the wraps (XP has no
+  // GetTickCount64).
+  static DWORD last = 0;
+  static uint64_t high = 0;
+  const DWORD now = GetTickCount();
+  if (now < last) high += uint64_t{1} << 32;
+  last = now;
+  return high + now;
+}
+
+void Win32System::Sleep(uint32_t ms) {
+  ::Sleep(ms);
+}
+
+OsVersion Win32System::GetVersion() {
+  OSVERSIONINFOA info;
+  ZeroMemory(&info, sizeof info);
+  info.dwOSVersionInfoSize = 148;
+  static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA size");
+  OsVersion v;
+  if (!GetVersionExA(&info)) return v;
+  v.platformId = info.dwPlatformId;
+  v.major = info.dwMajorVersion;
+  v.minor = info.dwMinorVersion;
+  v.build = info.dwBuildNumber;
+  v.csd = info.szCSDVersion;
+  return v;
+}
+
+void Win32System::EnableAllPrivileges() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return;
+  }
+  DWORD size = 0;
+  GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+  if (size != 0) {
+    std::vector<unsigned char> buffer(size, 0);
+    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+      auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer.data());
+      for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+        privileges->Privileges[i].Attributes |= SE_PRIVILEGE_ENABLED;
+      }
+      // Privileges the account does not hold simply stay absent.
+      AdjustTokenPrivileges(token, FALSE, privileges, 0, nullptr, nullptr);
+    }
+  }
+  CloseHandle(token);
+}
+
+RestorePointResult Win32System::CallRestorePoint(const std::string& library,
+                                                 const std::string& entry,
+                                                 const RestorePointRequest& req) {
+  HMODULE module = LoadLibraryA(library.c_str());
+  if (module == nullptr) return RestorePointResult::LibraryMissing;
+  auto fn = reinterpret_cast<SetRestorePointFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, entry.c_str())));
+  if (fn == nullptr) {
+    FreeLibrary(module);
+    return RestorePointResult::EntryMissing;
+  }
+  RestorePointInfoA info;
+  ZeroMemory(&info, sizeof info);
+  info.dwEventType = req.eventType;
+  info.dwRestorePtType = req.restorePointType;
+  info.llSequenceNumber = req.sequenceNumber;
+  const size_t n = std::min<size_t>(req.description.size(), sizeof info.szDescription - 1);
+  CopyMemory(info.szDescription, req.description.data(), n);
+  StateMgrStatus status;
+  ZeroMemory(&status, sizeof status);
+  const BOOL created = fn(&info, &status);
+  FreeLibrary(module);
+  return created ? RestorePointResult::Created : RestorePointResult::Refused;
+}
+
+}  // namespace corvanta
