@@ -12,7 +12,7 @@ wine_prefix_up() {
   export WINEARCH="$arch"
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ "$arch" = win64 ]; then WINE=wine64; else WINE=wine; fi
+  WINE=wine  # the distribution's wrapper picks the loader that fits the program
   export WINE
   if [ ! -f "$WINEPREFIX/.corvanta-ready" ]; then
     rm -rf "$WINEPREFIX"

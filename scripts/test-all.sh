@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test tier:
+#   native     unit tests over the in-memory platform and headless widgets
+#   asan       the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   wine32     the i686 build's Windows tests under Wine in a 32-bit prefix
+#   wine64     the x86_64 build's Windows tests under Wine in a 64-bit prefix
+#   gui        the real window under Wine and Xvfb (screenshots in build/artifacts)
+# Ends with one summary line per tier and a total. Exit status 0 only when
+# every tier built and passed.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install-deps.sh || exit 1
+
+jobs=${CORVANTA_JOBS:-2}
+summary=()
+total_pass=0
+total_fail=0
+logs="$root/build/logs"
+mkdir -p "$logs"
+
+record() {  # tier passed failed note
+  summary+=("$(printf '%-8s %4d passed, %d failed %s' "$1:" "$2" "$3" "${4:-}")")
+  total_pass=$((total_pass + $2))
+  total_fail=$((total_fail + $3))
+}
+
+build_preset() {  # preset -> 0 when configured and built
+  local p=$1
+  echo "== build $p"
+  if ! cmake --preset "$p" >"$logs/$p-configure.log" 2>&1; then
+    tail -30 "$logs/$p-configure.log"; return 1
+  fi
+  if ! cmake --build --preset "$p" -j"$jobs" >"$logs/$p-build.log" 2>&1; then
+    grep -E 'error|Error' "$logs/$p-build.log" | head -40; return 1
+  fi
+}
+
+native_tier() {  # tier preset
+  local tier=$1 p=$2
+  if ! build_preset "$p"; then record "$tier" 0 1 "(build failed, see build/logs/$p-build.log)"; return; fi
+  echo "== test $tier"
+  ctest --test-dir "build/$p" -j"$jobs" --output-on-failure --timeout 600 >"$logs/$tier.log" 2>&1
+  local line n f
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$tier.log" | tail -1)
+  n=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  if [ -z "$line" ]; then n=0; f=1; fi
+  [ "$f" -gt 0 ] && grep -E '^\s*[0-9]+ - |Failed|FAILED' "$logs/$tier.log" | head -40
+  record "$tier" $((n - f)) "$f"
+}
+
+gtest_counts() {  # xml -> "passed failed"
+  local xml=$1
+  [ -f "$xml" ] || { echo "0 1"; return; }
+  local t f e
+  t=$(grep -m1 -o '<testsuites tests="[0-9]*"' "$xml" | grep -o '[0-9]*')
+  f=$(grep -m1 -o '<testsuites[^>]* failures="[0-9]*"' "$xml" | grep -o 'failures="[0-9]*"' | grep -o '[0-9]*')
+  e=$(grep -m1 -o '<testsuites[^>]* errors="[0-9]*"' "$xml" | grep -o 'errors="[0-9]*"' | grep -o '[0-9]*')
+  echo "$((t - f - e)) $((f + e))"
+}
+
+wine_tier() {  # tier preset
+  local tier=$1 p=$2
+  if ! build_preset "$p"; then record "$tier" 0 1 "(build failed, see build/logs/$p-build.log)"; return; fi
+  echo "== test $tier"
+  local xml="$root/build/$p/wine-tests.xml"
+  rm -f "$xml"
+  bash scripts/wine-tests.sh "build/$p" --gtest_output="xml:$(winepath_of "$xml")" >"$logs/$tier.log" 2>&1
+  local rc=$?
+  read -r pass fail < <(gtest_counts "$xml")
+  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; fi
+  [ "$fail" -gt 0 ] && grep -E '\[  FAILED  \]|Failure|error' "$logs/$tier.log" | head -40
+  # The binary must refuse a prefix that the scripts did not hand it.
+  local refused=0
+  ( source scripts/wine-env.sh; export WINEPREFIX="$root/build/$p/wineprefix" WINEDEBUG=-all
+    CORVANTA_TEST_TOKEN=wrong-token wine "build/$p/tests/corvanta_wine_tests.exe" >"$logs/$tier-refusal.log" 2>&1
+    echo $? >"$logs/$tier-refusal.rc"; wineserver -k >/dev/null 2>&1 )
+  if [ "$(cat "$logs/$tier-refusal.rc")" = 3 ] && grep -q 'refusing to run' "$logs/$tier-refusal.log"; then
+    pass=$((pass + 1))
+  else
+    echo "$tier: the test binary did not refuse a foreign prefix"; fail=$((fail + 1)); refused=1
+  fi
+  record "$tier" "$pass" "$fail"
+  return $refused
+}
+
+# Wine sees the Unix file system as drive Z:.
+winepath_of() { printf 'Z:%s' "${1//\//\\}"; }
+
+gui_tier() {
+  if [ ! -f scripts/gui-tests.sh ]; then return; fi
+  echo "== test gui"
+  bash scripts/gui-tests.sh build/win32 >"$logs/gui.log" 2>&1
+  local line
+  line=$(grep -E '^gui: [0-9]+ passed, [0-9]+ failed' "$logs/gui.log" | tail -1)
+  if [ -z "$line" ]; then tail -30 "$logs/gui.log"; record gui 0 1 "(no result, see build/logs/gui.log)"; return; fi
+  local p f
+  p=$(sed -E 's/gui: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$f" -gt 0 ] && tail -30 "$logs/gui.log"
+  record gui "$p" "$f" "(screenshots in build/artifacts/)"
+}
+
+native_tier native native
+if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
+wine_tier wine32 win32
+wine_tier wine64 win64
+gui_tier
+
+echo
+echo "== summary"
+printf '%s\n' "${summary[@]}"
+echo "total: $total_pass passed, $total_fail failed"
+[ "$total_fail" -eq 0 ]
