@@ -1,0 +1,197 @@
+#include "results/repair.h"
+
+#include "backup/backup_store.h"
+#include "backup/reg_export.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "results/restore_point.h"
+#include "ui/main_view.h"
+
+namespace corvanta {
+
+// Provided by results/os_name.h.
+std::string GetOSName(System& system);
+
+const char kRepairQuestion[] =
+    "Could not create Windows Restore Point. Windows ME and Windows XP should be able to create a "
+    "System Restore Point. This is an added safetey measure. It is completely safe to move "
+    "forward, because Corvanta makes its own backup before making any changes to your System "
+    "Registry.\r\n\r\n Would you like to continue with your Repair?";
+
+namespace {
+
+bool WillDeleteRegistryEntry(const TRegRecord& r) {
+  return r.Action == kActionDelete && r.Kind == kKindRegistry &&
+         (r.DeleteKey == 0 || r.DeleteKey == 1);
+}
+
+void SetStatus(RepairContext& ctx, const std::string& text) {
+  ctx.view.repairStatus.lbStatus->SetCaption(text);
+  ctx.view.app->ProcessMessages();
+}
+
+// Restore point step. False when the user chose not to go on.
+bool RestorePointStep(RepairContext& ctx) {
+  try {
+    SetStatus(ctx, "Creating a Restore Point...");
+    if (CreateRestorePoint(ctx.system)) return true;
+    const std::string os = GetOSName(ctx.system);
+    if (os != "Windows XP" && os != "Windows ME") return true;
+    return ctx.view.app->ShowMessageBox(MessageKind::Confirmation, kRepairQuestion,
+                                        MessageButtons::YesNo) == ModalResult::Yes;
+  } catch (const std::exception&) {
+    // The program's own backup follows; a restore point is only an extra.
+    return true;
+  }
+}
+
+// The automatic backup's path. A name already taken (a repair earlier in the
+// same second) is never overwritten: the clock is read again once that second
+// is over. "" when no free name turned up.
+std::string FreeBackupPath(RepairContext& ctx) {
+  const std::string folder = BackupFolder(ctx.system);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const LocalDateTime now = ctx.system.Now();
+    const std::string path = folder + BackupFileName(kAutomaticBackupPrefix, now);
+    if (ctx.files.GetAttributes(path) == kInvalidAttributes) return path;
+    ctx.system.Sleep(static_cast<std::uint32_t>(1000 - now.ms) + 10);
+  }
+  return "";
+}
+
+// Backup step. Marks in heldBack every record whose export failed. False when
+// the file could not be written.
+bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& out) {
+  SetStatus(ctx, "Backing up Registry Keys...");
+  std::vector<std::string> lines{kRegEditHeader};
+  RegistryApi& api = ctx.SharedRegistry.Api();
+  for (std::size_t i = 0; i < ctx.ProblemList.size(); ++i) {
+    const TRegRecord& r = ctx.ProblemList[i];
+    if (!WillDeleteRegistryEntry(r)) continue;
+    try {
+      ExportRegKey(api, r.RootKey, r.KeyPath, r.DeleteKey == 0 ? r.ValueName : std::string(),
+                   lines);
+    } catch (const ERegistryException&) {
+      heldBack[i] = true;
+    }
+  }
+  EnsureBackupFolder(ctx.system, ctx.files);
+  const std::string path = FreeBackupPath(ctx);
+  if (path.empty() || !SaveRegLines(ctx.files, path, lines)) {
+    out.error = "Cannot create file \"" +
+                (path.empty() ? BackupFolder(ctx.system) + kAutomaticBackupPrefix : path) + "\".";
+    return false;
+  }
+  out.backupFile = path;
+  return true;
+}
+
+// True when the entry is gone after the deletion (also when it was gone
+// before); false when it is still there or that cannot be told.
+bool DeleteProblem(RepairContext& ctx, const TRegRecord& r) {
+  if (r.Kind == kKindFile) {
+    if (ctx.files.RemoveFile(r.KeyPath)) return true;
+    return ctx.files.GetAttributes(r.KeyPath) == kInvalidAttributes;
+  }
+  TRegistry& reg = ctx.SharedRegistry;
+  try {
+    reg.CloseKey();
+    reg.SetRootKey(r.RootKey);
+    if (r.DeleteKey == 1) {
+      if (reg.DeleteKey(r.KeyPath)) return true;
+      return !reg.KeyExists(r.KeyPath);
+    }
+    if (!reg.OpenKey(r.KeyPath, false)) return !reg.KeyExists(r.KeyPath);
+    const bool deleted = reg.DeleteValue(r.ValueName) || !reg.ValueExists(r.ValueName);
+    reg.CloseKey();
+    return deleted;
+  } catch (const ERegistryException&) {
+    reg.CloseKey();
+    return false;
+  }
+}
+
+void ShowResultsPage(RepairContext& ctx, const RepairOutcome& out) {
+  MainWindowView& v = ctx.view.main;
+  if (out.left == 0) {
+    v.lbResultTitle->SetCaption("Repair Successful");
+    v.lbResultText->SetCaption(
+        "All detected registry problems were repaired. It is advisable to rescan your computer "
+        "weekly to keep your Windows Registry in shape.");
+    v.lbResultText->SetFontColour(kColourBlack);
+  } else {
+    v.lbResultTitle->SetCaption("Repair Incomplete");
+    v.lbResultText->SetCaption(
+        "Not every registry problem could be repaired: some entries could not be deleted or "
+        "backed up, for example because access was denied or a file is in use. Rescan your "
+        "computer to see the problems left.");
+    v.lbResultText->SetFontColour(kColourRed);
+  }
+  v.lbLeftLabel->SetVisible(out.left != 0);
+  v.lbLeft->SetVisible(out.left != 0);
+  v.lbLeft->SetCaption(std::to_string(out.left));
+  v.lbResultBack->SetCaption(
+      "To further boost system performance, click the \"Back\" button below and visit our "
+      "advanced tools section, then remove any unnecessary BHOs and Startup Entries.");
+  v.lbFound->SetCaption(std::to_string(out.found));
+  v.lbIgnored->SetCaption(std::to_string(out.ignored));
+  v.lbRepaired->SetCaption(std::to_string(out.repaired));
+  v.NoteBook->SetPageIndex(3);
+}
+
+}  // namespace
+
+RepairOutcome DoRepair(RepairContext& ctx) {
+  RepairOutcome out;
+  MainView& view = ctx.view;
+  Window* status = view.repairStatus.window;
+  status->Show();
+  status->SetLeft(view.main.window->Left() + 300);
+  view.app->ProcessMessages();
+
+  if (view.main.cbSysRestore->Checked() && !RestorePointStep(ctx)) {
+    status->Hide();
+    out.end = RepairEnd::Declined;
+    return out;
+  }
+
+  std::vector<bool> heldBack(ctx.ProblemList.size(), false);
+  if (view.main.cbBackup->Checked() && !BackupStep(ctx, heldBack, out)) {
+    status->Hide();
+    view.app->ProcessMessages();
+    view.app->ShowMessageBox(MessageKind::Error, out.error);
+    out.end = RepairEnd::BackupNotWritten;
+    return out;
+  }
+
+  SetStatus(ctx, "Repairing Errors. Please wait...");
+  for (std::size_t i = 0; i < ctx.ProblemList.size(); ++i) {
+    const TRegRecord& r = ctx.ProblemList[i];
+    if (r.Action != kActionDelete) continue;
+    if (r.Kind != kKindFile && !WillDeleteRegistryEntry(r)) continue;
+    if (!heldBack[i] && DeleteProblem(ctx, r)) {
+      ++out.repaired;
+    } else {
+      ++out.left;
+      out.leftIndexes.push_back(static_cast<int>(i));
+    }
+  }
+  status->Hide();
+  view.app->ProcessMessages();
+
+  out.found = static_cast<int>(ctx.ProblemList.size());
+  for (const TRegRecord& r : ctx.ProblemList)
+    if (r.Action != kActionDelete) ++out.ignored;
+  ShowResultsPage(ctx, out);
+  return out;
+}
+
+void BindRepair(RepairContext& ctx) {
+  RepairContext* c = &ctx;
+  ctx.view.main.btRepair->OnClick = [c] { DoRepair(*c); };
+  UiApplication* app = ctx.view.app;
+  ctx.view.repairStatus.window->OnShow = [app] { app->ProcessMessages(); };
+}
+
+}  // namespace corvanta

@@ -1,0 +1,54 @@
+// The repair: optional restore point, automatic backup of everything about to
+// be deleted, the deletions, and the "Repair Results" page.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scan/problems.h"
+
+namespace corvanta {
+
+struct MainView;
+class TRegistry;
+class FileSystem;
+class System;
+
+// What one repair reaches: the widgets (main window, status window, message
+// boxes, pump), the problem list, the shared accessor for the deletions (the
+// exports go through its registry port with an accessor of their own), and
+// the file system and system ports.
+struct RepairContext {
+  MainView& view;
+  TRegArray& ProblemList;
+  TRegistry& SharedRegistry;
+  FileSystem& files;
+  System& system;
+};
+
+enum class RepairEnd {
+  Done,             // the deletions ran and the results page is shown
+  Declined,         // the user answered No after the restore point failed
+  BackupNotWritten  // the backup file could not be written; nothing deleted
+};
+
+struct RepairOutcome {
+  RepairEnd end = RepairEnd::Done;
+  int found = 0;                 // records in the problem list
+  int ignored = 0;               // records set to Ignore
+  int repaired = 0;              // deletions done (or the entry was already gone)
+  int left = 0;                  // deletions that failed or were held back for want of a backup
+  std::vector<int> leftIndexes;  // their indexes in the problem list
+  std::string backupFile;        // full path of the automatic backup, "" when none
+  std::string error;             // the message shown when the backup was not written
+};
+
+extern const char kRepairQuestion[];
+
+RepairOutcome DoRepair(RepairContext& ctx);
+
+// Binds btRepair and the status window's show handler (which pumps once so the
+// window paints at once). ctx must outlive the widgets.
+void BindRepair(RepairContext& ctx);
+
+}  // namespace corvanta
