@@ -1,0 +1,30 @@
+// The registry port over advapi32's ANSI calls. The predefined roots are
+// passed as their HKEY values; every other RegKey is an HKEY it handed out.
+#pragma once
+
+#include "platform/registry_api.h"
+
+namespace corvanta {
+
+class Win32Registry : public RegistryApi {
+ public:
+  std::int32_t OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t access,
+                         RegKey* out) override;
+  std::int32_t CreateKeyEx(RegKey parent, const std::string& subKey, std::uint32_t access,
+                           RegKey* out, std::uint32_t* disposition) override;
+  std::int32_t CloseKey(RegKey key) override;
+  std::int32_t FlushKey(RegKey key) override;
+  std::int32_t QueryInfoKey(RegKey key, RegKeyInfo* info) override;
+  std::int32_t EnumKeyEx(RegKey key, std::uint32_t index, char* name,
+                         std::uint32_t* nameLen) override;
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen,
+                         std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataLen) override;
+  std::int32_t QueryValueEx(RegKey key, const std::string& name, std::uint32_t* type,
+                            std::uint8_t* data, std::uint32_t* dataLen) override;
+  std::int32_t SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size) override;
+  std::int32_t DeleteKey(RegKey key, const std::string& subKey) override;
+  std::int32_t DeleteValue(RegKey key, const std::string& name) override;
+};
+
+}  // namespace corvanta
