@@ -1,0 +1,83 @@
+#include "backup/backup_store.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_system.h"
+
+namespace corvanta {
+namespace {
+
+TEST(BackupFileName, FixedSeparatorsAndTwoDigitFields) {
+  LocalDateTime t;
+  t.year = 2007;
+  t.month = 3;
+  t.day = 5;
+  t.hour = 14;
+  t.minute = 7;
+  t.second = 9;
+  EXPECT_EQ(BackupFileName(kAutomaticBackupPrefix, t), "Automatic Backup_03-05-2007_14-07-09.reg");
+  t.hour = 0;
+  t.minute = 0;
+  t.second = 0;
+  EXPECT_EQ(BackupFileName(kFullBackupPrefix, t), "Full Registry Backup_03-05-2007_00-00-00.reg");
+}
+
+TEST(ParseRestoreRecord, FamiliesAndOddNames) {
+  TRestoreRecord r = ParseRestoreRecord("Explorer Backup_12-07-2026_02-20-51.reg");
+  EXPECT_EQ(r.FileName, "Explorer Backup_12-07-2026_02-20-51.reg");
+  EXPECT_EQ(r.BackupType, "Explorer Backup");
+  EXPECT_EQ(r.DateText, "12/07/2026");
+  EXPECT_EQ(r.TimeText, "02:20:51");
+  EXPECT_EQ(RestoreRowDateTime(r), "12/07/2026 - 02:20:51");
+
+  EXPECT_EQ(ParseRestoreRecord("Automatic Backup_03-05-2007_14-07-09.reg").BackupType,
+            "Automatic Backup");
+  EXPECT_EQ(ParseRestoreRecord("Full Registry Backup_03-05-2007_14-07-09.reg").BackupType,
+            "Full Registry Backup");
+
+  r = ParseRestoreRecord("plain-name.reg");
+  EXPECT_EQ(r.BackupType, "");
+  EXPECT_EQ(r.DateText, "");
+  EXPECT_EQ(RestoreRowDateTime(r), " - plain:name");
+
+  r = ParseRestoreRecord("Automatic Backup_01-02-2003_04-05-06.REG");
+  EXPECT_EQ(r.TimeText, "04:05:06");
+
+  r = ParseRestoreRecord("A_01-02-2003_x_y.Reg.reg");
+  EXPECT_EQ(r.DateText, "01/02/2003");
+  EXPECT_EQ(r.TimeText, "x_y");
+
+  r = ParseRestoreRecord("Type_only.reg");
+  EXPECT_EQ(r.BackupType, "Type");
+  EXPECT_EQ(r.DateText, "");
+  EXPECT_EQ(r.TimeText, "only");
+}
+
+TEST(BackupFolder, BesideTheExecutableCreatedOnceAndListed) {
+  MemorySystem system;
+  MemoryFileSystem files;
+  system.SetExecutablePath("C:\\Prog\\Corvanta.exe");
+  files.AddFolder("C:\\Prog");
+  EXPECT_EQ(BackupFolder(system), "C:\\Prog\\Backup\\");
+  EXPECT_TRUE(ListBackups(system, files).empty());
+
+  EnsureBackupFolder(system, files);
+  EXPECT_TRUE(files.DirectoryExists("C:\\Prog\\Backup"));
+  files.AddFile("C:\\Prog\\Backup\\keep.txt");
+  EnsureBackupFolder(system, files);  // an existing folder is left alone
+  EXPECT_TRUE(files.FileExists("C:\\Prog\\Backup\\keep.txt"));
+
+  files.AddFile("C:\\Prog\\Backup\\Automatic Backup_03-05-2007_14-07-09.reg");
+  files.AddFile("C:\\Prog\\Backup\\HIDDEN_01-01-2001_01-01-01.REG", "", faHidden);
+  files.AddFolder("C:\\Prog\\Backup\\Dir_02-02-2002_02-02-02.reg");
+  int pumps = 0;
+  const TRestoreArray list = ListBackups(system, files, [&pumps] { ++pumps; });
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(pumps, 3);
+  for (const TRestoreRecord& r : list) EXPECT_NE(r.FileName, "keep.txt");
+  EXPECT_EQ(list[0].BackupType, ParseRestoreRecord(list[0].FileName).BackupType);
+}
+
+}  // namespace
+}  // namespace corvanta
