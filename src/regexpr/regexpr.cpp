@@ -80,6 +80,9 @@ struct Program {
   ByteSet first;          // bytes that can begin a match
   bool can_skip = false;  // false when a match may be empty
   int single_first = -1;  // the only possible first byte, or -1
+  ByteSet second;         // bytes that can follow the first one
+  bool use_second = false;
+  int single_second = -1;
 };
 
 // Per-Exec working memory, kept between calls to avoid reallocating.
@@ -732,11 +735,11 @@ class Compiler {
   Program& prog_;
 };
 
-// Which bytes can start a match; a match that may be empty disables skipping.
-void ComputeFirst(Program& prog) {
+// The consuming instructions reachable from pcs without reading a byte
+// (assertions assumed true); reports whether Match is reachable as well.
+std::vector<int> Closure(const Program& prog, std::vector<int> todo, bool& reaches_match) {
   std::vector<char> seen(prog.code.size(), 0);
-  std::vector<int> todo{0};
-  bool empty = false;
+  std::vector<int> out;
   while (!todo.empty()) {
     int pc = todo.back();
     todo.pop_back();
@@ -745,10 +748,8 @@ void ComputeFirst(Program& prog) {
     const Inst& in = prog.code[pc];
     switch (in.op) {
       case Op::Char:
-        prog.first.Add(in.byte);
-        break;
       case Op::Set:
-        prog.first.AddSet(prog.sets[in.x]);
+        out.push_back(pc);
         break;
       case Op::Split:
         todo.push_back(in.y);
@@ -762,12 +763,41 @@ void ComputeFirst(Program& prog) {
         todo.push_back(pc + 1);
         break;
       case Op::Match:
-        empty = true;
+        reaches_match = true;
         break;
     }
   }
+  return out;
+}
+
+void AddConsumed(const Program& prog, const std::vector<int>& pcs, ByteSet& set) {
+  for (int pc : pcs) {
+    const Inst& in = prog.code[pc];
+    if (in.op == Op::Char) {
+      set.Add(in.byte);
+    } else {
+      set.AddSet(prog.sets[in.x]);
+    }
+  }
+}
+
+// Which bytes can begin a match, and which can come second: a cheap filter
+// for where a new thread is worth starting. A possibly empty or one-byte match
+// disables the respective filter.
+void ComputeFirst(Program& prog) {
+  bool empty = false;
+  std::vector<int> first = Closure(prog, {0}, empty);
   prog.can_skip = !empty;
-  if (prog.can_skip && prog.first.Count() == 1) prog.single_first = prog.first.First();
+  if (!prog.can_skip) return;
+  AddConsumed(prog, first, prog.first);
+  if (prog.first.Count() == 1) prog.single_first = prog.first.First();
+  std::vector<int> next;
+  for (int pc : first) next.push_back(pc + 1);
+  bool one_byte = false;
+  std::vector<int> second = Closure(prog, next, one_byte);
+  prog.use_second = !one_byte;
+  if (prog.use_second) AddConsumed(prog, second, prog.second);
+  if (prog.use_second && prog.second.Count() == 1) prog.single_second = prog.second.First();
 }
 
 std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
@@ -813,7 +843,10 @@ bool AssertHolds(AssertKind k, const unsigned char* s, std::size_t n, std::size_
 
 class Vm {
  public:
-  Vm(const Program& prog, Scratch& sc) : prog_(prog), sc_(sc), ns_(prog.slots) {
+  // With groups false only match 0 is tracked, which keeps threads small; the
+  // group spans are then found by a second, anchored run.
+  Vm(const Program& prog, Scratch& sc, bool groups)
+      : prog_(prog), sc_(sc), ns_(groups ? prog.slots : 2) {
     std::size_t len = prog.code.size();
     for (ThreadList& l : sc_.lists) {
       l.pcs.resize(len);
@@ -823,44 +856,53 @@ class Vm {
     }
     sc_.work.resize(ns_);
     sc_.best.assign(ns_, -1);
+    // Every instruction pushes at most one frame per thread list.
+    sc_.stack.resize(len + 1);
   }
 
-  bool Run(const unsigned char* s, std::size_t n) {
+  bool Run(const unsigned char* s, std::size_t n, std::size_t start, bool anchored) {
     s_ = s;
     n_ = n;
     ThreadList* clist = &sc_.lists[0];
     ThreadList* nlist = &sc_.lists[1];
     NewGeneration(*clist);
     bool matched = false;
-    std::size_t pos = 0;
+    bool starting = true;
+    std::size_t pos = start;
     for (;;) {
-      if (!matched) {
-        if (clist->count == 0 && prog_.can_skip) {
+      if (starting && !matched) {
+        if (clist->count == 0 && prog_.can_skip && !anchored) {
           pos = NextCandidate(pos);
           if (pos >= n_) break;
           NewGeneration(*clist);
         }
-        std::fill(sc_.work.begin(), sc_.work.end(), -1);
-        AddThread(*clist, 0, pos);
+        if (anchored || WorthStarting(pos)) {
+          std::fill(sc_.work.begin(), sc_.work.end(), -1);
+          AddThread(*clist, 0, pos);
+        }
+        starting = !anchored;
       }
       if (clist->count == 0) {
         // Every thread died, e.g. on a failed assertion: try the next start.
-        if (matched || pos >= n_) break;
+        if (matched || !starting || pos >= n_) break;
         ++pos;
         NewGeneration(*clist);
         continue;
       }
       NewGeneration(*nlist);
+      const unsigned char c = pos < n_ ? s_[pos] : 0;
+      const bool more = pos < n_;
       for (int i = 0; i < clist->count; ++i) {
-        const Inst& in = prog_.code[clist->pcs[i]];
+        const int pc = clist->pcs[i];
+        const Inst& in = prog_.code[pc];
         const std::ptrdiff_t* caps = &clist->caps[static_cast<std::size_t>(i) * ns_];
         bool advance = false;
         switch (in.op) {
           case Op::Char:
-            advance = pos < n_ && s_[pos] == in.byte;
+            advance = more && c == in.byte;
             break;
           case Op::Set:
-            advance = pos < n_ && prog_.sets[in.x].Test(s_[pos]);
+            advance = more && prog_.sets[in.x].Test(c);
             break;
           case Op::Match:
             std::copy(caps, caps + ns_, sc_.best.begin());
@@ -872,7 +914,7 @@ class Vm {
         }
         if (advance) {
           std::copy(caps, caps + ns_, sc_.work.begin());
-          AddThread(*nlist, clist->pcs[i] + 1, pos + 1);
+          AddThread(*nlist, pc + 1, pos + 1);
         }
       }
       if (pos >= n_) break;
@@ -893,7 +935,24 @@ class Vm {
     }
   }
 
+  bool WorthStarting(std::size_t pos) const {
+    if (!prog_.can_skip) return true;
+    if (pos >= n_ || !prog_.first.Test(s_[pos])) return false;
+    return !prog_.use_second || (pos + 1 < n_ && prog_.second.Test(s_[pos + 1]));
+  }
+
   std::size_t NextCandidate(std::size_t pos) const {
+    if (prog_.single_second >= 0) {
+      // Look for the rarer second byte ("C:" for a drive path).
+      while (pos + 1 < n_) {
+        const void* hit = std::memchr(s_ + pos + 1, prog_.single_second, n_ - pos - 1);
+        if (!hit) return n_;
+        std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s_) - 1;
+        if (prog_.first.Test(s_[at])) return at;
+        pos = at + 1;
+      }
+      return n_;
+    }
     if (prog_.single_first >= 0) {
       const void* hit = std::memchr(s_ + pos, prog_.single_first, n_ - pos);
       return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s_) : n_;
@@ -903,44 +962,51 @@ class Vm {
   }
 
   // Follows the non-consuming instructions from pc in priority order, with an
-  // explicit stack; sc_.work holds the captures and is restored on the way back.
+  // explicit stack; the work captures are restored on the way back.
   void AddThread(ThreadList& l, int pc0, std::size_t pos) {
-    std::vector<Frame>& stack = sc_.stack;
-    stack.clear();
-    stack.push_back({pc0, -1, 0});
-    while (!stack.empty()) {
-      Frame f = stack.back();
-      stack.pop_back();
+    Frame* const stack = sc_.stack.data();
+    std::ptrdiff_t* const work = sc_.work.data();
+    std::uint32_t* const mark = l.mark.data();
+    const std::uint32_t gen = l.gen;
+    const Inst* const code = prog_.code.data();
+    const int ns = ns_;
+    int count = l.count;
+    int top = 0;
+    stack[top++] = {pc0, -1, 0};
+    while (top > 0) {
+      const Frame f = stack[--top];
       if (f.slot >= 0) {
-        sc_.work[f.slot] = f.value;
+        work[f.slot] = f.value;
         continue;
       }
       int pc = f.pc;
       for (;;) {
-        if (l.mark[pc] == l.gen) break;
-        l.mark[pc] = l.gen;
-        const Inst& in = prog_.code[pc];
+        if (mark[pc] == gen) break;
+        mark[pc] = gen;
+        const Inst& in = code[pc];
         if (in.op == Op::Jmp) {
           pc = in.x;
         } else if (in.op == Op::Split) {
-          stack.push_back({in.y, -1, 0});
+          stack[top++] = {in.y, -1, 0};
           pc = in.x;
         } else if (in.op == Op::Save) {
-          stack.push_back({0, in.x, sc_.work[in.x]});
-          sc_.work[in.x] = static_cast<std::ptrdiff_t>(pos);
+          if (in.x < ns) {
+            stack[top++] = {0, in.x, work[in.x]};
+            work[in.x] = static_cast<std::ptrdiff_t>(pos);
+          }
           ++pc;
         } else if (in.op == Op::Assert) {
           if (!AssertHolds(static_cast<AssertKind>(in.byte), s_, n_, pos)) break;
           ++pc;
         } else {
-          l.pcs[l.count] = pc;
-          std::copy(sc_.work.begin(), sc_.work.end(),
-                    l.caps.begin() + static_cast<std::ptrdiff_t>(l.count) * ns_);
-          ++l.count;
+          l.pcs[count] = pc;
+          std::copy(work, work + ns, l.caps.data() + static_cast<std::ptrdiff_t>(count) * ns);
+          ++count;
           break;
         }
       }
     }
+    l.count = count;
   }
 
   const Program& prog_;
@@ -975,10 +1041,19 @@ void TRegExpr::SetExpression(const std::string& pattern) {
 
 bool TRegExpr::Exec(const std::string& input) {
   if (!program_) throw RegExprError("no regular expression set");
-  regexpr_detail::Vm vm(*program_, *scratch_);
-  matched_ = vm.Run(reinterpret_cast<const unsigned char*>(input.data()), input.size());
+  const auto* text = reinterpret_cast<const unsigned char*>(input.data());
+  regexpr_detail::Vm vm(*program_, *scratch_, false);
+  matched_ = vm.Run(text, input.size(), 0, false);
   if (matched_) {
     caps_ = vm.Best();
+    if (program_->groups > 0) {
+      // The winning thread starts at caps_[0]; rerun from there with groups.
+      regexpr_detail::Vm full(*program_, *scratch_, true);
+      if (full.Run(text, input.size(), static_cast<std::size_t>(caps_[0]), true) &&
+          full.Best()[0] == caps_[0] && full.Best()[1] == caps_[1]) {
+        caps_ = full.Best();
+      }
+    }
     match0_ = input.substr(static_cast<std::size_t>(caps_[0]),
                            static_cast<std::size_t>(caps_[1] - caps_[0]));
   } else {
