@@ -6,7 +6,9 @@
 
 wine_prefix_up() {
   local build_dir arch
-  build_dir=$(cd "$1" && pwd)
+  mkdir -p "$1" || return 1
+  build_dir=$(cd "$1" && pwd) || return 1
+  case "$build_dir" in */build/*) ;; *) echo "wine: $build_dir is not inside a build tree" >&2; return 1 ;; esac
   arch=$2
   export WINEPREFIX="$build_dir/wineprefix"
   export WINEARCH="$arch"
