@@ -1,0 +1,241 @@
+// The main window's life: shared objects, command binding, start-up,
+// navigation, the page-change hook and shut-down.
+#include "app/main.h"
+
+#include <exception>
+
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system.h"
+#include "regexpr/regexpr.h"
+#include "results/os_name.h"
+#include "results/repair.h"
+#include "results/result_list.h"
+#include "scan/scan_page.h"
+
+namespace corvanta {
+
+std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view);  // scan_driver.cpp
+
+TForm1::TForm1(Platform& platform, MainView& view) : platform_(platform), view_(view) {
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  if (!destroyed_) FormDestroy();
+}
+
+void TForm1::FormCreate() {
+  sharedRegistry_ = std::make_unique<TRegistry>(platform_.registry, kSharedRegistryAccess);
+  sharedRegExpr_ = std::make_unique<TRegExpr>();
+  bhoIdList_.clear();
+  startupOriginList_.clear();
+  scanPage_ = MakeWidgetScanPage(view_);
+  RunSection = [this](int number) { RunSectionWithEngine(number); };
+  RebuildRestoreList = [this] {
+    w().RestoreListView->Clear();
+    view_.app->ProcessMessages();
+  };
+  repairContext_.reset(
+      new RepairContext{view_, problemList_, *sharedRegistry_, platform_.files, platform_.system});
+  BindCommands();
+}
+
+void TForm1::FormDestroy() {
+  destroyed_ = true;
+  // Nothing may reach the released objects any more.
+  w().btRepair->OnClick = nullptr;
+  repairContext_.reset();
+  sharedRegistry_.reset();
+  sharedRegExpr_.reset();
+  bhoIdList_.clear();
+  startupOriginList_.clear();
+  if (saveOnDestroy_) Dispatch([this] { SaveSettings(); });
+}
+
+void TForm1::Dispatch(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    view_.app->ShowMessageBox(MessageKind::Error, e.what());
+  }
+}
+
+void TForm1::Bind(ClickEvent& event, void (TForm1::*handler)()) {
+  event = [this, handler] { Dispatch([this, handler] { (this->*handler)(); }); };
+}
+
+// Wraps a handler someone else bound so that it runs under the dispatcher;
+// busy marks work that pumps messages for a long time.
+static void Wrap(TForm1& form, ClickEvent& event, bool busy) {
+  if (!event) return;
+  ClickEvent inner = std::move(event);
+  event = [&form, inner, busy] {
+    form.Dispatch([&] {
+      if (busy) {
+        TForm1::BusyScope scope(form);
+        inner();
+      } else {
+        inner();
+      }
+    });
+  };
+}
+
+void TForm1::BindCommands() {
+  MainWindowView& m = w();
+  m.window->OnCloseQuery = [this] { return FormCloseQuery(); };
+  Bind(m.NoteBook->OnPageChanged, &TForm1::NoteBookPageChanged);
+  Bind(m.lnkHelp->OnClick, &TForm1::ShowHelpUrl);
+
+  Bind(m.lnkScanEntry->OnClick, &TForm1::DoScan);
+  Bind(m.lnkScanNow->OnClick, &TForm1::DoScan);
+  Bind(m.lnkBackupEntry->OnClick, &TForm1::ShowbackupPage);
+  Bind(m.lnkAdvancedEntry->OnClick, &TForm1::ShowAdvancedPage);
+  Bind(m.lnkSettings->OnClick, &TForm1::DoSettings);
+  Bind(m.lnkCheckUpdates->OnClick, &TForm1::DoUpdate);
+  Bind(m.lnkUserManual->OnClick, &TForm1::ShowHelpUrl);
+
+  Bind(m.btAbort->OnClick, &TForm1::DoAbort);
+  Bind(m.btResultsBack->OnClick, &TForm1::GoBack);
+  Bind(m.btRepairBack->OnClick, &TForm1::GoBack);
+  Bind(m.btBackupBack->OnClick, &TForm1::GoBack);
+  Bind(m.RzBitBtn7->OnClick, &TForm1::RzBitBtn7Click);
+  Bind(m.RzBitBtn8->OnClick, &TForm1::RzBitBtn8Click);
+  Bind(m.cbBackup->OnClick, &TForm1::cbBackupClick);
+  Bind(m.btAdvancedBack->OnClick, &TForm1::AdvancedgoBack);
+
+  // The side groups never collapse.
+  for (GroupBar* g : {m.ResultGroup, m.SettingsHelpGroup, m.BackupGroup, m.AdvancedGroup})
+    g->OnCanClose = [] { return false; };
+
+  // The results page and the repair bind their own handlers; they run under
+  // the dispatcher too.
+  BindResultsPage(m, problemList_);
+  if (m.ResultGroup->OnItemClick) {
+    auto inner = std::move(m.ResultGroup->OnItemClick);
+    m.ResultGroup->OnItemClick = [this, inner](int i) { Dispatch([&] { inner(i); }); };
+  }
+  for (ParamListBox::ParamEvent* ev :
+       {&m.ParamListBox->OnParamEditDone, &m.ParamListBox->OnParamClick}) {
+    if (!*ev) continue;
+    auto inner = std::move(*ev);
+    *ev = [this, inner](int idx, const std::string& href, const std::string& value) {
+      Dispatch([&] { inner(idx, href, value); });
+    };
+  }
+  BindRepair(*repairContext_);
+  Wrap(*this, m.btRepair->OnClick, true);
+  Wrap(*this, view_.repairStatus.window->OnShow, false);
+}
+
+TForm1::BusyScope::BusyScope(TForm1& form) : form_(form) {
+  ++form_.busy_;
+}
+
+TForm1::BusyScope::~BusyScope() {
+  if (--form_.busy_ == 0) form_.CloseIfPending();
+}
+
+bool TForm1::FormCloseQuery() {
+  if (busy_ == 0) return true;
+  // Never destroy the window under a running handler: stop the work first.
+  globals_.AbortRequested = true;
+  closePending_ = true;
+  return false;
+}
+
+void TForm1::CloseIfPending() {
+  if (!closePending_) return;
+  closePending_ = false;
+  w().window->Close();
+}
+
+bool TForm1::StartedWithScan() {
+  if (scanSwitchOverride_ >= 0) return scanSwitchOverride_ == 1;
+  return platform_.system.FirstArgument() == kScanSwitch;
+}
+
+void TForm1::StartUp() {
+  UpdateStatusView& status = view_.updateStatus;
+  UiApplication& app = *view_.app;
+  status.lbVersion->SetCaption(kVersionText);
+  status.lbStatus->SetCaption(kLoadingText);
+  status.window->Show();
+
+  app.ProcessMessages();
+  platform_.system.Sleep(1000);
+  app.ProcessMessages();
+
+  Dispatch([this] { LoadSettings(); });
+
+  if (w().cbAutoUpdate->Checked()) {
+    status.lbStatus->SetCaption(kCheckingUpdatesText);
+    if (CheckForUpdate) Dispatch(CheckForUpdate);
+  }
+
+  status.lbStatus->SetCaption(kLoadingText);
+  app.ProcessMessages();
+  status.window->Hide();
+
+  if (!w().window->Visible()) w().window->Show();
+
+  if (StartedWithScan()) Dispatch([this] { DoScan(); });
+}
+
+void TForm1::GoBack() {
+  ShowPage(kPageMain);
+}
+void TForm1::DoSettings() {
+  ShowPage(kPageSettings);
+}
+void TForm1::ShowbackupPage() {
+  ShowPage(kPageBackup);
+}
+
+void TForm1::ShowAdvancedPage() {
+  w().AdvancedNotebook->SetPageIndex(0);
+  ShowPage(kPageAdvanced);
+}
+
+void TForm1::AdvancedgoBack() {
+  // From a single tool, back to the tool list first.
+  if (w().AdvancedNotebook->PageIndex() != 0)
+    w().AdvancedNotebook->SetPageIndex(0);
+  else
+    ShowPage(kPageMain);
+}
+
+void TForm1::ShowHelpUrl() {
+  const std::string url = std::string("http://") + CORVANTA_VENDOR_HOST + "/help/";
+  platform_.shell.Execute(w().window->NativeHandle(), "open", url, "", "", SW_SHOWNORMAL);
+}
+
+void TForm1::DoUpdate() {
+  if (OnDoUpdate) OnDoUpdate();
+}
+
+void TForm1::NoteBookPageChanged() {
+  if (RebuildRestoreList) RebuildRestoreList();
+  if (w().NoteBook->PageIndex() == kPageSettings) {
+    const std::string os = GetOSName(platform_.system);
+    const bool offers = os == "Windows XP" || os == "Windows ME";
+    w().cbSysRestore->SetEnabled(offers);
+    w().lbSystemRestore->SetVisible(!offers);
+  }
+}
+
+int RunApplication(Platform& platform, const UiBuilder& buildUi) {
+  std::unique_ptr<UiHost> host = buildUi();
+  MainView& view = host->View();
+  view.app->SetTitle(kAppTitle);
+  {
+    TForm1 form(platform, view);
+    form.StartUp();
+    view.app->Run();
+    form.FormDestroy();
+  }
+  return 0;
+}
+
+}  // namespace corvanta

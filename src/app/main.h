@@ -1,0 +1,188 @@
+// TForm1: the main window's controller. It owns the objects the scan, the
+// repair and the tools share, binds every command of the windows, runs the
+// start-up sequence, the page navigation, the settings and the scan driver.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "scan/problems.h"
+#include "ui/main_view.h"
+
+namespace corvanta {
+
+class TRegistry;
+class TRegExpr;
+class ScanPage;
+struct RepairContext;
+
+constexpr const char kAppTitle[] = "Corvanta";
+constexpr const char kVersionText[] = "version 1.3.0";
+constexpr const char kLoadingText[] = "Loading software...";
+constexpr const char kCheckingUpdatesText[] = "Checking for software updates...";
+constexpr const char kSettingsKey[] = "\\Software\\Corvanta\\Corvix";
+constexpr const char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char kRunValueName[] = "Corvanta";
+constexpr const char kScanSwitch[] = "/scan";
+constexpr const char kNoSectionsText[] =
+    "You have no Sections selected. Please select at least one section to scan.";
+constexpr const char kSettingsSavedText[] = "    Settings Saved.    ";
+constexpr const char kBackupWarningText[] =
+    "It is recommended that you make a backup of your registry before applying any changes to "
+    "it! Unchecking this option will leave you without a backup copy of deleted registry keys!";
+constexpr std::uint32_t kSharedRegistryAccess = 0x2001F;  // KEY_READ | KEY_WRITE
+
+// Pages of NoteBook.
+enum Page {
+  kPageMain = 0,
+  kPageScanning = 1,
+  kPageResults = 2,
+  kPageRepairResults = 3,
+  kPageSettings = 4,
+  kPageBackup = 5,
+  kPageAdvanced = 6,
+};
+
+// One stored setting: its value name, the check box and the first-start
+// default.
+struct SettingRow {
+  const char* valueName;  // as written; the Run option is read as "RunStartup"
+  CheckBox* MainWindowView::*box;
+  bool defaultTicked;
+};
+extern const SettingRow kSettingRows[17];
+
+// The Run value for an executable path: the path in double quotes (a path
+// with blanks must not be split at log-on), a blank, "/scan".
+std::string RunValueFor(const std::string& executablePath);
+// The executable path of a Run value in either form, quoted or the older
+// unquoted "path /scan"; "" when the text does not end with " /scan".
+std::string RunValueExecutable(const std::string& value);
+
+// The summary line of the results list after a scan.
+std::string SummaryLine(std::size_t problemCount);
+
+class TForm1 {
+ public:
+  // Runs FormCreate. view's widgets must outlive this object.
+  TForm1(Platform& platform, MainView& view);
+  // Runs FormDestroy unless it ran already.
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // The start-up sequence after the windows exist: status window, pause,
+  // settings, update check, main window, "/scan". The caller then runs the
+  // message loop.
+  void StartUp();
+  // Releases the shared objects, then saves the settings (errors shown).
+  void FormDestroy();
+
+  // Runs a command handler: an escaped exception is shown in the standard
+  // error box with its message and the program goes on.
+  void Dispatch(const std::function<void()>& handler);
+
+  // Commands.
+  void DoScan();
+  void DoAbort();
+  void GoBack();
+  void DoSettings();
+  void ShowbackupPage();
+  void ShowAdvancedPage();
+  void AdvancedgoBack();
+  void ShowHelpUrl();
+  void DoUpdate();
+  void RzBitBtn7Click();  // "Save Settings"
+  void RzBitBtn8Click();  // "Back" on the settings page
+  void cbBackupClick();
+  void NoteBookPageChanged();
+  // Close request of the main window: refused while a scan or repair runs
+  // (that work is asked to abort and the window closes when it returns).
+  bool FormCloseQuery();
+
+  // Settings.
+  void LoadSettings();
+  void SaveSettings();
+  void EnableAllPrivileges();
+
+  // The first command-line argument is exactly "/scan" (asked on every
+  // scan), unless the console program overrides it.
+  bool StartedWithScan();
+  void OverrideStartedWithScan(bool scanAll) { scanSwitchOverride_ = scanAll ? 1 : 0; }
+  // The console program keeps the stored settings as they are.
+  void SetSaveOnDestroy(bool save) { saveOnDestroy_ = save; }
+  bool AnySectionTicked() const;
+  bool Busy() const { return busy_ > 0; }
+
+  // Long-running work (scan, repair) holds one while it pumps; a close asked
+  // for meanwhile is carried out when the last one ends.
+  class BusyScope {
+   public:
+    explicit BusyScope(TForm1& form);
+    ~BusyScope();
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    TForm1& form_;
+  };
+
+  // Hooks for the parts that plug in later; each has a working default.
+  // Update check at start-up (when cbAutoUpdate is ticked) and on request.
+  std::function<void()> CheckForUpdate;
+  std::function<void()> OnDoUpdate;
+  // Page-change step for the backup list: by default empties RestoreListView
+  // and pumps messages.
+  std::function<void()> RebuildRestoreList;
+  // Runs one section 1..13 of a scan; by default the scan engine over the
+  // shared objects and the scanning page.
+  std::function<void(int number)> RunSection;
+
+  // Shared objects (released by FormDestroy).
+  TRegistry& SharedRegistry() { return *sharedRegistry_; }
+  TRegExpr& SharedRegExpr() { return *sharedRegExpr_; }
+  std::vector<std::string>& BhoIdList() { return bhoIdList_; }
+  std::vector<std::string>& StartupOriginList() { return startupOriginList_; }
+  TRegArray& ProblemList() { return problemList_; }
+  ScanGlobals& Globals() { return globals_; }
+  ScanPage& ScanningPage() { return *scanPage_; }
+
+  Platform& platform() { return platform_; }
+  MainView& view() { return view_; }
+  MainWindowView& w() { return view_.main; }
+
+ private:
+  void FormCreate();
+  void BindCommands();
+  void Bind(ClickEvent& event, void (TForm1::*handler)());
+  void ShowPage(int page) { w().NoteBook->SetPageIndex(page); }
+  void RunSectionWithEngine(int number);
+  void CloseIfPending();
+
+  Platform& platform_;
+  MainView& view_;
+  std::unique_ptr<TRegistry> sharedRegistry_;
+  std::unique_ptr<TRegExpr> sharedRegExpr_;
+  std::vector<std::string> bhoIdList_;
+  std::vector<std::string> startupOriginList_;
+  TRegArray problemList_;
+  ScanGlobals globals_;
+  std::unique_ptr<ScanPage> scanPage_;
+  std::unique_ptr<RepairContext> repairContext_;
+  int scanSwitchOverride_ = -1;  // -1 ask the command line
+  bool saveOnDestroy_ = true;
+  bool destroyed_ = false;
+  int busy_ = 0;
+  bool closePending_ = false;
+};
+
+// The whole GUI program over the given widgets: creates the windows, runs
+// the start-up sequence and the message loop, then the shut-down. Returns the
+// process exit code.
+int RunApplication(Platform& platform, const UiBuilder& buildUi);
+
+}  // namespace corvanta

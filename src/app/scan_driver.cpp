@@ -1,0 +1,126 @@
+// The scan driver: DoScan, DoAbort and the scanning page the sections write to.
+#include <exception>
+
+#include "app/main.h"
+#include "platform/registry.h"
+#include "regexpr/regexpr.h"
+#include "results/result_counts.h"
+#include "scan/scan_engine.h"
+#include "scan/scan_page.h"
+
+namespace corvanta {
+
+namespace {
+
+class WidgetScanPage : public ScanPage {
+ public:
+  explicit WidgetScanPage(MainView& view) : view_(view), m_(view.main) {}
+
+  void AddRow(const std::string& caption, const std::string& errorsFound, const std::string& status,
+              int stateImage) override {
+    ReportListView& list = *m_.ScanListView;
+    const int row = list.AddRow(caption);
+    list.SetCell(row, 1, errorsFound);
+    list.SetCell(row, 2, status);
+    list.SetStateImage(row, stateImage);
+  }
+  void SetLastRowErrorsFound(const std::string& text) override {
+    if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 1, text);
+  }
+  void SetLastRowStatus(const std::string& text) override {
+    if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 2, text);
+  }
+  void SetLastRowStateImage(int stateImage) override {
+    if (int row = LastRow(); row >= 0) m_.ScanListView->SetStateImage(row, stateImage);
+  }
+  void SetTotalFound(const std::string& text) override { m_.lbTotalFound->SetCaption(text); }
+  void SetStatusText(const std::string& text) override { m_.StatusBar->SetCaption(text); }
+  void SetProgressPosition(int completed) override { m_.ProgressBar->SetPartsComplete(completed); }
+  void ProcessMessages() override { view_.app->ProcessMessages(); }
+
+ private:
+  int LastRow() const { return m_.ScanListView->RowCount() - 1; }
+  MainView& view_;
+  MainWindowView& m_;
+};
+
+}  // namespace
+
+std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view) {
+  return std::make_unique<WidgetScanPage>(view);
+}
+
+std::string SummaryLine(std::size_t problemCount) {
+  return std::string("<br><p align=\"center\">Found a total of <b>") +
+         std::to_string(problemCount) +
+         " Problems</b> in your Windows Registry.<br> To see the errors in each section please "
+         "select a section on the left.</p>";
+}
+
+bool TForm1::AnySectionTicked() const {
+  for (CheckBox* box : view_.main.SectionBoxes())
+    if (box->Checked()) return true;
+  return false;
+}
+
+void TForm1::RunSectionWithEngine(int number) {
+  ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, *scanPage_, problemList_,
+                    globals_);
+  engine.RunSection(number);
+}
+
+void TForm1::DoAbort() {
+  globals_.AbortRequested = true;
+}
+
+void TForm1::DoScan() {
+  // A pump during a scan cannot start a second one.
+  if (Busy()) return;
+  MainWindowView& m = w();
+  UiApplication& app = *view_.app;
+  const auto boxes = m.SectionBoxes();
+
+  if (!AnySectionTicked()) {
+    app.ShowMessageBox(MessageKind::Plain, kNoSectionsText);
+    ShowPage(kPageSettings);
+    return;
+  }
+
+  BusyScope busy(*this);
+  m.ScanListView->Clear();
+  m.lbTotalFound->SetCaption("0");
+  globals_.AbortRequested = false;
+  ShowPage(kPageScanning);
+  globals_.TotalFoundCount = 0;
+  m.ProgressBar->SetPartsComplete(0);
+  m.ProgressBar->SetTotalParts(13);
+  problemList_.clear();
+
+  const bool all = StartedWithScan();
+  try {
+    for (int n = 1; n <= 13; ++n)
+      if (all || boxes[n - 1]->Checked()) RunSection(n);
+  } catch (const std::exception& e) {
+    // A failure that ends the scan (the shell link object cannot be made) is
+    // reported, and the scan then ends as an aborted one does, with the
+    // results of the sections that ran, instead of leaving page 1 stuck.
+    app.ShowMessageBox(MessageKind::Error, e.what());
+    globals_.AbortRequested = true;
+  }
+
+  m.StatusBar->SetCaption("Scanning Complete.");
+  m.ProgressBar->SetPartsComplete(m.ProgressBar->TotalParts());
+
+  // A close requested during the scan should not wait for the user's OK.
+  if (!closePending_) view_.dlgComplete.window->ShowModal();
+
+  UpdateDeleteKey(problemList_);
+  ShowPage(kPageResults);
+  UpdateResultCount(*m.ResultGroup, *m.lbTotalProblems, boxes, all, problemList_);
+  m.lbResultHeader->SetCaption("Scan Results");
+  m.ParamListBox->Clear();
+  m.ParamListBox->AddItem(SummaryLine(problemList_.size()));
+  m.btRepair->SetVisible(!problemList_.empty());
+}
+
+}  // namespace corvanta

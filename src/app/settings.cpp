@@ -1,0 +1,114 @@
+// The seventeen settings between the registry and the settings page's check
+// boxes, and the run-at-log-on value.
+#include <cstring>
+
+#include "app/main.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace corvanta {
+
+const SettingRow kSettingRows[17] = {
+    {"Section1", &MainWindowView::cbsection1, true},
+    {"Section2", &MainWindowView::cbSection2, true},
+    {"Section3", &MainWindowView::cbSection3, true},
+    {"Section4", &MainWindowView::cbSection4, true},
+    {"Section5", &MainWindowView::cbSection5, true},
+    {"Section6", &MainWindowView::cbSection6, true},
+    {"Section7", &MainWindowView::cbSection7, true},
+    {"Section8", &MainWindowView::cbSection8, true},
+    {"Section9", &MainWindowView::cbSection9, true},
+    {"Section10", &MainWindowView::cbSection10, false},
+    {"Section11", &MainWindowView::cbSection11, true},
+    {"Section12", &MainWindowView::cbSection12, false},
+    {"Section13", &MainWindowView::cbSection13, true},
+    {"RunStartUp", &MainWindowView::cbRunStartUp, true},
+    {"SysRestore", &MainWindowView::cbSysRestore, true},
+    {"AutoUpdate", &MainWindowView::cbAutoUpdate, true},
+    {"Backup", &MainWindowView::cbBackup, true},
+};
+
+static const char kScanSuffix[] = " /scan";
+
+std::string RunValueFor(const std::string& executablePath) {
+  return "\"" + executablePath + "\"" + kScanSuffix;
+}
+
+std::string RunValueExecutable(const std::string& value) {
+  const size_t suffix = std::strlen(kScanSuffix);
+  if (value.size() <= suffix || value.compare(value.size() - suffix, suffix, kScanSuffix) != 0)
+    return std::string();
+  std::string path = value.substr(0, value.size() - suffix);
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+    path = path.substr(1, path.size() - 2);
+  return path;
+}
+
+void TForm1::EnableAllPrivileges() {
+  platform_.system.EnableAllPrivileges();
+}
+
+// A stored setting: true/false when the value is a 32-bit integer, -1 when it
+// is absent or of another type (then the default applies, and the next save
+// overwrites it).
+static int ReadSetting(TRegistry& reg, const std::string& name) {
+  if (!reg.ValueExists(name)) return -1;
+  if (reg.GetDataType(name) != kREG_DWORD || reg.GetDataSize(name) != 4) return -1;
+  try {
+    return reg.ReadInteger(name) != 0 ? 1 : 0;
+  } catch (const ERegistryException&) {
+    return -1;  // vanished or changed between the query and the read
+  }
+}
+
+void TForm1::LoadSettings() {
+  EnableAllPrivileges();
+  TRegistry reg(platform_.registry, kSharedRegistryAccess);
+  reg.SetRootKey(kHKEY_LOCAL_MACHINE);
+  const bool open = reg.OpenKey(kSettingsKey, true);
+  for (const SettingRow& row : kSettingRows) {
+    // The run-at-log-on option has always been read under this spelling;
+    // value names ignore case, so it is the same value.
+    const std::string name =
+        std::strcmp(row.valueName, "RunStartUp") == 0 ? "RunStartup" : row.valueName;
+    const int stored = open ? ReadSetting(reg, name) : -1;
+    (w().*row.box)->SetChecked(stored < 0 ? row.defaultTicked : stored == 1);
+  }
+  reg.CloseKey();
+}
+
+void TForm1::SaveSettings() {
+  TRegistry reg(platform_.registry, kSharedRegistryAccess);
+  reg.SetRootKey(kHKEY_LOCAL_MACHINE);
+  reg.OpenKey(kSettingsKey, true);
+  // A failed open leaves no key: the first write then reports the failure.
+  for (const SettingRow& row : kSettingRows)
+    reg.WriteInteger(row.valueName, (w().*row.box)->Checked() ? 1 : 0);
+  reg.CloseKey();
+
+  const bool runOpen = reg.OpenKey(kRunKey, false);
+  if (w().cbRunStartUp->Checked()) {
+    // Without the Run key no key is open and the write reports the failure.
+    reg.WriteString(kRunValueName, RunValueFor(platform_.system.ExecutablePath()));
+  } else if (runOpen) {
+    reg.DeleteValue(kRunValueName);  // absent is fine
+  }
+  reg.CloseKey();
+}
+
+void TForm1::RzBitBtn7Click() {
+  SaveSettings();
+  view_.app->ShowMessageBox(MessageKind::Plain, kSettingsSavedText);
+  ShowPage(kPageMain);
+}
+
+void TForm1::RzBitBtn8Click() {
+  ShowPage(kPageMain);
+  LoadSettings();
+}
+
+void TForm1::cbBackupClick() {
+  if (!w().cbBackup->Checked()) view_.app->ShowMessageBox(MessageKind::Warning, kBackupWarningText);
+}
+
+}  // namespace corvanta
