@@ -5,13 +5,11 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "results/os_name.h"
 #include "results/restore_point.h"
 #include "ui/main_view.h"
 
 namespace corvanta {
-
-// Provided by results/os_name.h.
-std::string GetOSName(System& system);
 
 const char kRepairQuestion[] =
     "Could not create Windows Restore Point. Windows ME and Windows XP should be able to create a "

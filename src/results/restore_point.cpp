@@ -1,11 +1,9 @@
 #include "results/restore_point.h"
 
 #include "platform/system.h"
+#include "results/os_name.h"
 
 namespace corvanta {
-
-// Provided by results/os_name.h.
-std::string GetOSName(System& system);
 
 const char kRestorePointDescription[] = "Corvanta Restore Point";
 
