@@ -182,8 +182,14 @@ MemoryFileSystem::Node* MemoryFileSystem::Find(const Parsed& parsed) const {
   Node* node = drive->second.get();
   for (const auto& part : parsed.parts) {
     if (!node->isFolder()) return nullptr;
-    node = node->Child(part);
-    if (node == nullptr) return nullptr;
+    Node* next = node->Child(part);
+    // Paths may also name entries by their 8.3 form.
+    for (size_t i = 0; next == nullptr && i < node->children.size(); ++i) {
+      Node* c = node->children[i].get();
+      if (!IsShortName(c->name) && SameName(ShortNameOf(*node, *c), part)) next = c;
+    }
+    if (next == nullptr) return nullptr;
+    node = next;
   }
   return node;
 }
@@ -285,14 +291,6 @@ bool MemoryFileSystem::WildcardMatch(const std::string& pattern, const std::stri
   return false;
 }
 
-// The entries FindFirstFileA/FindNextFileA would return, unfiltered.
-static void CollectMatches(const std::vector<FindEntry>& all, const std::string& namePattern,
-                           std::vector<FindEntry>* out) {
-  for (const auto& e : all) {
-    if (MemoryFileSystem::WildcardMatch(namePattern, e.name)) out->push_back(e);
-  }
-}
-
 void MemoryFileSystem::ForEachFile(const std::string& pattern, uint32_t attrFilter,
                                    const std::function<bool(const FindEntry&)>& visit) {
   size_t cut = pattern.find_last_of("\\/");
@@ -313,16 +311,19 @@ void MemoryFileSystem::ForEachFile(const std::string& pattern, uint32_t attrFilt
   Node* dir = Find(parsed);
   if (dir == nullptr || !dir->isFolder()) return;
 
-  std::vector<FindEntry> all;
+  // Collected first, so that a visitor may change the folder.
+  std::vector<FindEntry> found;
   if (dir->parent != nullptr) {
-    all.push_back({".", dir->reported(), 0});
-    all.push_back({"..", dir->parent->reported(), 0});
+    if (WildcardMatch(namePattern, ".")) found.push_back({".", dir->reported(), 0});
+    if (WildcardMatch(namePattern, "..")) found.push_back({"..", dir->parent->reported(), 0});
   }
   for (const auto& c : dir->children) {
-    all.push_back({c->name, c->reported(), c->isFolder() ? 0 : c->bytes.size()});
+    // As on Windows, the pattern is also tried on the 8.3 form of a long name.
+    if (WildcardMatch(namePattern, c->name) ||
+        (!IsShortName(c->name) && WildcardMatch(namePattern, ShortNameOf(*dir, *c)))) {
+      found.push_back({c->name, c->reported(), c->isFolder() ? 0 : c->bytes.size()});
+    }
   }
-  std::vector<FindEntry> found;
-  CollectMatches(all, namePattern, &found);
   for (const auto& e : found) {
     if (!MatchesAttributeFilter(e.attributes, attrFilter)) continue;
     if (!visit(e)) break;

@@ -45,6 +45,10 @@ void MemorySystem::SetNow(const LocalDateTime& now) {
   elapsedMs_ = 0;
 }
 
+void MemorySystem::AddLibrary(const std::string& library) {
+  libraries_[UpperText(library)];
+}
+
 void MemorySystem::AddRestoreLibrary(const std::string& library, const std::string& entry,
                                      bool creates) {
   libraries_[UpperText(library)][entry] = creates;

@@ -26,6 +26,8 @@ class MemorySystem : public System {
   void SetNow(const LocalDateTime& now);
   void Advance(uint64_t ms) { elapsedMs_ += ms; }
   void SetVersion(const OsVersion& version) { version_ = version; }
+  // Makes library loadable, with no entries yet.
+  void AddLibrary(const std::string& library);
   // Makes library available with entry; calling it answers created or refused.
   void AddRestoreLibrary(const std::string& library, const std::string& entry, bool creates);
 
