@@ -39,6 +39,16 @@ bool IsText(std::uint32_t type) {
   return type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ;
 }
 
+// The real registry rejects a sub key path with a leading backslash, except
+// below the classes root, where one is skipped.
+bool BadPath(RegKey parent, const std::string& subKey, std::string* path) {
+  *path = subKey;
+  if (subKey.empty() || subKey[0] != '\\') return false;
+  if (parent != kHKEY_CLASSES_ROOT) return true;
+  path->erase(0, 1);
+  return false;
+}
+
 // Key names longer than this are refused, as the real registry does.
 constexpr std::size_t kMaxKeyNameLen = 255;
 
@@ -186,8 +196,9 @@ std::int32_t MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subKey,
   std::int32_t error;
   Node* node = Resolve(parent, &error);
   if (!node) return error;
-  if (!subKey.empty() && subKey[0] == '\\') return kERROR_BAD_PATHNAME;
-  for (const std::string& part : SplitPath(subKey)) {
+  std::string path;
+  if (BadPath(parent, subKey, &path)) return kERROR_BAD_PATHNAME;
+  for (const std::string& part : SplitPath(path)) {
     std::shared_ptr<Node> child = node->Child(part);
     if (!child) return kERROR_FILE_NOT_FOUND;
     node = child.get();
@@ -205,11 +216,12 @@ std::int32_t MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subKe
   std::int32_t error;
   Node* node = Resolve(parent, &error);
   if (!node) return error;
-  if (!subKey.empty() && subKey[0] == '\\') return kERROR_BAD_PATHNAME;
+  std::string path;
+  if (BadPath(parent, subKey, &path)) return kERROR_BAD_PATHNAME;
   const Handle* handle = FindHandle(parent);
   bool canCreate = !handle || (handle->access & kKEY_CREATE_SUB_KEY);
   bool created = false;
-  for (const std::string& part : SplitPath(subKey)) {
+  for (const std::string& part : SplitPath(path)) {
     if (part.size() > kMaxKeyNameLen) return kERROR_INVALID_PARAMETER;
     std::shared_ptr<Node> child = node->Child(part);
     if (child) {
@@ -243,7 +255,7 @@ std::int32_t MemoryRegistry::FlushKey(RegKey key) {
 
 std::int32_t MemoryRegistry::QueryInfoKey(RegKey key, RegKeyInfo* info) {
   std::int32_t error;
-  Node* node = ResolveFor(key, kKEY_QUERY_VALUE, &error);
+  Node* node = ResolveFor(key, 0, &error);
   if (!node) return error;
   if (!info) return kERROR_SUCCESS;
   *info = RegKeyInfo{};
@@ -290,7 +302,7 @@ std::int32_t CopyData(std::uint32_t storedType, const std::vector<std::uint8_t>&
     return kERROR_MORE_DATA;
   }
   if (size) std::memcpy(data, stored.data(), size);
-  if (IsText(storedType) && size < *dataLen && (size == 0 || stored[size - 1] != 0)) {
+  if (IsText(storedType) && size > 0 && size < *dataLen && stored[size - 1] != 0) {
     data[size] = 0;
   }
   *dataLen = size;
@@ -354,17 +366,16 @@ std::int32_t MemoryRegistry::DeleteKey(RegKey key, const std::string& subKey) {
   std::int32_t error;
   Node* node = Resolve(key, &error);
   if (!node) return error;
-  if (!subKey.empty() && subKey[0] == '\\') return kERROR_BAD_PATHNAME;
-  for (const std::string& part : SplitPath(subKey)) {
+  std::string path;
+  if (BadPath(key, subKey, &path)) return kERROR_BAD_PATHNAME;
+  for (const std::string& part : SplitPath(path)) {
     std::shared_ptr<Node> child = node->Child(part);
     if (!child) return kERROR_FILE_NOT_FOUND;
     node = child.get();
   }
   // Roots are never deleted, nor a key that refuses delete access.
   if (!node->parent || (node->denyMask & kDELETE)) return kERROR_ACCESS_DENIED;
-  if (key == kHKEY_CLASSES_ROOT && subKey.find_first_not_of('\\') == std::string::npos) {
-    return kERROR_ACCESS_DENIED;
-  }
+  if (node == RootNode(kHKEY_CLASSES_ROOT)) return kERROR_ACCESS_DENIED;
   if (!node->children.empty()) return kERROR_ACCESS_DENIED;
   Node* parent = node->parent;
   for (auto it = parent->children.begin(); it != parent->children.end(); ++it) {
