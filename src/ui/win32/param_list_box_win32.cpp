@@ -1,0 +1,500 @@
+#include "ui/win32/param_list_box_win32.h"
+
+#include <algorithm>
+
+namespace corvanta {
+
+namespace {
+
+const char kPropName[] = "CorvantaParamListBox";
+constexpr int kLineHeight = 16;
+constexpr int kMaxItemHeight = 255;           // a list box item cannot be higher
+constexpr COLORREF kSelectedBack = 16771021;  // light blue, as BGR
+constexpr COLORREF kParamColour = RGB(0, 0, 255);
+constexpr COLORREF kHoverBack = RGB(255, 255, 255);
+constexpr COLORREF kShadow = RGB(128, 128, 128);
+constexpr COLORREF kSelectedText = RGB(0, 0, 0);
+constexpr UINT_PTR kHandCursor = 32649;  // IDC_HAND; absent before Windows 98/2000
+
+COLORREF FromRgb(uint32_t rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// The list box's own string is what a reader of it (tests, accessibility
+// tools) sees: the item's text on one line.
+std::string ListString(const markup::ParsedMarkup& parsed) {
+  std::string s = markup::PlainText(parsed);
+  std::replace(s.begin(), s.end(), '\n', ' ');
+  return s;
+}
+
+// Menu texts treat "&" as the accelerator prefix.
+std::string MenuText(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '&') out.push_back('&');
+    out.push_back(c);
+  }
+  return out.empty() ? std::string("?") : out;
+}
+
+class DcMeasurer {
+ public:
+  DcMeasurer(HWND hwnd, HFONT normal, HFONT bold)
+      : hwnd_(hwnd), dc_(GetDC(hwnd)), normal_(normal), bold_(bold) {
+    old_ = static_cast<HFONT>(SelectObject(dc_, normal_));
+  }
+  ~DcMeasurer() {
+    SelectObject(dc_, old_);
+    ReleaseDC(hwnd_, dc_);
+  }
+  DcMeasurer(const DcMeasurer&) = delete;
+  DcMeasurer& operator=(const DcMeasurer&) = delete;
+
+  int Width(const std::string& text, bool bold) {
+    if (bold != boldSelected_) {
+      SelectObject(dc_, bold ? bold_ : normal_);
+      boldSelected_ = bold;
+    }
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+  HFONT normal_, bold_, old_ = nullptr;
+  bool boldSelected_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, RECT bounds,
+                                                           HFONT font) {
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE |
+                      LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
+  HWND hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", style, bounds.left, bounds.top,
+                              bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              GetModuleHandleA(nullptr), nullptr);
+  if (!hwnd) return nullptr;
+  std::unique_ptr<ParamListBoxWin32> box(new ParamListBoxWin32());
+  box->hwnd_ = hwnd;
+  box->id_ = id;
+  SetPropA(hwnd, kPropName, box.get());
+  box->oldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+      hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ParamListBoxWin32::SubclassProc)));
+  box->SetFont(font);
+  return box;
+}
+
+ParamListBoxWin32::~ParamListBoxWin32() {
+  if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY unhooks us
+  if (boldFont_) DeleteObject(boldFont_);
+}
+
+void ParamListBoxWin32::SetFont(HFONT font) {
+  font_ = font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (boldFont_) DeleteObject(boldFont_);
+  LOGFONTA lf;
+  ZeroMemory(&lf, sizeof lf);
+  GetObjectA(font_, sizeof lf, &lf);
+  lf.lfWeight = FW_BOLD;
+  boldFont_ = CreateFontIndirectA(&lf);
+  if (!boldFont_) boldFont_ = font_;  // unlikely; draw bold as normal rather than fail
+  if (!hwnd_) return;
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  lastWidth_ = -1;
+  RemeasureAll();
+}
+
+void ParamListBoxWin32::Clear() {
+  ++generation_;
+  items_.clear();
+  hoverItem_ = hoverParam_ = pressItem_ = pressParam_ = -1;
+  if (hwnd_) SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+}
+
+void ParamListBoxWin32::AddItem(const std::string& text) {
+  Entry e;
+  e.markup = text;
+  e.parsed = markup::Parse(text);
+  const std::string shown = ListString(e.parsed);
+  items_.push_back(std::move(e));
+  if (!hwnd_) return;
+  // The list box asks the parent (WM_MEASUREITEM) while adding; setting the
+  // height afterwards as well keeps it right if the parent does not forward.
+  LRESULT index = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+  if (index < 0) {
+    items_.pop_back();
+    return;
+  }
+  SendMessageA(hwnd_, LB_SETITEMHEIGHT, static_cast<WPARAM>(index),
+               MAKELPARAM(MeasuredHeight(static_cast<int>(index)), 0));
+}
+
+std::string ParamListBoxWin32::Item(int index) const {
+  return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].markup : std::string();
+}
+
+int ParamListBoxWin32::ItemIndex() const {
+  if (!hwnd_) return -1;
+  LRESULT sel = SendMessageA(hwnd_, LB_GETCURSEL, 0, 0);
+  return sel == LB_ERR ? -1 : static_cast<int>(sel);
+}
+
+void ParamListBoxWin32::SetItemIndex(int index) {
+  if (!hwnd_) return;
+  WPARAM w = (index >= 0 && index < Count()) ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1);
+  SendMessageA(hwnd_, LB_SETCURSEL, w, 0);
+}
+
+int ParamListBoxWin32::ItemHeight(int index) const {
+  if (!hwnd_ || index < 0 || index >= Count()) return 0;
+  LRESULT h = SendMessageA(hwnd_, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0);
+  return h == LB_ERR ? 0 : static_cast<int>(h);
+}
+
+int ParamListBoxWin32::LayoutWidth() const {
+  RECT rc = {0, 0, 0, 0};
+  if (hwnd_) GetClientRect(hwnd_, &rc);
+  return static_cast<int>(rc.right - rc.left);
+}
+
+const markup::ItemLayout& ParamListBoxWin32::LayoutOf(int index) const {
+  const Entry& e = items_[static_cast<size_t>(index)];
+  const int width = LayoutWidth();
+  if (e.layoutWidth != width) {
+    DcMeasurer m(hwnd_, font_, boldFont_);
+    markup::LayoutOptions opt;
+    opt.lineHeight = kLineHeight;
+    opt.maxLines = kMaxItemHeight / kLineHeight;
+    e.layout = markup::Layout(
+        e.parsed, width, [&m](const std::string& s, bool bold) { return m.Width(s, bold); }, opt);
+    e.layoutWidth = width;
+  }
+  return e.layout;
+}
+
+int ParamListBoxWin32::MeasuredHeight(int index) const {
+  if (index < 0 || index >= Count()) return kLineHeight;
+  return std::min(kMaxItemHeight, std::max(kLineHeight, LayoutOf(index).height));
+}
+
+void ParamListBoxWin32::RemeasureAll() {
+  if (!hwnd_) return;
+  const int width = LayoutWidth();
+  if (width == lastWidth_) return;
+  lastWidth_ = width;
+  for (int i = 0; i < Count(); ++i)
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, static_cast<WPARAM>(i), MAKELPARAM(MeasuredHeight(i), 0));
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool ParamListBoxWin32::HandleParentMessage(UINT msg, WPARAM wParam, LPARAM lParam,
+                                            LRESULT* result) {
+  if (!hwnd_ || lParam == 0) return false;
+  if (msg == WM_MEASUREITEM) {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (wParam != static_cast<WPARAM>(id_) || mis->CtlType != ODT_LISTBOX ||
+        mis->CtlID != static_cast<UINT>(id_))
+      return false;
+    mis->itemHeight = static_cast<UINT>(MeasuredHeight(static_cast<int>(mis->itemID)));
+    if (result) *result = TRUE;
+    return true;
+  }
+  if (msg == WM_DRAWITEM) {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (dis->CtlType != ODT_LISTBOX || dis->hwndItem != hwnd_) return false;
+    Draw(*dis);
+    if (result) *result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
+  HDC dc = dis.hDC;
+  const RECT& rc = dis.rcItem;
+  const int index = static_cast<int>(dis.itemID);
+  if (dis.itemID == static_cast<UINT>(-1) || index >= Count()) {
+    if (dis.itemState & ODS_FOCUS) DrawFocusRect(dc, &rc);
+    return;
+  }
+  const bool selected = (dis.itemState & ODS_SELECTED) != 0;
+  HBRUSH back = CreateSolidBrush(selected ? kSelectedBack : GetSysColor(COLOR_WINDOW));
+  FillRect(dc, &rc, back);
+  DeleteObject(back);
+
+  const Entry& e = items_[static_cast<size_t>(index)];
+  const markup::ItemLayout& layout = LayoutOf(index);
+  int saved = SaveDC(dc);
+  IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+  SetBkMode(dc, TRANSPARENT);
+
+  if (index == hoverItem_ && hoverParam_ >= 0) {
+    HBRUSH white = CreateSolidBrush(kHoverBack);
+    for (const markup::ParamRect& p : layout.paramRects) {
+      if (p.param != hoverParam_) continue;
+      RECT r = {rc.left + p.rect.left, rc.top + p.rect.top, rc.left + p.rect.right,
+                rc.top + p.rect.bottom};
+      FillRect(dc, &r, white);
+    }
+    DeleteObject(white);
+  }
+
+  TEXTMETRICA tm;
+  SelectObject(dc, font_);
+  GetTextMetricsA(dc, &tm);
+  const int dy = std::max(0, (kLineHeight - static_cast<int>(tm.tmHeight)) / 2);
+  for (const markup::Fragment& f : layout.fragments) {
+    const markup::Run& run = e.parsed.runs[f.run];
+    SelectObject(dc, run.bold ? boldFont_ : font_);
+    COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
+    if (run.param >= 0) {
+      colour = kParamColour;
+    } else if (selected) {
+      colour = kSelectedText;
+    } else if (run.hasColor) {
+      colour = FromRgb(run.color);
+    }
+    const int x = rc.left + f.x;
+    const int y = rc.top + f.y + dy;
+    const int n = static_cast<int>(f.text.size());
+    SetTextColor(dc, kShadow);
+    TextOutA(dc, x + 1, y + 1, f.text.data(), n);
+    SetTextColor(dc, colour);
+    TextOutA(dc, x, y, f.text.data(), n);
+  }
+  RestoreDC(dc, saved);
+  if ((dis.itemState & ODS_FOCUS) && !(dis.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(dc, &rc);
+}
+
+bool ParamListBoxWin32::HitTest(POINT pt, int* item, int* param) const {
+  *item = -1;
+  *param = -1;
+  if (!hwnd_ || Count() == 0) return false;
+  LRESULT r = SendMessageA(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y));
+  if (HIWORD(r) != 0) return false;  // outside every item
+  int index = static_cast<int>(LOWORD(r));
+  if (index < 0 || index >= Count()) return false;
+  RECT rc;
+  if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&rc)) == LB_ERR)
+    return false;
+  *item = index;
+  *param = markup::HitTestParam(LayoutOf(index), static_cast<int>(pt.x - rc.left),
+                                static_cast<int>(pt.y - rc.top));
+  return true;
+}
+
+bool ParamListBoxWin32::ParamClientRect(int item, int paramNo, RECT* rect) const {
+  if (!hwnd_ || item < 0 || item >= Count()) return false;
+  markup::Rect r;
+  if (!markup::ParamBounds(LayoutOf(item), paramNo, r)) return false;
+  RECT rc;
+  if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
+                   reinterpret_cast<LPARAM>(&rc)) == LB_ERR)
+    return false;
+  rect->left = rc.left + r.left;
+  rect->top = rc.top + r.top;
+  rect->right = rc.left + r.right;
+  rect->bottom = rc.top + r.bottom;
+  return true;
+}
+
+void ParamListBoxWin32::InvalidateItem(int item) const {
+  if (!hwnd_ || item < 0 || item >= Count()) return;
+  RECT rc;
+  if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
+                   reinterpret_cast<LPARAM>(&rc)) != LB_ERR)
+    InvalidateRect(hwnd_, &rc, FALSE);
+}
+
+void ParamListBoxWin32::SetHover(int item, int param) {
+  if (param < 0) item = -1;
+  if (item == hoverItem_ && param == hoverParam_) return;
+  InvalidateItem(hoverItem_);
+  hoverItem_ = item;
+  hoverParam_ = param;
+  InvalidateItem(hoverItem_);
+  if (item >= 0 && !trackingLeave_) {
+    TRACKMOUSEEVENT tme;
+    ZeroMemory(&tme, sizeof tme);
+    tme.cbSize = sizeof tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = hwnd_;
+    trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
+  }
+}
+
+bool ParamListBoxWin32::ActivateParam(int item, int paramNo) {
+  if (!hwnd_ || item < 0 || item >= Count()) return false;
+  const markup::ParsedMarkup& parsed = items_[static_cast<size_t>(item)].parsed;
+  if (paramNo < 0 || static_cast<size_t>(paramNo) >= parsed.params.size()) return false;
+  const markup::Anchor& a =
+      parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])];
+  const std::string href = a.href, text = a.text, before = items_[static_cast<size_t>(item)].markup;
+  const unsigned generation = generation_;
+  SetItemIndex(item);
+  if (OnParamClick) OnParamClick(item, href, text);
+  // The handler may have rebuilt the list: then the drop-down has no item left.
+  if (generation != generation_ || item >= Count() ||
+      items_[static_cast<size_t>(item)].markup != before)
+    return true;
+  OpenDropDown(item, paramNo);
+  return true;
+}
+
+void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
+  const markup::ParsedMarkup& parsed = items_[static_cast<size_t>(item)].parsed;
+  const markup::Anchor& a =
+      parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])];
+  const std::vector<std::string> choices = markup::SplitChoices(a.props);
+  if (choices.empty()) return;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (size_t i = 0; i < choices.size(); ++i) {
+    UINT flags = MF_STRING | (choices[i] == a.text ? MF_CHECKED : 0u);
+    AppendMenuA(menu, flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
+  }
+  RECT r;
+  POINT pt = {0, 0};
+  if (ParamClientRect(item, paramNo, &r)) {
+    pt.x = r.left;
+    pt.y = r.bottom;
+  } else if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
+                          reinterpret_cast<LPARAM>(&r)) != LB_ERR) {
+    pt.x = r.left;
+    pt.y = r.top;
+  }
+  ClientToScreen(hwnd_, &pt);
+  const unsigned generation = generation_;
+  const std::string before = items_[static_cast<size_t>(item)].markup;
+  BOOL cmd = TrackPopupMenu(
+      menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
+      static_cast<int>(pt.x), static_cast<int>(pt.y), 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+  if (cmd <= 0 || static_cast<size_t>(cmd) > choices.size()) return;
+  if (generation != generation_ || item >= Count() ||
+      items_[static_cast<size_t>(item)].markup != before)
+    return;
+  Pick(item, paramNo, choices[static_cast<size_t>(cmd - 1)]);
+}
+
+void ParamListBoxWin32::Pick(int item, int paramNo, const std::string& choice) {
+  Entry& e = items_[static_cast<size_t>(item)];
+  const markup::Anchor& a =
+      e.parsed.anchors[static_cast<size_t>(e.parsed.params[static_cast<size_t>(paramNo)])];
+  const std::string href = a.href;
+  e.markup = markup::ReplaceParamText(e.markup, paramNo, choice);
+  e.parsed = markup::Parse(e.markup);
+  e.layoutWidth = -1;
+  // Replace the list box's string too, keeping selection and scroll position.
+  const std::string shown = ListString(e.parsed);
+  LRESULT sel = SendMessageA(hwnd_, LB_GETCURSEL, 0, 0);
+  LRESULT top = SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0);
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(item), 0);
+  SendMessageA(hwnd_, LB_INSERTSTRING, static_cast<WPARAM>(item),
+               reinterpret_cast<LPARAM>(shown.c_str()));
+  SendMessageA(hwnd_, LB_SETITEMHEIGHT, static_cast<WPARAM>(item),
+               MAKELPARAM(MeasuredHeight(item), 0));
+  if (sel != LB_ERR) SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(sel), 0);
+  if (top != LB_ERR) SendMessageA(hwnd_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (OnParamEditDone) OnParamEditDone(item, href, choice);
+}
+
+LRESULT CALLBACK ParamListBoxWin32::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                                 LPARAM lParam) {
+  auto* self = static_cast<ParamListBoxWin32*>(GetPropA(hwnd, kPropName));
+  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    WNDPROC old = self->oldProc_;
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    RemovePropA(hwnd, kPropName);
+    self->hwnd_ = nullptr;
+    return CallWindowProcA(old, hwnd, msg, wParam, lParam);
+  }
+  return self->Proc(msg, wParam, lParam);
+}
+
+LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = hwnd_;
+  auto base = [&] { return CallWindowProcA(oldProc_, hwnd, msg, wParam, lParam); };
+  auto point = [&] {
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return pt;
+  };
+  switch (msg) {
+    case WM_SIZE: {
+      LRESULT r = base();
+      RemeasureAll();
+      return r;
+    }
+    case WM_LBUTTONDOWN: {
+      HitTest(point(), &pressItem_, &pressParam_);
+      return base();
+    }
+    case WM_LBUTTONUP: {
+      LRESULT r = base();
+      int item = -1, param = -1;
+      HitTest(point(), &item, &param);
+      const bool click = param >= 0 && item == pressItem_ && param == pressParam_;
+      pressItem_ = pressParam_ = -1;
+      if (click) ActivateParam(item, param);
+      return r;
+    }
+    case WM_MOUSEMOVE: {
+      int item = -1, param = -1;
+      HitTest(point(), &item, &param);
+      SetHover(item, param);
+      return base();
+    }
+    case WM_MOUSELEAVE:
+      trackingLeave_ = false;
+      SetHover(-1, -1);
+      return base();
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && hoverParam_ >= 0) {
+        HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(kHandCursor));
+        SetCursor(hand ? hand : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+        return TRUE;
+      }
+      return base();
+    case WM_GETDLGCODE: {
+      LRESULT r = base() | DLGC_WANTARROWS | DLGC_WANTCHARS;
+      const MSG* m = reinterpret_cast<const MSG*>(lParam);
+      if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) r |= DLGC_WANTMESSAGE;
+      return r;
+    }
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE || wParam == VK_RETURN || wParam == VK_F4 || wParam == VK_APPS) {
+        int sel = ItemIndex();
+        if (sel >= 0 && !items_[static_cast<size_t>(sel)].parsed.params.empty()) {
+          ActivateParam(sel, 0);
+          return 0;
+        }
+      }
+      return base();
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_DOWN) {
+        int sel = ItemIndex();
+        if (sel >= 0 && !items_[static_cast<size_t>(sel)].parsed.params.empty()) {
+          ActivateParam(sel, 0);
+          return 0;
+        }
+      }
+      return base();
+    case WM_CHAR:
+      if (wParam == ' ' || wParam == '\r') return 0;  // handled as keys above
+      return base();
+    default:
+      return base();
+  }
+}
+
+}  // namespace corvanta

@@ -1,0 +1,113 @@
+// The markup list box over a real Win32 list box: owner-drawn with variable
+// item heights, measured and painted from the portable layout (ui/markup/).
+//
+// Embedding it:
+//
+//   box_ = CreateParamListBoxWin32(hwnd, IDC_RESULTS, bounds, font);
+//   box_->OnParamEditDone = ...;  box_->OnParamClick = ...;
+//
+//   // first thing in the PARENT's window procedure: the list box sends
+//   // WM_MEASUREITEM and WM_DRAWITEM to its parent, which must hand them back.
+//   LRESULT r;
+//   if (box_ && box_->HandleParentMessage(msg, wParam, lParam, &r)) return r;
+//
+// Move or resize it with MoveWindow(box_->Handle(), ...); the items are
+// re-measured for the new width. Destroying the object destroys the window;
+// destroying the parent first is fine too.
+//
+// The user's side: a click on a parameter (a "LIST" anchor, drawn blue) selects
+// the item, raises OnParamClick and opens a drop-down of its choices; picking
+// one replaces the anchor's text and raises OnParamEditDone. Space, Enter, F4
+// or Alt+Down open the drop-down of the selected item's first parameter; the
+// arrow keys move the selection. Items are at most 15 lines (255 pixels, the
+// list box's limit); longer items are cut.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/markup/layout.h"
+#include "ui/markup/markup.h"
+#include "ui/param_list_box.h"
+
+namespace corvanta {
+
+class ParamListBoxWin32 : public ParamListBox {
+ public:
+  ~ParamListBoxWin32() override;
+  ParamListBoxWin32(const ParamListBoxWin32&) = delete;
+  ParamListBoxWin32& operator=(const ParamListBoxWin32&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+  // For the parent's window procedure: handles WM_MEASUREITEM and WM_DRAWITEM
+  // of this list box. True when the message was this box's; the parent then
+  // returns *result. False for every other message (result untouched).
+  bool HandleParentMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+  // Font of the items (bold is derived from it); nullptr = the GUI font.
+  void SetFont(HFONT font);
+
+  void Clear() override;
+  void AddItem(const std::string& markup) override;
+  int Count() const override { return static_cast<int>(items_.size()); }
+  std::string Item(int index) const override;
+  int ItemIndex() const override;
+  void SetItemIndex(int index) override;
+
+  // The measured height of an item in pixels (0 when it does not exist).
+  int ItemHeight(int index) const;
+  // Where parameter paramNo of item is drawn, in list box client coordinates
+  // (first line of it); false when it is not laid out or the item is missing.
+  bool ParamClientRect(int item, int paramNo, RECT* rect) const;
+  // What a click on the parameter does: select, OnParamClick, drop-down, and
+  // on a pick the replacement and OnParamEditDone. False when no such parameter.
+  bool ActivateParam(int item, int paramNo);
+
+ private:
+  friend std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND, int, RECT, HFONT);
+
+  struct Entry {
+    std::string markup;
+    markup::ParsedMarkup parsed;
+    mutable markup::ItemLayout layout;
+    mutable int layoutWidth = -1;
+  };
+
+  ParamListBoxWin32() = default;
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  int LayoutWidth() const;
+  const markup::ItemLayout& LayoutOf(int index) const;
+  int MeasuredHeight(int index) const;
+  void RemeasureAll();
+  void Draw(const DRAWITEMSTRUCT& dis) const;
+  bool HitTest(POINT pt, int* item, int* param) const;
+  void SetHover(int item, int param);
+  void InvalidateItem(int item) const;
+  void OpenDropDown(int item, int paramNo);
+  void Pick(int item, int paramNo, const std::string& choice);
+
+  HWND hwnd_ = nullptr;
+  int id_ = 0;
+  WNDPROC oldProc_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT boldFont_ = nullptr;
+  std::vector<Entry> items_;
+  unsigned generation_ = 0;  // changes when items go away (Clear)
+  int hoverItem_ = -1, hoverParam_ = -1;
+  bool trackingLeave_ = false;
+  int pressItem_ = -1, pressParam_ = -1;
+  int lastWidth_ = -1;
+};
+
+// Creates the list box as a child of parent with the given control id and
+// bounds (parent client coordinates). nullptr when the window cannot be made.
+std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, RECT bounds,
+                                                           HFONT font);
+
+}  // namespace corvanta
