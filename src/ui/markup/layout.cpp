@@ -51,7 +51,7 @@ class Layouter {
       PlaceRun(r, run);
     }
     // A break or wrap that ends the item opens no line of its own.
-    if (lines_.size() > 1 && lines_.back().frags.empty()) lines_.pop_back();
+    if (!stopped_ && lines_.size() > 1 && lines_.back().frags.empty()) lines_.pop_back();
     return Finish();
   }
 
@@ -116,6 +116,7 @@ class Layouter {
         }
       }
       if (space != std::string::npos) {
+        while (space > 0 && text[pos + space - 1] == ' ') --space;  // break before the blanks
         bool onlySpaces = text.find_first_not_of(' ', pos) >= pos + space;
         if (onlySpaces && x_ == 0) {  // nothing to keep on this line: just drop the spaces
           skipSpaces();
