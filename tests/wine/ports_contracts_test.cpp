@@ -1,0 +1,90 @@
+// The port contracts over the real Win32 adapters.
+#include <windows.h>
+// windows.h first
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "contract/files_contract.h"
+#include "contract/files_shell_links_contract.h"
+#include "contract/system_contract.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_shell_link.h"
+#include "platform/win32/win32_system.h"
+#include "ports_scratch.h"
+
+namespace corvanta {
+namespace {
+
+class Win32FilesEnv {
+ public:
+  FileSystem& fs() { return files_; }
+  std::string root() const { return scratch_.path(); }
+  void MakeFile(const std::string& path, const std::string& bytes, uint32_t attrs) {
+    wine::MakeRealFile(path, bytes, attrs);
+  }
+  void MakeFolder(const std::string& path, uint32_t attrs) { wine::MakeRealFolder(path, attrs); }
+  void SetAttributes(const std::string& path, uint32_t attrs) {
+    SetFileAttributesA(path.c_str(), attrs);
+  }
+
+ private:
+  wine::ScratchFolder scratch_;
+  Win32FileSystem files_;
+};
+
+// Writes shortcut files through the shell's own link object.
+bool SaveShortcut(const std::string& path, const std::string* target, LPCITEMIDLIST list) {
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link)))) {
+    return false;
+  }
+  HRESULT hr = target != nullptr ? link->SetPath(target->c_str()) : link->SetIDList(list);
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(hr)) {
+    std::wstring wide(path.begin(), path.end());
+    hr = file->Save(wide.c_str(), TRUE);
+    file->Release();
+  }
+  link->Release();
+  return SUCCEEDED(hr);
+}
+
+class Win32LinksEnv : public Win32FilesEnv {
+ public:
+  ShellLinkResolver& links() { return links_; }
+  bool CreateShortcut(const std::string& path, const std::string& target) {
+    return SaveShortcut(path, &target, nullptr);
+  }
+  bool CreateShortcutWithoutPath(const std::string& path) {
+    LPITEMIDLIST computer = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer))) return false;
+    const bool ok = SaveShortcut(path, nullptr, computer);
+    CoTaskMemFree(computer);
+    return ok;
+  }
+
+ private:
+  ComScope com_;
+  Win32ShellLinkResolver links_;
+};
+
+class Win32SystemEnv {
+ public:
+  System& system() { return system_; }
+  std::string libraryWithoutEntry() { return "kernel32.dll"; }
+
+ private:
+  Win32System system_;
+};
+
+}  // namespace
+
+namespace contract {
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32FilesEnv);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ShellLinksContract, Win32LinksEnv);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SystemContract, Win32SystemEnv);
+}  // namespace contract
+
+}  // namespace corvanta

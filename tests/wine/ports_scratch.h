@@ -1,0 +1,69 @@
+// A scratch folder under C:\corvanta-test for one test, removed afterwards,
+// and the real-file seeding the port contracts ask for.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace corvanta::wine {
+
+inline void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+          (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        RemoveTree(child);
+      } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        RemoveDirectoryA(child.c_str());
+      } else {
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(path.c_str());
+}
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    static int counter = 0;
+    CreateDirectoryA("C:\\corvanta-test", nullptr);
+    path_ = "C:\\corvanta-test\\t" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~ScratchFolder() { RemoveTree(path_); }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+inline void MakeRealFile(const std::string& path, const std::string& bytes, uint32_t attrs) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD wrote = 0;
+  if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+  CloseHandle(h);
+  SetFileAttributesA(path.c_str(), attrs);
+}
+
+inline void MakeRealFolder(const std::string& path, uint32_t attrs) {
+  CreateDirectoryA(path.c_str(), nullptr);
+  if (attrs != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), attrs);
+}
+
+}  // namespace corvanta::wine
