@@ -70,10 +70,12 @@ struct Inst {
   std::uint8_t byte = 0;  // Char: the byte; Assert: the AssertKind
   int x = 0;              // Set: set index; Split/Jmp: first target; Save: slot
   int y = 0;              // Split: second (lower-priority) target
+  int next = 0;           // where a non-branching instruction continues
 };
 
 struct Program {
   std::vector<Inst> code;
+  std::vector<Inst> span_code;  // the same without group saves: match 0 only
   std::vector<ByteSet> sets;
   int groups = 0;  // capturing groups, group 0 excluded
   int slots = 2;
@@ -800,6 +802,28 @@ void ComputeFirst(Program& prog) {
   if (prog.use_second && prog.second.Count() == 1) prog.single_second = prog.second.First();
 }
 
+// Points every branch and continuation past chains of jumps, so the matcher
+// never visits a jump; a loop always contains a split, so chains end.
+void ShortenJumps(std::vector<Inst>& code) {
+  auto resolve = [&code](int pc) {
+    for (std::size_t hops = 0; code[pc].op == Op::Jmp && hops <= code.size(); ++hops) {
+      pc = code[pc].x;
+    }
+    return pc;
+  };
+  for (std::size_t pc = 0; pc < code.size(); ++pc) {
+    Inst& in = code[pc];
+    if (in.op == Op::Split) {
+      in.x = resolve(in.x);
+      in.y = resolve(in.y);
+    } else if (in.op == Op::Jmp) {
+      in.x = resolve(in.x);
+    } else if (in.op != Op::Match) {
+      in.next = resolve(static_cast<int>(pc) + 1);
+    }
+  }
+}
+
 std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   auto prog = std::make_shared<Program>();
   Node root = Parser(pattern, *prog).Parse();
@@ -810,6 +834,13 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   c.Add({Op::Save, 0, 1, 0});
   c.Add({Op::Match, 0, 0, 0});
   ComputeFirst(*prog);
+  prog->span_code = prog->code;
+  for (std::size_t pc = 0; pc < prog->span_code.size(); ++pc) {
+    Inst& in = prog->span_code[pc];
+    if (in.op == Op::Save && in.x >= 2) in = {Op::Jmp, 0, static_cast<int>(pc) + 1, 0};
+  }
+  ShortenJumps(prog->code);
+  ShortenJumps(prog->span_code);
   return prog;
 }
 
@@ -846,7 +877,10 @@ class Vm {
   // With groups false only match 0 is tracked, which keeps threads small; the
   // group spans are then found by a second, anchored run.
   Vm(const Program& prog, Scratch& sc, bool groups)
-      : prog_(prog), sc_(sc), ns_(groups ? prog.slots : 2) {
+      : prog_(prog),
+        code_(groups ? prog.code.data() : prog.span_code.data()),
+        sc_(sc),
+        ns_(groups ? prog.slots : 2) {
     std::size_t len = prog.code.size();
     for (ThreadList& l : sc_.lists) {
       l.pcs.resize(len);
@@ -894,7 +928,7 @@ class Vm {
       const bool more = pos < n_;
       for (int i = 0; i < clist->count; ++i) {
         const int pc = clist->pcs[i];
-        const Inst& in = prog_.code[pc];
+        const Inst& in = code_[pc];
         const std::ptrdiff_t* caps = &clist->caps[static_cast<std::size_t>(i) * ns_];
         bool advance = false;
         switch (in.op) {
@@ -914,7 +948,7 @@ class Vm {
         }
         if (advance) {
           std::copy(caps, caps + ns_, sc_.work.begin());
-          AddThread(*nlist, pc + 1, pos + 1);
+          AddThread(*nlist, in.next, pos + 1);
         }
       }
       if (pos >= n_) break;
@@ -968,7 +1002,7 @@ class Vm {
     std::ptrdiff_t* const work = sc_.work.data();
     std::uint32_t* const mark = l.mark.data();
     const std::uint32_t gen = l.gen;
-    const Inst* const code = prog_.code.data();
+    const Inst* const code = code_;
     const int ns = ns_;
     int count = l.count;
     int top = 0;
@@ -990,14 +1024,12 @@ class Vm {
           stack[top++] = {in.y, -1, 0};
           pc = in.x;
         } else if (in.op == Op::Save) {
-          if (in.x < ns) {
-            stack[top++] = {0, in.x, work[in.x]};
-            work[in.x] = static_cast<std::ptrdiff_t>(pos);
-          }
-          ++pc;
+          stack[top++] = {0, in.x, work[in.x]};
+          work[in.x] = static_cast<std::ptrdiff_t>(pos);
+          pc = in.next;
         } else if (in.op == Op::Assert) {
           if (!AssertHolds(static_cast<AssertKind>(in.byte), s_, n_, pos)) break;
-          ++pc;
+          pc = in.next;
         } else {
           l.pcs[count] = pc;
           std::copy(work, work + ns, l.caps.data() + static_cast<std::ptrdiff_t>(count) * ns);
@@ -1010,6 +1042,7 @@ class Vm {
   }
 
   const Program& prog_;
+  const Inst* code_;
   Scratch& sc_;
   int ns_;
   const unsigned char* s_ = nullptr;
@@ -1036,35 +1069,50 @@ void TRegExpr::SetExpression(const std::string& pattern) {
   expression_ = pattern;
   matched_ = false;
   caps_.clear();
-  match0_.clear();
+  text_.clear();
+  groups_done_ = true;
 }
 
 bool TRegExpr::Exec(const std::string& input) {
   if (!program_) throw RegExprError("no regular expression set");
-  const auto* text = reinterpret_cast<const unsigned char*>(input.data());
   regexpr_detail::Vm vm(*program_, *scratch_, false);
-  matched_ = vm.Run(text, input.size(), 0, false);
+  matched_ = vm.Run(reinterpret_cast<const unsigned char*>(input.data()), input.size(), 0, false);
+  groups_done_ = !matched_ || program_->groups == 0;
   if (matched_) {
     caps_ = vm.Best();
-    if (program_->groups > 0) {
-      // The winning thread starts at caps_[0]; rerun from there with groups.
-      regexpr_detail::Vm full(*program_, *scratch_, true);
-      if (full.Run(text, input.size(), static_cast<std::size_t>(caps_[0]), true) &&
-          full.Best()[0] == caps_[0] && full.Best()[1] == caps_[1]) {
-        caps_ = full.Best();
-      }
+    caps_.resize(static_cast<std::size_t>(program_->slots), -1);
+    if (groups_done_) {
+      text_offset_ = caps_[0];
+      text_.assign(input, static_cast<std::size_t>(caps_[0]),
+                   static_cast<std::size_t>(caps_[1] - caps_[0]));
+    } else {
+      // Group spans are found on demand; the text is kept for that.
+      text_offset_ = 0;
+      text_ = input;
     }
-    match0_ = input.substr(static_cast<std::size_t>(caps_[0]),
-                           static_cast<std::size_t>(caps_[1] - caps_[0]));
   } else {
     caps_.clear();
-    match0_.clear();
+    text_.clear();
   }
   return matched_;
 }
 
+void TRegExpr::FindGroups() const {
+  if (groups_done_) return;
+  groups_done_ = true;
+  // The winning thread starts at caps_[0]; an anchored run from there with
+  // group tracking finds the same match 0 and its groups.
+  regexpr_detail::Vm full(*program_, *scratch_, true);
+  if (full.Run(reinterpret_cast<const unsigned char*>(text_.data()), text_.size(),
+               static_cast<std::size_t>(caps_[0]), true) &&
+      full.Best()[0] == caps_[0] && full.Best()[1] == caps_[1]) {
+    caps_ = full.Best();
+  }
+}
+
 std::ptrdiff_t TRegExpr::MatchPos(int n) const {
-  if (!matched_ || n < 0 || 2 * static_cast<std::size_t>(n) + 1 >= caps_.size()) return -1;
+  if (!matched_ || n < 0 || n > program_->groups) return -1;
+  if (n > 0) FindGroups();
   if (caps_[2 * n] < 0 || caps_[2 * n + 1] < 0) return -1;
   return caps_[2 * n];
 }
@@ -1077,8 +1125,8 @@ std::ptrdiff_t TRegExpr::MatchLen(int n) const {
 std::string TRegExpr::Match(int n) const {
   std::ptrdiff_t p = MatchPos(n);
   if (p < 0) return std::string();
-  return match0_.substr(static_cast<std::size_t>(p - caps_[0]),
-                        static_cast<std::size_t>(MatchLen(n)));
+  return text_.substr(static_cast<std::size_t>(p - text_offset_),
+                      static_cast<std::size_t>(MatchLen(n)));
 }
 
 int TRegExpr::SubExprMatchCount() const {

@@ -53,9 +53,14 @@ class TRegExpr {
   std::string expression_;
   std::shared_ptr<const regexpr_detail::Program> program_;
   std::map<std::string, std::shared_ptr<const regexpr_detail::Program>> cache_;
+  void FindGroups() const;
+
   std::unique_ptr<regexpr_detail::Scratch> scratch_;
-  std::string match0_;                // text of match 0; every group lies inside it
-  std::vector<std::ptrdiff_t> caps_;  // 2 slots per group, -1 = unset
+  // Match 0 alone, or the whole input while group spans are still to be found.
+  std::string text_;
+  std::ptrdiff_t text_offset_ = 0;
+  mutable std::vector<std::ptrdiff_t> caps_;  // 2 slots per group, -1 = unset
+  mutable bool groups_done_ = true;
   bool matched_ = false;
 };
 
