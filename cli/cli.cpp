@@ -1,0 +1,62 @@
+#include "cli/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <exception>
+#include <map>
+
+namespace corvanta {
+
+CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);      // scan_command.cpp
+CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);  // settings_command.cpp
+
+const std::vector<CliCommand>& CliCommands() {
+  // ---- Registration point: one line per subcommand. ----
+  // A new subcommand is one function `CliRun AddXxxCommand(CLI::App&,
+  // CliContext&)` in its own cli/*.cpp file, declared above and listed here.
+  static const std::vector<CliCommand> commands = {
+      {"scan", "Scan the registry as the GUI does (stored sections unless told)", &AddScanCommand},
+      {"settings", "Show or change the stored settings", &AddSettingsCommand},
+  };
+  return commands;
+}
+
+int RunCli(Platform& platform, const std::vector<std::string>& args, std::ostream& out,
+           std::ostream& err) {
+  CliContext ctx{platform, out, err};
+  CLI::App app{"Corvanta registry cleaner, console front end", "corvanta-cli"};
+  app.set_version_flag("--version", std::string("corvanta-cli ") + CORVANTA_VERSION);
+  std::vector<std::pair<CLI::App*, CliRun>> runs;
+  for (const CliCommand& c : CliCommands()) {
+    CLI::App* sub = app.add_subcommand(c.name, c.description);
+    runs.emplace_back(sub, c.add(*sub, ctx));
+  }
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them backwards
+  try {
+    app.parse(reversed);
+  } catch (const CLI::Success& e) {  // --help, --version
+    app.exit(e, out, err);
+    return kExitDone;
+  } catch (const CLI::ParseError& e) {
+    err << "corvanta-cli: " << e.what() << "\n" << app.help();
+    return kExitUsage;
+  }
+
+  for (auto& [sub, run] : runs) {
+    if (!sub->parsed()) continue;
+    try {
+      return run();
+    } catch (const CliUsageError& u) {
+      err << "corvanta-cli: " << u.message << "\n" << sub->help();
+      return kExitUsage;
+    } catch (const std::exception& e) {
+      err << "corvanta-cli: " << e.what() << "\n";
+      return kExitFailed;
+    }
+  }
+  err << "corvanta-cli: a command is required\n" << app.help();
+  return kExitUsage;
+}
+
+}  // namespace corvanta

@@ -1,0 +1,24 @@
+// corvanta-cli.exe: the console program over the real system.
+#include <objbase.h>
+#include <windows.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "platform/win32/win32_platform.h"
+
+int main(int argc, char** argv) {
+  // The shortcut sections create shell link objects on this thread.
+  const HRESULT com = CoInitialize(nullptr);
+  int rc;
+  {
+    corvanta::Win32Platform win32;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    rc = corvanta::RunCli(win32.platform(), args, std::cout, std::cerr);
+    std::cout.flush();
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return rc;
+}

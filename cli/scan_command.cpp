@@ -1,0 +1,145 @@
+// corvanta-cli scan [--all | --sections LIST] [--json]
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli.h"
+#include "cli/session.h"
+#include "scan/sections.h"
+
+namespace corvanta {
+
+// "1,2,13" to section numbers; throws CliUsageError for anything else.
+std::vector<int> ParseSectionList(const std::string& list) {
+  std::vector<int> numbers;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = list.find(',', start);
+    const std::string item = list.substr(start, comma == std::string::npos ? comma : comma - start);
+    const bool digits = !item.empty() && item.size() <= 2 &&
+                        item.find_first_not_of("0123456789") == std::string::npos;
+    const int n = digits ? std::stoi(item) : 0;
+    if (!digits || n < 1 || n > kSectionCount)
+      throw CliUsageError{"--sections: \"" + item +
+                          "\" is not a section number 1-13 (give a list such as 1,2,13)"};
+    numbers.push_back(n);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return numbers;
+}
+
+static const SectionInfo* SectionByRowCaption(const std::string& caption) {
+  for (const SectionInfo& s : kSections)
+    if (caption == s.rowCaption) return &s;
+  return nullptr;
+}
+
+static const char* ActionName(int32_t action) {
+  return action == kActionIgnore ? "Ignore" : "Delete";
+}
+
+void WriteScanJson(HeadlessSession& s, std::ostream& out) {
+  nlohmann::ordered_json doc;
+  const TRegArray& problems = s.form().ProblemList();
+  doc["total"] = problems.size();
+  nlohmann::ordered_json sections = nlohmann::ordered_json::array();
+  const ReportListView& rows = *s.w().ScanListView;
+  for (int i = 0; i < rows.RowCount(); ++i) {
+    const SectionInfo* info = SectionByRowCaption(rows.Cell(i, 0));
+    nlohmann::ordered_json row;
+    row["number"] = info ? info->number : 0;
+    row["caption"] = AnsiToUtf8(rows.Cell(i, 0));
+    row["name"] = info ? info->sectionName : "";
+    row["found"] = std::atoi(rows.Cell(i, 1).c_str());
+    sections.push_back(row);
+  }
+  doc["sections"] = sections;
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (size_t i = 0; i < problems.size(); ++i) {
+    const TRegRecord& r = problems[i];
+    nlohmann::ordered_json p;
+    p["index"] = i;
+    p["section"] = AnsiToUtf8(r.Section);
+    p["label"] = AnsiToUtf8(r.ProblemLabel);
+    p["rootKey"] = r.RootKey;
+    p["root"] = RootKeyName(r.RootKey);
+    p["keyPath"] = AnsiToUtf8(r.KeyPath);
+    p["valueName"] = AnsiToUtf8(r.ValueName);
+    p["valueData"] = AnsiToUtf8(r.ValueData);
+    p["kind"] = r.Kind;
+    p["deleteKey"] = r.DeleteKey;
+    p["action"] = ActionName(r.Action);
+    list.push_back(p);
+  }
+  doc["problems"] = list;
+  out << doc.dump() << "\n";
+}
+
+void WriteScanText(HeadlessSession& s, std::ostream& out) {
+  const ReportListView& rows = *s.w().ScanListView;
+  for (int i = 0; i < rows.RowCount(); ++i) {
+    std::string caption = rows.Cell(i, 0);
+    caption.resize(std::max<size_t>(caption.size(), 24), ' ');
+    out << caption << " " << rows.Cell(i, 1) << "\n";
+  }
+  const TRegArray& problems = s.form().ProblemList();
+  out << "Total problems found: " << problems.size() << "\n";
+  for (size_t i = 0; i < problems.size(); ++i) {
+    const TRegRecord& r = problems[i];
+    const std::string root = RootKeyName(r.RootKey);
+    out << "[" << i << "] " << r.Section << ": " << r.ProblemLabel << "\n    "
+        << (root.empty() ? "" : root + "\\") << r.KeyPath << "\n    "
+        << (r.ValueName.empty() ? "(Default)" : r.ValueName) << " = " << r.ValueData << "\n    "
+        << ActionName(r.Action)
+        << (r.Kind == kKindFile ? " file"
+            : r.DeleteKey       ? " key"
+                                : " value")
+        << "\n";
+  }
+}
+
+// Loads the settings, applies --all or --sections, runs DoScan. False (with
+// the message on err) when the scan could not run.
+bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std::ostream& err) {
+  if (!s.Run([&] { s.form().LoadSettings(); }, err)) return false;
+  s.form().OverrideStartedWithScan(all);
+  if (!sections.empty()) {
+    auto boxes = s.w().SectionBoxes();
+    for (CheckBox* b : boxes) b->SetChecked(false);
+    for (int n : sections) boxes[n - 1]->SetChecked(true);
+  }
+  if (!s.Run([&] { s.form().DoScan(); }, err)) return false;
+  if (s.w().NoteBook->PageIndex() != kPageResults) {
+    for (const auto& box : s.app().Boxes()) err << box.text << "\n";
+    return false;
+  }
+  return true;
+}
+
+CliRun AddScanCommand(CLI::App& sub, CliContext& ctx) {
+  struct Options {
+    bool all = false;
+    std::string sections;
+    bool json = false;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::Option* all = sub.add_flag("--all", o->all, "All thirteen sections, as the /scan start");
+  CLI::Option* secs = sub.add_option("--sections", o->sections, "Only these sections, e.g. 1,2,13")
+                          ->type_name("LIST");
+  all->excludes(secs);
+  sub.add_flag("--json", o->json, "One UTF-8 JSON object");
+  return [o, secs, &ctx] {
+    const std::vector<int> sections =
+        secs->count() > 0 ? ParseSectionList(o->sections) : std::vector<int>();
+    HeadlessSession s(ctx.platform);
+    if (!RunScan(s, o->all, sections, ctx.err)) return kExitFailed;
+    if (o->json)
+      WriteScanJson(s, ctx.out);
+    else
+      WriteScanText(s, ctx.out);
+    return kExitDone;
+  };
+}
+
+}  // namespace corvanta
