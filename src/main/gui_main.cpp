@@ -1,7 +1,8 @@
 // The GUI program: COM for the GUI thread (the shell-link reader needs it),
 // the Win32 platform, the real windows, and the controller's whole run.
-#include <objbase.h>
 #include <windows.h>
+// after windows.h
+#include <objbase.h>
 
 #include "app/main.h"
 #include "platform/win32/win32_platform.h"

@@ -1,7 +1,8 @@
 #include "ui/win32/win32_ui.h"
 
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include <functional>
 #include <vector>

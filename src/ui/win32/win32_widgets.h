@@ -4,8 +4,9 @@
 // WM_DRAWITEM) to the object of that child.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
