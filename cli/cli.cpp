@@ -9,6 +9,8 @@ namespace corvanta {
 
 CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);      // scan_command.cpp
 CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);  // settings_command.cpp
+CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);    // cmd_repair.cpp
+CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);    // cmd_export.cpp
 
 const std::vector<CliCommand>& CliCommands() {
   // ---- Registration point: one line per subcommand. ----
@@ -16,6 +18,9 @@ const std::vector<CliCommand>& CliCommands() {
   // CliContext&)` in its own cli/*.cpp file, declared above and listed here.
   static const std::vector<CliCommand> commands = {
       {"scan", "Scan the registry as the GUI does (stored sections unless told)", &AddScanCommand},
+      {"repair", "Scan, then repair what was found (with backup and restore point)",
+       &AddRepairCommand},
+      {"export", "Write a key or one value as REGEDIT4 text", &AddExportCommand},
       {"settings", "Show or change the stored settings", &AddSettingsCommand},
   };
   return commands;

@@ -1,0 +1,109 @@
+// corvanta-cli export KEY [VALUE] [--output FILE]
+#include <CLI/CLI.hpp>
+#include <cctype>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+#include "backup/reg_export.h"
+#include "cli/cli.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace corvanta {
+
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+// "HKEY_CURRENT_USER\Software\X" or "HKCU\Software\X" to root and path; false
+// for an unknown root.
+bool ParseRegistryKey(const std::string& key, std::uint32_t* root, std::string* path) {
+  const std::size_t cut = key.find('\\');
+  const std::string name = Upper(key.substr(0, cut));
+  static const struct {
+    const char* full;
+    const char* brief;
+    std::uint32_t root;
+  } roots[] = {{"HKEY_CLASSES_ROOT", "HKCR", kHKEY_CLASSES_ROOT},
+               {"HKEY_CURRENT_USER", "HKCU", kHKEY_CURRENT_USER},
+               {"HKEY_LOCAL_MACHINE", "HKLM", kHKEY_LOCAL_MACHINE},
+               {"HKEY_USERS", "HKU", kHKEY_USERS},
+               {"HKEY_CURRENT_CONFIG", "HKCC", kHKEY_CURRENT_CONFIG},
+               {"HKEY_DYN_DATA", "HKDD", kHKEY_DYN_DATA}};
+  for (const auto& r : roots) {
+    if (name == r.full || name == r.brief) {
+      *root = r.root;
+      *path = cut == std::string::npos ? std::string() : key.substr(cut);
+      return true;
+    }
+  }
+  return false;
+}
+
+CliRun AddExportCommand(CLI::App& sub, CliContext& ctx) {
+  struct Options {
+    std::string key;
+    std::string value;
+    std::string output;
+  };
+  auto o = std::make_shared<Options>();
+  sub.add_option("KEY", o->key, "e.g. HKEY_CURRENT_USER\\Software\\X or HKCU\\Software\\X")
+      ->required();
+  CLI::Option* value = sub.add_option("VALUE", o->value, "Only this value of the key");
+  CLI::Option* output =
+      sub.add_option("--output", o->output, "Write to FILE instead of stdout")->type_name("FILE");
+  return [o, value, output, &ctx] {
+    std::uint32_t root = 0;
+    std::string path;
+    if (!ParseRegistryKey(o->key, &root, &path))
+      throw CliUsageError{"export: \"" + o->key + "\" does not start with a root key (HKCU, ...)"};
+    if (value->count() > 0 && o->value.empty())
+      throw CliUsageError{"export: the default value cannot be exported alone; omit VALUE"};
+    {
+      // path is "" (the root itself) or begins with a backslash.
+      const std::string absolute = path.empty() ? std::string("\\") : path;
+      TRegistry reg(ctx.platform.registry, kKEY_READ);
+      reg.SetRootKey(root);
+      if (!reg.KeyExists(absolute)) {
+        ctx.err << "corvanta-cli: export: no such key: " << o->key << "\n";
+        return kExitFailed;
+      }
+      if (value->count() > 0 && (!reg.OpenKey(absolute, false) || !reg.ValueExists(o->value))) {
+        ctx.err << "corvanta-cli: export: no value \"" << o->value << "\" in " << o->key << "\n";
+        return kExitFailed;
+      }
+    }
+    std::vector<std::string> lines{kRegEditHeader};
+    ExportRegKey(ctx.platform.registry, root, path, o->value, lines);
+    if (output->count() > 0) {
+      if (!SaveRegLines(ctx.platform.files, o->output, lines)) {
+        ctx.err << "corvanta-cli: export: cannot write " << o->output << "\n";
+        return kExitFailed;
+      }
+      return kExitDone;
+    }
+#if defined(_WIN32)
+    // The file's CR LF line ends go out unchanged.
+    if (&ctx.out == &std::cout) {
+      std::cout.flush();
+      _setmode(_fileno(stdout), _O_BINARY);
+    }
+#endif
+    ctx.out << JoinRegLines(lines);
+    ctx.out.flush();
+    return kExitDone;
+  };
+}
+
+}  // namespace corvanta

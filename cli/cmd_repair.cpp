@@ -1,0 +1,106 @@
+// corvanta-cli repair [--all | --sections LIST] [--ignore I,J,...] [--no-backup]
+//                     [--no-restore-point] [--json]
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli.h"
+#include "cli/session.h"
+#include "results/repair.h"
+
+namespace corvanta {
+
+// scan_command.cpp
+std::vector<int> ParseSectionList(const std::string& list);
+bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std::ostream& err);
+
+// "0,3,7" to problem indexes; throws CliUsageError for anything else.
+std::vector<std::size_t> ParseIndexList(const std::string& list) {
+  std::vector<std::size_t> indexes;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = list.find(',', start);
+    const std::string item =
+        list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (item.empty() || item.size() > 9 ||
+        item.find_first_not_of("0123456789") != std::string::npos)
+      throw CliUsageError{"--ignore: \"" + item +
+                          "\" is not a problem index (give a list such as 0,3,7)"};
+    indexes.push_back(static_cast<std::size_t>(std::stoul(item)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return indexes;
+}
+
+CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
+  struct Options {
+    bool all = false;
+    std::string sections;
+    std::string ignore;
+    bool noBackup = false;
+    bool noRestorePoint = false;
+    bool json = false;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::Option* all = sub.add_flag("--all", o->all, "All thirteen sections, as the /scan start");
+  CLI::Option* secs = sub.add_option("--sections", o->sections, "Only these sections, e.g. 1,2,13")
+                          ->type_name("LIST");
+  all->excludes(secs);
+  CLI::Option* ignore =
+      sub.add_option("--ignore", o->ignore, "Set these problem indexes (from scan) to Ignore")
+          ->type_name("I,J,...");
+  sub.add_flag("--no-backup", o->noBackup, "Make no automatic backup");
+  sub.add_flag("--no-restore-point", o->noRestorePoint, "Create no System Restore point");
+  sub.add_flag("--json", o->json, "One UTF-8 JSON object");
+  return [o, secs, ignore, &ctx] {
+    const std::vector<int> sections =
+        secs->count() > 0 ? ParseSectionList(o->sections) : std::vector<int>();
+    const std::vector<std::size_t> ignored =
+        ignore->count() > 0 ? ParseIndexList(o->ignore) : std::vector<std::size_t>();
+    HeadlessSession s(ctx.platform);
+    if (!RunScan(s, o->all, sections, ctx.err)) return kExitFailed;
+    TRegArray& problems = s.form().ProblemList();
+    for (std::size_t i : ignored) {
+      if (i >= problems.size())
+        throw CliUsageError{"--ignore: there is no problem " + std::to_string(i) +
+                            " (the scan found " + std::to_string(problems.size()) + ")"};
+      problems[i].Action = kActionIgnore;
+    }
+    if (o->noBackup) s.w().cbBackup->SetChecked(false);
+    if (o->noRestorePoint) s.w().cbSysRestore->SetChecked(false);
+
+    RepairContext rc{s.ui().View(), problems, s.form().SharedRegistry(), ctx.platform.files,
+                     ctx.platform.system};
+    RepairOutcome out;
+    if (!s.Run([&] { out = DoRepair(rc); }, ctx.err)) return kExitFailed;
+    if (out.end == RepairEnd::Declined) {
+      ctx.err << "corvanta-cli: repair not started: no restore point could be made\n";
+      return kExitFailed;
+    }
+    if (o->json) {
+      nlohmann::ordered_json doc;
+      doc["found"] = out.found;
+      doc["ignored"] = out.ignored;
+      doc["repaired"] = out.repaired;
+      doc["failed"] = out.left;
+      doc["failedProblems"] = out.leftIndexes;
+      doc["backupFile"] = AnsiToUtf8(out.backupFile);
+      ctx.out << doc.dump() << "\n";
+    } else {
+      ctx.out << "Total problems found: " << out.found << "\n"
+              << "Total problems ignored: " << out.ignored << "\n"
+              << "Total problems repaired: " << out.repaired << "\n"
+              << "Total problems left: " << out.left << "\n";
+      for (int i : out.leftIndexes) ctx.out << "  not repaired: [" << i << "]\n";
+      ctx.out << "Backup file: " << (out.backupFile.empty() ? "(none)" : out.backupFile) << "\n";
+    }
+    if (out.left > 0) {
+      ctx.err << "corvanta-cli: " << out.left << " problem(s) could not be repaired\n";
+      return kExitFailed;
+    }
+    return kExitDone;
+  };
+}
+
+}  // namespace corvanta
