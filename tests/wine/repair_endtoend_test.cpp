@@ -1,0 +1,190 @@
+// The repair over the real registry and files of the test prefix: what it
+// deletes comes back when its automatic backup is imported; and the restore
+// point question on the Windows versions that offer System Restore.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "backup/reg_export.h"
+#include "platform/registry.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
+#include "results/os_name.h"
+#include "results/repair.h"
+#include "results/restore_point.h"
+#include "ui/headless/headless_ui.h"
+#include "wine/regedit_import.h"
+
+namespace corvanta {
+namespace {
+
+constexpr std::uint32_t HKCU = kHKEY_CURRENT_USER;
+const char kProgramFolder[] = "C:\\corvanta-repair\\";
+
+// The real system, with the program's folder moved into the prefix's C: drive.
+class PrefixSystem : public Win32System {
+ public:
+  std::string ExecutableFolder() override { return kProgramFolder; }
+};
+
+std::vector<std::string> ExportBranch(RegistryApi& api) {
+  std::vector<std::string> lines{kRegEditHeader};
+  ExportRegKey(api, HKCU, "\\Software\\CorvantaTest\\Repair", "", lines);
+  return lines;
+}
+
+TRegRecord Problem(const std::string& key, const std::string& value, int deleteKey,
+                   int kind = kKindRegistry) {
+  TRegRecord r;
+  r.RootKey = kind == kKindFile ? 0 : HKCU;
+  r.Section = "Deep Registry Scan";
+  r.KeyPath = key;
+  r.ValueName = value;
+  r.DeleteKey = deleteKey;
+  r.Kind = kind;
+  return r;
+}
+
+TEST(RepairEndToEnd, ImportingTheBackupRestoresWhatWasDeleted) {
+  Win32Registry api;
+  Win32FileSystem files;
+  PrefixSystem system;
+  TRegistry seed(api);
+  seed.SetRootKey(HKCU);
+  seed.DeleteKey("\\Software\\CorvantaTest");
+  ASSERT_TRUE(seed.OpenKey("\\Software\\CorvantaTest\\Repair", true));
+  seed.WriteString("Dead", "C:\\missing\\dead.exe");
+  seed.WriteString("Keep", "C:\\windows\\notepad.exe");
+  seed.WriteString("", "default text");
+  ASSERT_TRUE(seed.OpenKey("\\Software\\CorvantaTest\\Repair\\DeadKey\\Inner", true));
+  seed.WriteExpandString("Path", "%ProgramFiles%\\Gone\\gone.dll");
+  seed.WriteMultiSz("List", {"a", "b c"});
+  seed.WriteInteger("Count", -2);
+  seed.WriteRaw("Quad", kREG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8});
+  seed.CloseKey();
+  files.MakeDirectory("C:\\corvanta-repair");
+  ASSERT_TRUE(files.WriteWholeFile("C:\\corvanta-repair\\dead.lnk", "not a real link"));
+  const std::vector<std::string> before = ExportBranch(api);
+
+  HeadlessUi ui;
+  MainWindowView& m = ui.View().main;
+  m.cbBackup->SetChecked(true);
+  m.cbSysRestore->SetChecked(false);
+  TRegArray problems = {Problem("Software\\CorvantaTest\\Repair", "Dead", 0),
+                        Problem("Software\\CorvantaTest\\Repair", "", 0),
+                        Problem("\\Software\\CorvantaTest\\Repair\\DeadKey", "", 1),
+                        Problem("C:\\corvanta-repair\\dead.lnk", "", 0, kKindFile)};
+  TRegistry shared(api, 0x2001F);
+  RepairContext ctx{ui.View(), problems, shared, files, system};
+  const RepairOutcome out = DoRepair(ctx);
+  ASSERT_EQ(out.end, RepairEnd::Done);
+  EXPECT_EQ(out.repaired, 4);
+  EXPECT_EQ(out.left, 0);
+  EXPECT_EQ(out.backupFile.rfind("C:\\corvanta-repair\\Backup\\Automatic Backup_", 0), 0u);
+
+  seed.CloseKey();
+  EXPECT_FALSE(seed.KeyExists("\\Software\\CorvantaTest\\Repair\\DeadKey"));
+  ASSERT_TRUE(seed.OpenKey("\\Software\\CorvantaTest\\Repair", false));
+  EXPECT_FALSE(seed.ValueExists("Dead"));
+  EXPECT_FALSE(seed.ValueExists(""));
+  EXPECT_TRUE(seed.ValueExists("Keep"));
+  seed.CloseKey();
+  EXPECT_FALSE(files.FileExists("C:\\corvanta-repair\\dead.lnk"));
+
+  ASSERT_EQ(testing::ImportWithRegedit(out.backupFile), 0u);
+  EXPECT_EQ(ExportBranch(api), before);
+
+  seed.DeleteKey("\\Software\\CorvantaTest");
+  files.RemoveFile(out.backupFile);
+}
+
+std::string Env(const char* name) {
+  char buf[256];
+  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+// Runs in a child process started by the test below, under the Windows
+// version that test set for the prefix.
+TEST(RepairRestorePointChild, QuestionOnlyWhereSystemRestoreShouldWork) {
+  const std::string expected = Env("CORVANTA_CHILD_OS");
+  if (expected.empty()) {
+    GTEST_SKIP() << "started by RepairRestorePoint only";
+  }
+  Win32Registry api;
+  Win32FileSystem files;
+  PrefixSystem system;
+  ASSERT_EQ(GetOSName(system), expected);
+  const bool offered = expected == "Windows XP" || expected == "Windows ME";
+  const bool made = CreateRestorePoint(system);
+  if (!offered) {
+    EXPECT_FALSE(made);
+  }
+
+  HeadlessUi ui;
+  ui.View().main.cbSysRestore->SetChecked(true);
+  ui.View().main.cbBackup->SetChecked(false);
+  ui.App().QueueAnswer(ModalResult::No);
+  TRegArray problems;
+  TRegistry shared(api, 0x2001F);
+  RepairContext ctx{ui.View(), problems, shared, files, system};
+  const RepairOutcome out = DoRepair(ctx);
+  if (offered && !made) {
+    ASSERT_EQ(ui.App().Boxes().size(), 1u);
+    EXPECT_EQ(ui.App().Boxes()[0].text, kRepairQuestion);
+    EXPECT_EQ(out.end, RepairEnd::Declined);
+  } else {
+    EXPECT_TRUE(ui.App().Boxes().empty());
+    EXPECT_EQ(out.end, RepairEnd::Done);
+  }
+  std::printf("restore point on %s: %s\n", expected.c_str(), made ? "created" : "not created");
+}
+
+DWORD RunChild(const std::string& expectedOs) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string cmd =
+      std::string("\"") + exe + "\" --gtest_filter=RepairRestorePointChild.* --gtest_brief=1";
+  SetEnvironmentVariableA("CORVANTA_CHILD_OS", expectedOs.c_str());
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  DWORD code = 0xFFFFFFFFu;
+  if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, 120000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  SetEnvironmentVariableA("CORVANTA_CHILD_OS", nullptr);
+  return code;
+}
+
+TEST(RepairRestorePoint, AskedOnXpAndMeNotOn2000) {
+  Win32Registry api;
+  TRegistry wine(api);
+  wine.SetRootKey(HKCU);
+  ASSERT_TRUE(wine.OpenKey("\\Software\\Wine", true));
+  const bool hadVersion = wine.ValueExists("Version");
+  const std::string previous = hadVersion ? wine.ReadString("Version") : "";
+  const struct {
+    const char* version;
+    const char* name;
+  } cases[] = {{"winxp", "Windows XP"}, {"winme", "Windows ME"}, {"win2k", "Windows 2000"}};
+  for (const auto& c : cases) {
+    wine.WriteString("Version", c.version);
+    EXPECT_EQ(RunChild(c.name), 0u) << c.version;
+  }
+  if (hadVersion) {
+    wine.WriteString("Version", previous);
+  } else {
+    wine.DeleteValue("Version");
+  }
+  wine.CloseKey();
+}
+
+}  // namespace
+}  // namespace corvanta
