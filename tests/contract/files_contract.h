@@ -3,7 +3,8 @@
 //
 // An environment type E provides: FileSystem& fs(); std::string root() (an
 // empty scratch folder, no trailing backslash); MakeFile(path, bytes, attrs);
-// MakeFolder(path, attrs); SetAttributes(path, attrs).
+// MakeFolder(path, attrs); SetAttributes(path, attrs); Lock(path) (keeps the
+// file open, or marks it so, until the environment ends).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,6 +50,9 @@ TYPED_TEST_P(FilesContract, WildcardsMatchWithoutRegardToCase) {
   EXPECT_EQ(
       this->Names(this->At("*.*"), faAnyFile),
       (V{".", "..", "APP2.LNK", "Backup_1.REG", "app.lnk", "folder.reg", "noext", "readme.txt"}));
+  // The pattern is also tried on 8.3 names: "app.lnkx" is "APP~....LNK".
+  this->env.MakeFile(this->At("app.lnkx"), "x", faArchive);
+  EXPECT_EQ(this->Names(this->At("*.lnk"), faAnyFile), (V{"APP2.LNK", "app.lnk", "app.lnkx"}));
   // Spelling is kept whatever case the pattern uses.
   EXPECT_EQ(this->Names(this->At("README.*"), faAnyFile), (V{"readme.txt"}));
 }
@@ -178,6 +182,14 @@ TYPED_TEST_P(FilesContract, DeleteRemovesFilesOnly) {
   // Hidden and system files are deleted like any other.
   this->env.MakeFile(this->At("h.lnk"), "x", faArchive | faHidden | faSysFile);
   EXPECT_TRUE(this->fs().RemoveFile(this->At("h.lnk")));
+  // Read-only and locked files stay.
+  this->env.MakeFile(this->At("readonly.lnk"), "x", faArchive | faReadOnly);
+  EXPECT_FALSE(this->fs().RemoveFile(this->At("readonly.lnk")));
+  EXPECT_TRUE(this->fs().FileExists(this->At("readonly.lnk")));
+  this->env.MakeFile(this->At("locked.dll"), "x", faArchive);
+  this->env.Lock(this->At("locked.dll"));
+  EXPECT_FALSE(this->fs().RemoveFile(this->At("locked.dll")));
+  EXPECT_TRUE(this->fs().FileExists(this->At("locked.dll")));
 }
 
 TYPED_TEST_P(FilesContract, WindowsDirectoryAndShortNames) {

@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <vector>
+
 #include "contract/files_contract.h"
 #include "contract/files_shell_links_contract.h"
 #include "contract/system_contract.h"
@@ -26,9 +28,20 @@ class Win32FilesEnv {
   void SetAttributes(const std::string& path, uint32_t attrs) {
     SetFileAttributesA(path.c_str(), attrs);
   }
+  // Open without FILE_SHARE_DELETE: the file cannot be deleted meanwhile.
+  void Lock(const std::string& path) {
+    locks_.push_back(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+  }
+  ~Win32FilesEnv() {
+    for (HANDLE h : locks_) {
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+  }
 
  private:
   wine::ScratchFolder scratch_;
+  std::vector<HANDLE> locks_;
   Win32FileSystem files_;
 };
 

@@ -22,6 +22,7 @@ class MemoryFilesEnv {
   }
   void MakeFolder(const std::string& path, uint32_t attrs) { files_.AddFolder(path, attrs); }
   void SetAttributes(const std::string& path, uint32_t attrs) { files_.SetAttributes(path, attrs); }
+  void Lock(const std::string& path) { files_.LockFile(path); }
 
  protected:
   MemoryFileSystem files_;
