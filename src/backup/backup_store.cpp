@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/file_system.h"
+#include "ui/main_view.h"
 
 namespace corvanta {
 
@@ -85,6 +86,26 @@ TRestoreArray ListBackups(System& system, FileSystem& files,
     return true;
   });
   return list;
+}
+
+void RebuildRestoreList(MainWindowView& view, UiApplication& app, System& system, FileSystem& files,
+                        TRestoreArray& RestoreList) {
+  constexpr int kBackupPage = 5;
+  view.RestoreListView->Clear();
+  app.ProcessMessages();
+  if (view.NoteBook->PageIndex() != kBackupPage) return;
+  view.BackupNotebook->SetPageIndex(0);
+  RestoreList.clear();
+  const std::string folder = BackupFolder(system);
+  if (!files.DirectoryExists(folder.substr(0, folder.size() - 1))) return;
+  files.ForEachFile(folder + "*.reg", faAnyFile, [&](const FindEntry& entry) {
+    app.ProcessMessages();
+    TRestoreRecord r = ParseRestoreRecord(entry.name);
+    const int row = view.RestoreListView->AddRow(r.BackupType);
+    view.RestoreListView->SetCell(row, 1, RestoreRowDateTime(r));
+    RestoreList.push_back(std::move(r));
+    return true;
+  });
 }
 
 }  // namespace corvanta

@@ -11,6 +11,8 @@
 namespace corvanta {
 
 class FileSystem;
+struct MainWindowView;
+class UiApplication;
 
 // The three families of backup files.
 extern const char kAutomaticBackupPrefix[];  // "Automatic Backup_"
@@ -47,5 +49,11 @@ std::string RestoreRowDateTime(const TRestoreRecord& record);
 // entry (the GUI pumps its messages there). An absent folder gives nothing.
 TRestoreArray ListBackups(System& system, FileSystem& files,
                           const std::function<void()>& beforeEach = {});
+
+// The backup page's part of the page-change hook: empties RestoreListView and,
+// when the backup page is the one shown, shows the restore pane and refills
+// RestoreList and the list view from the backup folder.
+void RebuildRestoreList(MainWindowView& view, UiApplication& app, System& system, FileSystem& files,
+                        TRestoreArray& RestoreList);
 
 }  // namespace corvanta

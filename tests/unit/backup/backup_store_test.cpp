@@ -4,6 +4,7 @@
 
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_system.h"
+#include "ui/headless/headless_ui.h"
 
 namespace corvanta {
 namespace {
@@ -77,6 +78,31 @@ TEST(BackupFolder, BesideTheExecutableCreatedOnceAndListed) {
   EXPECT_EQ(pumps, 3);
   for (const TRestoreRecord& r : list) EXPECT_NE(r.FileName, "keep.txt");
   EXPECT_EQ(list[0].BackupType, ParseRestoreRecord(list[0].FileName).BackupType);
+}
+
+TEST(RebuildRestoreList, FillsTheBackupPageOnlyWhenItIsShown) {
+  MemorySystem system;
+  MemoryFileSystem files;
+  HeadlessUi ui;
+  MainWindowView& m = ui.View().main;
+  TRestoreArray list;
+  system.SetExecutablePath("C:\\Prog\\Corvanta.exe");
+  files.AddFile("C:\\Prog\\Backup\\Explorer Backup_12-07-2026_02-20-51.reg");
+  files.AddFile("C:\\Prog\\Backup\\notes.txt");
+
+  m.NoteBook->SetPageIndex(5);
+  m.BackupNotebook->SetPageIndex(1);
+  RebuildRestoreList(m, ui.App(), system, files, list);
+  EXPECT_EQ(m.BackupNotebook->PageIndex(), 0);
+  ASSERT_EQ(list.size(), 1u);
+  ASSERT_EQ(m.RestoreListView->RowCount(), 1);
+  EXPECT_EQ(m.RestoreListView->Cell(0, 0), "Explorer Backup");
+  EXPECT_EQ(m.RestoreListView->Cell(0, 1), "12/07/2026 - 02:20:51");
+
+  m.NoteBook->SetPageIndex(0);
+  RebuildRestoreList(m, ui.App(), system, files, list);
+  EXPECT_EQ(m.RestoreListView->RowCount(), 0);
+  EXPECT_EQ(list.size(), 1u);  // kept until the next rebuild
 }
 
 }  // namespace
