@@ -53,10 +53,17 @@ class Pcre2 {
         pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(s.data()), s.size(), 0, 0, data_, nullptr);
     EXPECT_TRUE(rc >= 0 || rc == PCRE2_ERROR_NOMATCH) << "pcre2 error " << rc;
     if (rc < 0) return r;
+    return Group(0);
+  }
+  // Group n of the last successful Exec.
+  Span Group(int n) const {
+    Span r;
+    if (static_cast<uint32_t>(n) >= pcre2_get_ovector_count(data_)) return r;
     PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data_);
+    if (ov[2 * n] == PCRE2_UNSET) return r;
     r.matched = true;
-    r.pos = static_cast<std::ptrdiff_t>(ov[0]);
-    r.len = static_cast<std::ptrdiff_t>(ov[1] - ov[0]);
+    r.pos = static_cast<std::ptrdiff_t>(ov[2 * n]);
+    r.len = static_cast<std::ptrdiff_t>(ov[2 * n + 1] - ov[2 * n]);
     return r;
   }
 
@@ -169,6 +176,10 @@ TEST(RegExprTest, ProgramPatternsAgreeWithPcre2OnGeneratedTexts) {
       if (want.matched) {
         ++matches;
         EXPECT_EQ(re.Match(0), s.substr(want.pos, want.len));
+        for (int g = 1; g <= re.SubExprMatchCount(); ++g) {
+          Span got{re.MatchPos(g) >= 0, re.MatchPos(g), re.MatchLen(g)};
+          ASSERT_EQ(got, ref.Group(g)) << "group " << g << " on " << Printable(s);
+        }
       }
     }
     EXPECT_GT(matches, 300) << "the generator should produce plenty of matches";
