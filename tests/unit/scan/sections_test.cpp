@@ -379,3 +379,47 @@ TEST_F(Sections, DeepScanWalksBothSoftwareBranchesAndAbortSkipsTheSecond) {
 
 }  // namespace
 }  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+TEST_F(Sections, AbortAtEveryOtherPumpPoint) {
+  // The frame's own pump: the section ends normally, later ones add no row.
+  s.page.AbortOnPump(s.globals, 1);
+  s.Run(7);
+  s.Run(9);
+  ASSERT_EQ(1u, s.page.rows.size());
+  EXPECT_EQ("Done.", s.page.rows[0].status);
+
+  // Help and file association checks stop after the finding whose pump saw it.
+  MemoryScan help;
+  for (const char* n : {"a.hlp", "b.hlp", "c.hlp"})
+    help.mem.registry.SetString(HKLM, "SOFTWARE\\Microsoft\\Windows\\Help", n, "C:\\gone");
+  help.mem.registry.SetString(HKLM, "SOFTWARE\\Microsoft\\Windows\\HTML Help", "d.chm", "C:\\x");
+  help.page.AbortOnPump(help.globals, 2);
+  help.Run(9);
+  EXPECT_EQ(2u, help.problems.size());  // the HTML Help list is still checked, stops at once
+  EXPECT_EQ("2", help.page.rows[0].errorsFound);
+
+  MemoryScan exts;
+  const std::string fe = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+  for (const char* e : {".a", ".b", ".c"}) exts.mem.registry.CreateKey(HKCU, fe + "\\" + e);
+  exts.page.AbortOnPump(exts.globals, 1);
+  exts.Run(7);
+  EXPECT_EQ(1u, exts.problems.size());
+
+  // The shortcut walk's status pump after a present target.
+  MemoryScan links;
+  links.mem.files.AddFile("C:\\ok.exe");
+  links.mem.links.AddShortcut("C:\\a\\1.lnk", "C:\\ok.exe");
+  links.mem.links.AddShortcut("C:\\a\\2.lnk", "C:\\Old\\2.exe");
+  links.mem.links.AddShortcut("C:\\a\\b\\3.lnk", "C:\\Old\\3.exe");
+  links.page.AbortOnPump(links.globals, 3);  // entry "a", 1.lnk, then its status
+  links.Run(12);
+  EXPECT_TRUE(links.problems.empty());
+  EXPECT_EQ(1u, links.mem.links.resolved().size());
+  EXPECT_EQ(12, links.page.progress);
+}
+
+}  // namespace
+}  // namespace corvanta
