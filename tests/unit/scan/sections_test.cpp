@@ -398,8 +398,10 @@ TEST_F(Sections, AbortAtEveryOtherPumpPoint) {
   help.mem.registry.SetString(HKLM, "SOFTWARE\\Microsoft\\Windows\\HTML Help", "d.chm", "C:\\x");
   help.page.AbortOnPump(help.globals, 2);
   help.Run(9);
-  EXPECT_EQ(2u, help.problems.size());  // the HTML Help list is still checked, stops at once
-  EXPECT_EQ("2", help.page.rows[0].errorsFound);
+  // c.hlp is skipped; the HTML Help list still starts and stops after its first value.
+  ASSERT_EQ(3u, help.problems.size());
+  EXPECT_EQ("d.chm", help.problems[2].ValueName);
+  EXPECT_EQ("3", help.page.rows[0].errorsFound);
 
   MemoryScan exts;
   const std::string fe = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
