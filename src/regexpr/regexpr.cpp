@@ -53,7 +53,9 @@ struct ByteSet {
   }
 };
 
-enum class Op : std::uint8_t { Char, Set, Split, Jmp, Save, Assert, Match };
+// Progress ends a loop iteration that consumed nothing: when the position is
+// still the one saved in slot x, it leaves the loop for y instead of looping.
+enum class Op : std::uint8_t { Char, Set, Split, Jmp, Save, Assert, Progress, Match };
 
 enum class AssertKind : std::uint8_t {
   TextStart,       // \A, ^ without (?m)
@@ -705,24 +707,66 @@ class Compiler {
     (greedy ? prog_.code[split].y : prog_.code[split].x) = target;
   }
 
+  static bool Nullable(const Node& n) {
+    switch (n.kind) {
+      case Node::Empty:
+      case Node::Assert:
+        return true;
+      case Node::Bytes:
+        return false;
+      case Node::Concat:
+        for (const Node& k : n.kids) {
+          if (!Nullable(k)) return false;
+        }
+        return true;
+      case Node::Alt:
+        for (const Node& k : n.kids) {
+          if (Nullable(k)) return true;
+        }
+        return false;
+      case Node::Group:
+        return Nullable(n.kids[0]);
+      case Node::Repeat:
+        return n.min == 0 || Nullable(n.kids[0]);
+    }
+    return false;
+  }
+
+  // One iteration of an unbounded loop. A body that can match empty records
+  // where the iteration began, so that an empty iteration leaves the loop with
+  // its captures, as a backtracking engine does, instead of dying.
+  // Returns the Progress instruction to patch with the loop's exit, or -1.
+  int EmitIteration(const Node& body) {
+    if (!Nullable(body)) {
+      Emit(body);
+      return -1;
+    }
+    int slot = prog_.slots++;
+    Add({Op::Save, 0, slot, 0});
+    Emit(body);
+    return Add({Op::Progress, 0, slot, 0});
+  }
+
   void EmitRepeat(const Node& n) {
     const Node& body = n.kids[0];
     if (n.max < 0) {
       if (n.min == 0) {
         // L: split body, out; body; jmp L
         int split = AddSplit(n.greedy, 0);
-        Emit(body);
+        int progress = EmitIteration(body);
         Add({Op::Jmp, 0, split, 0});
         SetOther(split, n.greedy, Here());
+        if (progress >= 0) prog_.code[progress].y = Here();
         return;
       }
       for (int i = 0; i < n.min - 1; ++i) Emit(body);
       // L: body; split L, out
       int loop = Here();
-      Emit(body);
+      int progress = EmitIteration(body);
       int split = Add({Op::Split, 0, 0, 0});
       prog_.code[split].x = n.greedy ? loop : split + 1;
       prog_.code[split].y = n.greedy ? split + 1 : loop;
+      if (progress >= 0) prog_.code[progress].y = Here();
       return;
     }
     for (int i = 0; i < n.min; ++i) Emit(body);
@@ -759,6 +803,10 @@ std::vector<int> Closure(const Program& prog, std::vector<int> todo, bool& reach
         break;
       case Op::Jmp:
         todo.push_back(in.x);
+        break;
+      case Op::Progress:
+        todo.push_back(in.y);
+        todo.push_back(pc + 1);
         break;
       case Op::Save:
       case Op::Assert:
@@ -820,6 +868,7 @@ void ShortenJumps(std::vector<Inst>& code) {
       in.x = resolve(in.x);
     } else if (in.op != Op::Match) {
       in.next = resolve(static_cast<int>(pc) + 1);
+      if (in.op == Op::Progress) in.y = resolve(in.y);
     }
   }
 }
@@ -837,7 +886,10 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   prog->span_code = prog->code;
   for (std::size_t pc = 0; pc < prog->span_code.size(); ++pc) {
     Inst& in = prog->span_code[pc];
-    if (in.op == Op::Save && in.x >= 2) in = {Op::Jmp, 0, static_cast<int>(pc) + 1, 0};
+    // Loop registers only shape the group spans, never match 0.
+    if ((in.op == Op::Save && in.x >= 2) || in.op == Op::Progress) {
+      in = {Op::Jmp, 0, static_cast<int>(pc) + 1, 0};
+    }
   }
   ShortenJumps(prog->code);
   ShortenJumps(prog->span_code);
@@ -1030,6 +1082,8 @@ class Vm {
         } else if (in.op == Op::Assert) {
           if (!AssertHolds(static_cast<AssertKind>(in.byte), s_, n_, pos)) break;
           pc = in.next;
+        } else if (in.op == Op::Progress) {
+          pc = work[in.x] == static_cast<std::ptrdiff_t>(pos) ? in.y : in.next;
         } else {
           l.pcs[count] = pc;
           std::copy(work, work + ns, l.caps.data() + static_cast<std::ptrdiff_t>(count) * ns);
