@@ -3,17 +3,13 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_shell_link.h"
 #include "platform/win32/win32_system.h"
-#if __has_include("platform/win32/win32_registry.h")
-#include "platform/win32/win32_registry.h"
-#define CORVANTA_HAVE_WIN32_REGISTRY 1
-#endif
 
 namespace corvanta {
 
-#if defined(CORVANTA_HAVE_WIN32_REGISTRY)
 class Win32Platform {
  public:
   Win32Platform() : platform_{registry, files, system, shell, links} {}
@@ -31,6 +27,5 @@ class Win32Platform {
  private:
   Platform platform_;
 };
-#endif
 
 }  // namespace corvanta

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_platform.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_system.h"
 
@@ -78,6 +79,17 @@ TEST(MemoryShellLinks, CreationFailureIsRaisedOnlyForShortcuts) {
   EXPECT_EQ(links.ResolveShortcutTarget("C:\\APP.LNK"), "C:\\APP.LNK");
   EXPECT_THROW(links.ResolveShortcutTarget("C:\\x.lnk"), ShellLinkError);
   EXPECT_EQ(links.resolved().size(), 4u);
+}
+
+TEST(MemoryPlatform, TheBundleHandsOutItsOwnDoubles) {
+  MemoryPlatform mem;
+  Platform& p = mem.platform();
+  EXPECT_EQ(&p.files, static_cast<FileSystem*>(&mem.files));
+  EXPECT_EQ(&p.links, static_cast<ShellLinkResolver*>(&mem.links));
+  // The shell links read the bundle's own file system.
+  mem.links.AddShortcut("C:\\a.lnk", "C:\\b.exe");
+  EXPECT_TRUE(p.files.FileExists("C:\\a.lnk"));
+  EXPECT_EQ(p.links.ResolveShortcutTarget("C:\\a.lnk"), "C:\\b.exe");
 }
 
 }  // namespace
