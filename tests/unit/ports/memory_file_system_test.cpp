@@ -26,6 +26,8 @@ TEST(MemoryFileSystem, DrivesRootsAndPathForms) {
   EXPECT_EQ(Names(fs, "c:/tools/*", faAnyFile), (V{".", "..", "app.exe"}));
   // "\" starts at the current drive's root; "." and ".." are resolved.
   EXPECT_TRUE(fs.FileExists("\\Tools\\app.exe"));
+  // A walk that starts at "\" (no special folder) lists the current root.
+  EXPECT_EQ(Names(fs, "\\*.*", faAnyFile), (V{"alpha", "Tools"}));
   fs.SetCurrentDrive('d');
   EXPECT_FALSE(fs.FileExists("\\Tools\\app.exe"));
   EXPECT_TRUE(fs.FileExists("\\Data\\.\\..\\Data\\app.exe"));
