@@ -31,7 +31,8 @@ TEST(EscapeRegText, DoublesBackslashesThenEscapesQuotes) {
   EXPECT_EQ(EscapeRegText("a\\\"b"), "a\\\\\\\"b");
   EXPECT_EQ(EscapeRegText("say \"hi\""), "say \\\"hi\\\"");
   EXPECT_EQ(EscapeRegText("C:\\dir\\"), "C:\\\\dir\\\\");
-  const std::string passes("tab\tcr\rlf\n\xE9\xFF", 14);
+  const char raw[] = "tab\tcr\rlf\n\xE9\xFF";
+  const std::string passes(raw, sizeof raw - 1);
   EXPECT_EQ(EscapeRegText(passes), passes);
 }
 
