@@ -1,8 +1,8 @@
-#include <algorithm>
-
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace corvanta {
 
