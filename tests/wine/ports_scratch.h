@@ -42,7 +42,10 @@ class ScratchFolder {
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~ScratchFolder() { RemoveTree(path_); }
+  ~ScratchFolder() {
+    RemoveTree(path_);
+    RemoveDirectoryA("C:\\corvanta-test");  // only when nothing else is in it
+  }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::string& path() const { return path_; }
