@@ -230,13 +230,13 @@ void Win32Ui::BuildPage1(HWND page) {
   Text(page, -1, "Total Problems Found:", x, 84, 130, 16, bold_);
   m.lbTotalFound = Text(page, ctl::kLbTotalFound, "0", x + 134, 84, 100, 16, bold_);
   m.lbTotalFound->SetFontColour(kColourRed);
-  auto* list = List(page, ctl::kScanListView, x, 106, w, 236,
+  auto* list = List(page, ctl::kScanListView, x, 106, w, 248,
                     {{"Section", 250}, {"Errors Found", 100}, {"Status", 106}});
   list->SetStateImages(lamps_);
   m.ScanListView = list;
-  m.StatusBar = Text(page, ctl::kStatusBar, "", x, 348, w - 106, 20, nullptr,
+  m.StatusBar = Text(page, ctl::kStatusBar, "", x, 362, w - 106, 20, nullptr,
                      SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE);
-  m.btAbort = Btn(page, ctl::kBtAbort, "Abort", x + w - 96, 346);
+  m.btAbort = Btn(page, ctl::kBtAbort, "Abort", x + w - 96, 359);
 }
 
 void Win32Ui::BuildPage2(Win32Panel& page) {
@@ -246,7 +246,7 @@ void Win32Ui::BuildPage2(Win32Panel& page) {
                           24, heading_, SS_LEFT | SS_NOPREFIX);
   m.lbResultHeader->SetFontColour(kHeadingColour);
   CreateChild("STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, 0, p, -1, 20, 40, 644, 2, nullptr);
-  auto* group = Group(p, ctl::kResultGroup, "     View Scan Results", 12, 50, 196, 268, {});
+  auto* group = Group(p, ctl::kResultGroup, "     View Scan Results", 12, 50, 196, 272, {});
   for (const char* item : kResultItems) group->AddItem(item);
   group->SetSelectedItem(0);
   m.ResultGroup = group;
@@ -254,7 +254,7 @@ void Win32Ui::BuildPage2(Win32Panel& page) {
                        "This section contains paths to applications installed on the system. "
                        "References to files that no longer exist are considered invalid and set "
                        "to be deleted on Repair.",
-                       14, 322, 192, 68, nullptr, SS_LEFT | SS_NOPREFIX);
+                       14, 326, 192, 66, nullptr, SS_LEFT | SS_NOPREFIX);
   m.SectionDesc->SetFontColour(0x404040);
   RECT bounds = {Scale(216), Scale(50), Scale(216 + 456), Scale(50 + 286)};
   paramListBox_ = CreateParamListBoxWin32(p, ctl::kParamListBox, bounds, normal_);

@@ -131,10 +131,10 @@ bool RouteToChild(HWND container, UINT msg, WPARAM wp, LPARAM lp, HBRUSH backgro
 
 Win32Panel::Win32Panel(HWND parent, int id, int x, int y, int w, int h, COLORREF background)
     : colour_(background), brush_(CreateSolidBrush(background)) {
-  HWND hwnd = CreateWindowExA(
-      WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, Scale(x),
-      Scale(y), Scale(w), Scale(h), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-      Instance(), nullptr);
+  HWND hwnd =
+      CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_CLIPSIBLINGS, Scale(x),
+                      Scale(y), Scale(w), Scale(h), parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
   Attach(hwnd);
 }
 
@@ -698,7 +698,7 @@ namespace {
 const COLORREF kGroupBody = RGB(214, 223, 247);
 const COLORREF kGroupBand = RGB(49, 106, 197);
 const int kBand96 = 24;
-const int kItem96 = 18;
+const int kItem96 = 17;
 }  // namespace
 
 Win32GroupBar::Win32GroupBar(HWND parent, int id, const std::string& caption, int x, int y, int w,

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# GUI tests: the real corvanta.exe under Wine on a private Xvfb display, in a
+# throwaway prefix inside the build tree, driven by window messages from
+# corvanta_gui_driver.exe. Screenshots of pages 0, 1, 2 and 4 land in
+# build/artifacts/page-N.png.
+#   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
+# Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:?usage: gui-tests.sh BUILD_DIR}" && pwd)
+artifacts="$root/build/artifacts"
+mkdir -p "$artifacts" "$build/gui"
+
+exe="$build/src/corvanta.exe"
+driver="$build/tests/gui/corvanta_gui_driver.exe"
+if [ ! -f "$exe" ] || [ ! -f "$driver" ]; then
+  cmake --build "$build" --target corvanta corvanta_gui_driver -j"${CORVANTA_JOBS:-2}" >"$build/gui/build.log" 2>&1
+fi
+if [ ! -f "$exe" ] || [ ! -f "$driver" ]; then
+  tail -20 "$build/gui/build.log"
+  echo "gui: 0 passed, 1 failed"
+  exit 1
+fi
+arch=win32
+file "$exe" | grep -q 'x86-64' && arch=win64
+
+# A display of our own: the first free number from 99 up.
+display=99
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$build/gui/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+sleep 1
+
+source "$root/scripts/wine-env.sh"
+cleanup() {
+  [ -n "${watcher_pid:-}" ] && kill "$watcher_pid" 2>/dev/null
+  wine_prefix_down
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+wine_prefix_up "$build/gui" "$arch" || { echo "gui: 0 passed, 1 failed"; exit 1; }
+
+# Every run starts as a first start: no settings, no Run value. Wine draws the
+# window frames itself inside a virtual desktop, so the shots show captions.
+$WINE reg delete 'HKLM\Software\Corvanta' /f >/dev/null 2>&1
+$WINE reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Corvanta /f >/dev/null 2>&1
+# A crash ends the process at once instead of waiting in the debugger.
+$WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+$WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+$WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+
+sync="$build/gui/sync"
+rm -rf "$sync"
+mkdir -p "$sync"
+rm -f "$artifacts"/page-*.png
+
+# Takes a screenshot whenever the driver asks for one.
+(
+  while true; do
+    for req in "$sync"/*.req; do
+      [ -e "$req" ] || continue
+      name=$(basename "$req" .req)
+      import -window root "$artifacts/$name.png" >/dev/null 2>&1
+      rm -f "$req"
+      touch "$sync/$name.ack"
+    done
+    sleep 0.2
+  done
+) &
+watcher_pid=$!
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+log="$build/gui/driver.log"
+$WINE "$driver" "$(winpath "$sync")" "$(winpath "$exe")" >"$log" 2>&1
+rc=$?
+cat "$log"
+
+passed=$(grep -c '^PASS' "$log")
+failed=$(grep -c '^FAIL' "$log")
+if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
+  echo "driver ended with status $rc"
+  failed=1
+fi
+for n in 0 1 2 4; do
+  [ -f "$artifacts/page-$n.png" ] || { echo "missing screenshot page-$n.png"; failed=$((failed + 1)); }
+done
+echo "gui: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

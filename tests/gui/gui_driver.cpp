@@ -1,0 +1,437 @@
+// Drives the real GUI program by window messages from another process, as a
+// user would: starts it, waits for its windows, clicks links and buttons,
+// reads captions, check boxes, list views and the results list, and asks the
+// calling script for a screenshot at the right moments (a request file that
+// the script answers with an acknowledgement file).
+//
+//   corvanta_gui_driver.exe SYNC_DIR PROGRAM
+//
+// Prints one "PASS name" or "FAIL name: detail" line per check and exits 0
+// when every check passed. It only runs in a throwaway Wine prefix made by the
+// test script (the program it starts writes its settings into HKLM).
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/win32/control_ids.h"
+
+namespace {
+
+using namespace corvanta;
+
+int passed = 0, failed = 0;
+
+void Check(bool ok, const std::string& name, const std::string& detail = "") {
+  if (ok) {
+    ++passed;
+    std::printf("PASS %s\n", name.c_str());
+  } else {
+    ++failed;
+    std::printf("FAIL %s: %s\n", name.c_str(), detail.c_str());
+  }
+  std::fflush(stdout);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(100);
+  }
+  return true;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char cls[64] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  return cls;
+}
+
+std::string TextOf(HWND hwnd) {
+  if (!hwnd) return "<no window>";
+  char buf[1024] = {};
+  // WM_GETTEXT is marshalled across processes.
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                      5000, nullptr);
+  return buf;
+}
+
+struct Target {
+  PROCESS_INFORMATION pi = {};
+};
+Target target;
+
+// The program's visible top-level window of a class, with an optional
+// caption and an optional child ID it must hold.
+struct TopQuery {
+  const char* cls;
+  const char* caption;
+  int childId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<TopQuery*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != target.pi.dwProcessId || !IsWindowVisible(hwnd)) return TRUE;
+  if (ClassOf(hwnd) != q->cls) return TRUE;
+  if (q->caption && TextOf(hwnd) != q->caption) return TRUE;
+  if (q->childId && !GetDlgItem(hwnd, q->childId)) return TRUE;
+  q->found = hwnd;
+  return FALSE;
+}
+
+HWND FindTopLevel(const char* cls, const char* caption, int childId = 0) {
+  TopQuery q = {cls, caption, childId, nullptr};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+// A descendant with a control ID (the first in enumeration order).
+struct IdQuery {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND hwnd, LPARAM lp) {
+  auto* q = reinterpret_cast<IdQuery*>(lp);
+  if (GetDlgCtrlID(hwnd) != q->id) return TRUE;
+  q->found = hwnd;
+  return FALSE;
+}
+
+HWND Find(HWND root, int id) {
+  if (!root) return nullptr;
+  IdQuery q = {id, nullptr};
+  EnumChildWindows(root, MatchId, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+HWND mainWindow = nullptr;
+
+HWND Page(int index) {
+  return GetDlgItem(Find(mainWindow, ctl::kNoteBook), ctl::kPage0 + index);
+}
+
+int VisiblePage() {
+  for (int i = 0; i < 7; ++i) {
+    HWND p = Page(i);
+    if (p && IsWindowVisible(p)) return i;
+  }
+  return -1;
+}
+
+bool WaitPage(int index) {
+  return WaitFor([&] { return VisiblePage() == index; }, 20000);
+}
+
+// A click the program handles later (Post: a click may run a long command).
+void ClickLink(HWND link) {
+  if (!link) return;
+  PostMessageA(GetParent(link), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), STN_CLICKED),
+               reinterpret_cast<LPARAM>(link));
+}
+void ClickButton(HWND button) {
+  if (button) PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+std::string syncDir;
+void Screenshot(const std::string& name) {
+  std::string req = syncDir + "\\" + name + ".req", ack = syncDir + "\\" + name + ".ack";
+  // Let the window paint what the last command changed.
+  Sleep(700);
+  FILE* f = std::fopen(req.c_str(), "w");
+  if (f) std::fclose(f);
+  bool got =
+      WaitFor([&] { return GetFileAttributesA(ack.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+  Check(got, "screenshot " + name, "the script did not take it");
+}
+
+// Reads a list view cell of the other process through memory of its own.
+std::string ListCell(HWND list, int row, int column) {
+  HANDLE proc = target.pi.hProcess;
+  const SIZE_T textSize = 512;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(proc, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return "<no memory>";
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.cchTextMax = static_cast<int>(textSize);
+  item.pszText = remote + sizeof(LVITEMA);
+  WriteProcessMemory(proc, remote, &item, sizeof item, nullptr);
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  char text[512] = {};
+  ReadProcessMemory(proc, remote + sizeof(LVITEMA), text, textSize - 1, nullptr);
+  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  return text;
+}
+
+int Count(HWND list, UINT msg) {
+  return static_cast<int>(SendMessageA(list, msg, 0, 0));
+}
+
+std::string ListBoxText(HWND box, int index) {
+  LRESULT n = SendMessageA(box, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (n < 0) return "";
+  // Room for the text as wide characters too: the cross-process copy-back
+  // may be sized for them.
+  std::vector<char> buf(static_cast<size_t>(n) * 2 + 16, '\0');
+  SendMessageA(box, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data()));
+  // Wine hands the text back across processes as UTF-16 here; take it either way.
+  if (n > 1 && buf[0] != '\0' && buf[1] == '\0') {
+    std::string narrow;
+    for (size_t i = 0; i + 1 < buf.size() && (buf[i] || buf[i + 1]); i += 2) narrow += buf[i];
+    return narrow;
+  }
+  return std::string(buf.data());
+}
+
+bool Start(const std::string& program, const std::string& args) {
+  std::string cmd = "\"" + program + "\"" + (args.empty() ? "" : " " + args);
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  std::vector<char> line(cmd.begin(), cmd.end());
+  line.push_back('\0');
+  target = Target();
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &target.pi) != FALSE;
+}
+
+// Closes the main window as the user's close box does and waits for the end.
+void CloseProgram(const std::string& run) {
+  if (mainWindow) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+  DWORD wait = WaitForSingleObject(target.pi.hProcess, 30000);
+  DWORD code = 1;
+  GetExitCodeProcess(target.pi.hProcess, &code);
+  Check(wait == WAIT_OBJECT_0 && code == 0, run + ": closes and exits with 0",
+        "wait " + std::to_string(wait) + ", exit code " + std::to_string(code));
+  if (wait != WAIT_OBJECT_0) TerminateProcess(target.pi.hProcess, 1);
+  CloseHandle(target.pi.hThread);
+  CloseHandle(target.pi.hProcess);
+  mainWindow = nullptr;
+}
+
+bool Checked(HWND box) {
+  return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void InteractiveRun(const std::string& program) {
+  const std::string run = "interactive";
+  Check(Start(program, ""), run + ": program starts", "CreateProcess failed");
+  // The start-up status window, with its texts, before the main window.
+  HWND status = nullptr;
+  bool statusShown = WaitFor(
+      [&] {
+        status = FindTopLevel(kWindowClass, nullptr, ctl::kStatusStatus);
+        return status != nullptr;
+      },
+      20000);
+  Check(statusShown && !FindTopLevel(kMainWindowClass, "Corvanta"),
+        run + ": status window first, main window hidden");
+  if (status) {
+    Check(TextOf(GetDlgItem(status, ctl::kStatusVersion)) == "version 1.3.0",
+          run + ": status window version", TextOf(GetDlgItem(status, ctl::kStatusVersion)));
+  }
+  bool up = WaitFor(
+      [&] {
+        mainWindow = FindTopLevel(kMainWindowClass, "Corvanta");
+        return mainWindow && !FindTopLevel(kWindowClass, nullptr, ctl::kStatusStatus);
+      },
+      30000);
+  Check(up, run + ": main window up and status window gone");
+  if (!up) return;
+  RECT client;
+  GetClientRect(mainWindow, &client);
+  LONG_PTR style = GetWindowLongPtrA(mainWindow, GWL_STYLE);
+  LONG_PTR ex = GetWindowLongPtrA(mainWindow, GWL_EXSTYLE);
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  Check(client.right == MulDiv(684, dpi, 96) && client.bottom == MulDiv(394, dpi, 96),
+        run + ": client area 684 x 394 at 96 DPI",
+        std::to_string(client.right) + " x " + std::to_string(client.bottom));
+  Check((style & WS_MINIMIZEBOX) && !(style & WS_MAXIMIZEBOX) && !(style & WS_THICKFRAME) &&
+            (style & WS_SYSMENU) && (ex & WS_EX_TOPMOST),
+        run + ": fixed border, minimise only, always on top");
+  Check(WaitPage(0), run + ": page 0 shown", "page " + std::to_string(VisiblePage()));
+  Check(TextOf(Find(mainWindow, ctl::kLnkHelp)) == "Help" &&
+            IsWindowVisible(Find(mainWindow, ctl::kLnkHelp)),
+        run + ": Help link visible");
+  Screenshot("page-0");
+
+  ClickLink(Find(Page(0), ctl::kLnkSettings));
+  Check(WaitPage(4), run + ": Settings link shows page 4", "page " + std::to_string(VisiblePage()));
+  HWND settings = Page(4);
+  std::string ticks;
+  for (int i = 0; i < 13; ++i)
+    ticks += Checked(GetDlgItem(settings, ctl::kCbSection1 + i)) ? '1' : '0';
+  // A fresh prefix: first-start defaults, sections 10 and 12 unticked.
+  Check(ticks == "1111111110101", run + ": first-start section defaults", ticks);
+  Check(Checked(GetDlgItem(settings, ctl::kCbBackup)) &&
+            Checked(GetDlgItem(settings, ctl::kCbAutoUpdate)) &&
+            Checked(GetDlgItem(settings, ctl::kCbRunStartUp)),
+        run + ": option defaults ticked");
+  HWND sysRestore = GetDlgItem(settings, ctl::kCbSysRestore);
+  HWND note = GetDlgItem(settings, ctl::kLbSystemRestore);
+  // The page-change hook sets them right after the switch.
+  Check(WaitFor(
+            [&] {
+              return (IsWindowEnabled(sysRestore) != FALSE) != (IsWindowVisible(note) != FALSE);
+            },
+            5000),
+        run + ": restore-point note shown exactly when the option is disabled");
+  Screenshot("page-4");
+  ClickButton(GetDlgItem(settings, ctl::kRzBitBtn8));
+  Check(WaitPage(0), run + ": Back on settings shows page 0",
+        "page " + std::to_string(VisiblePage()));
+
+  ClickLink(Find(Page(0), ctl::kLnkBackupEntry));
+  Check(WaitPage(5), run + ": backup entry shows page 5", "page " + std::to_string(VisiblePage()));
+  ClickButton(GetDlgItem(Page(5), ctl::kBtBackupBack));
+  Check(WaitPage(0), run + ": Back on page 5 shows page 0");
+  ClickLink(Find(Page(0), ctl::kLnkAdvancedEntry));
+  Check(WaitPage(6), run + ": advanced entry shows page 6",
+        "page " + std::to_string(VisiblePage()));
+  ClickButton(GetDlgItem(Page(6), ctl::kBtAdvancedBack));
+  Check(WaitPage(0), run + ": Back on page 6 shows page 0");
+  CloseProgram(run);
+
+  // The shut-down saved the settings into the prefix's registry.
+  HKEY key = nullptr;
+  DWORD value = 7, size = sizeof value, type = 0;
+  bool saved = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", 0, KEY_READ, &key) ==
+                   ERROR_SUCCESS &&
+               RegQueryValueExA(key, "Section10", nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                &size) == ERROR_SUCCESS &&
+               type == REG_DWORD && value == 0;
+  if (key) RegCloseKey(key);
+  Check(saved, run + ": settings saved at shut-down");
+}
+
+void ScanRun(const std::string& program) {
+  const std::string run = "/scan";
+  Check(Start(program, "/scan"), run + ": program starts", "CreateProcess failed");
+  HWND dialog = nullptr;
+  bool complete = WaitFor(
+      [&] {
+        dialog = FindTopLevel(kWindowClass, "Scan Complete");
+        return dialog != nullptr;
+      },
+      600000);
+  Check(complete, run + ": scan runs to the scan-complete dialog");
+  if (!complete) {
+    TerminateProcess(target.pi.hProcess, 1);
+    return;
+  }
+  mainWindow = FindTopLevel(kMainWindowClass, "Corvanta");
+  Check(VisiblePage() == 1, run + ": scanning page under the dialog",
+        "page " + std::to_string(VisiblePage()));
+  HWND list = Find(Page(1), ctl::kScanListView);
+  int rows = Count(list, LVM_GETITEMCOUNT);
+  Check(rows == 13, run + ": thirteen section rows", std::to_string(rows));
+  std::string bad;
+  for (int i = 0; i < rows; ++i) {
+    UINT state = static_cast<UINT>(
+        SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK));
+    int image = static_cast<int>(state >> 12) - 1;
+    std::string errors = ListCell(list, i, 1);
+    bool lampRight = image == ((errors == "0") ? 1 : 0);
+    if (ListCell(list, i, 2) != "Done." || !lampRight) bad += " row " + std::to_string(i);
+  }
+  Check(rows > 0 && bad.empty(), run + ": every row Done. with its lamp", bad);
+  Check(ListCell(list, 0, 0) == "Application Paths" && ListCell(list, 2, 0) == "Program ID Section",
+        run + ": row captions", ListCell(list, 0, 0) + " / " + ListCell(list, 2, 0));
+  Check(TextOf(Find(Page(1), ctl::kStatusBar)) == "Scanning Complete.", run + ": status line",
+        TextOf(Find(Page(1), ctl::kStatusBar)));
+  HWND bar = Find(Page(1), ctl::kProgressBar);
+  Check(
+      SendMessageA(bar, PBM_GETPOS, 0, 0) == 13 && SendMessageA(bar, PBM_GETRANGE, FALSE, 0) == 13,
+      run + ": progress bar full in thirteenths");
+  Screenshot("page-1");
+
+  // Enter presses the dialog's default button.
+  HWND ok = GetDlgItem(dialog, ctl::kDlgCompleteOk);
+  Check(TextOf(ok) == "OK", run + ": dialog button OK");
+  PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageA(ok, WM_KEYUP, VK_RETURN, 0);
+  Check(WaitPage(2), run + ": OK shows the results page", "page " + std::to_string(VisiblePage()));
+  Check(WaitFor([&] { return !FindTopLevel(kWindowClass, "Scan Complete"); }, 5000),
+        run + ": dialog closed");
+  HWND results = Page(2);
+  // The page shows before the scan's last steps fill it.
+  WaitFor(
+      [&] {
+        return TextOf(GetDlgItem(results, ctl::kLbResultHeader)) == "Scan Results" &&
+               Count(GetDlgItem(results, ctl::kParamListBox), LB_GETCOUNT) == 1;
+      },
+      5000);
+  Check(TextOf(GetDlgItem(results, ctl::kLbResultHeader)) == "Scan Results",
+        run + ": results header", TextOf(GetDlgItem(results, ctl::kLbResultHeader)));
+  HWND box = GetDlgItem(results, ctl::kParamListBox);
+  int lines = Count(box, LB_GETCOUNT);
+  Check(lines == 1, run + ": one summary line", std::to_string(lines));
+  // The group's item captions end with their counts; they add up to the total
+  // of found problems the scanning page showed.
+  HWND group = GetDlgItem(results, ctl::kResultGroup);
+  long sum = 0;
+  std::string captions;
+  bool suffixes = true;
+  for (int i = 0; i < 13; ++i) {
+    std::string c = TextOf(GetDlgItem(group, ctl::kGroupItem0 + i));
+    size_t open = c.rfind(" (");
+    if (open == std::string::npos || c.back() != ')') {
+      suffixes = false;
+      captions += " [" + c + "]";
+      continue;
+    }
+    sum += std::atol(c.c_str() + open + 2);
+  }
+  Check(suffixes, run + ": result items carry counts", captions);
+  long total = std::atol(TextOf(Find(Page(1), ctl::kLbTotalFound)).c_str());
+  Check(sum == total, run + ": item counts add up to the total found",
+        std::to_string(sum) + " vs " + std::to_string(total));
+  Check((IsWindowVisible(GetDlgItem(results, ctl::kBtRepair)) != FALSE) == (total > 0),
+        run + ": Repair Problems shown exactly when something was found");
+  std::string summary = lines > 0 ? ListBoxText(box, 0) : "";
+  Check(summary.find(std::to_string(total)) != std::string::npos, run + ": summary names the total",
+        summary);
+  Screenshot("page-2");
+  CloseProgram(run);
+}
+
+bool InThrowawayPrefix() {
+  const char* token = std::getenv("CORVANTA_TEST_TOKEN");
+  if (!token || !*token) return false;
+  char buf[256] = {};
+  FILE* f = std::fopen("C:\\corvanta-test-prefix.token", "rb");
+  if (!f) return false;
+  size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+  std::fclose(f);
+  return std::string(buf, n) == token;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: corvanta_gui_driver SYNC_DIR PROGRAM\n");
+    return 2;
+  }
+  if (!InThrowawayPrefix()) {
+    std::fprintf(stderr, "corvanta_gui_driver: refusing to run outside the test prefix\n");
+    return 3;
+  }
+  syncDir = argv[1];
+  const std::string program = argv[2];
+  InteractiveRun(program);
+  ScanRun(program);
+  std::printf("driver: %d passed, %d failed\n", passed, failed);
+  return failed == 0 && passed > 0 ? 0 : 1;
+}
