@@ -108,11 +108,11 @@ class ScanEndToEnd : public ::testing::Test {
   ~ScanEndToEnd() override {
     for (const auto& k : cleanupKeys) {
       seed.SetRootKey(k.first);
-      seed.DeleteKey(k.second);
+      seed.DeleteKey("\\" + k.second);
     }
     for (const auto& v : cleanupValues) {
       seed.SetRootKey(v.root);
-      if (seed.OpenKey(v.key, false)) seed.DeleteValue(v.name);
+      if (seed.OpenKey("\\" + v.key, false)) seed.DeleteValue(v.name);
     }
     seed.CloseKey();
     for (const std::string& f : cleanupFiles) DeleteFileA(f.c_str());
