@@ -51,6 +51,15 @@ $WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v 
 $WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
 $WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
 
+# Two application paths to missing programs: the scan must find them, the
+# review ignores one and the repair deletes the other. The repair's backups
+# go beside the program; start without old ones.
+for name in corvanta-gui-a.exe corvanta-gui-b.exe; do
+  $WINE reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\$name" /ve /t REG_SZ \
+    /d "C:\\Program Files\\Gone\\$name" /f >/dev/null 2>&1
+done
+rm -rf "$build/src/Backup"
+
 sync="$build/gui/sync"
 rm -rf "$sync"
 mkdir -p "$sync"
@@ -83,7 +92,7 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "driver ended with status $rc"
   failed=1
 fi
-for n in 0 1 2 4; do
+for n in 0 1 2 3 4; do
   [ -f "$artifacts/page-$n.png" ] || { echo "missing screenshot page-$n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"

@@ -315,6 +315,130 @@ void InteractiveRun(const std::string& program) {
   Check(saved, run + ": settings saved at shut-down");
 }
 
+// The seeded broken App Paths entries (the script adds them): one gets
+// "Ignore" in the results list, the other is repaired.
+const char* const kSeeded[2] = {"corvanta-gui-a.exe", "corvanta-gui-b.exe"};
+const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+
+bool SeededEntryPresent(const char* name) {
+  HKEY key = nullptr;
+  std::string path = std::string(kAppPaths) + name;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  char data[512];
+  DWORD size = sizeof data;
+  bool present = RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                                  &size) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return present;
+}
+
+HWND FindMenuWindow() {
+  GUITHREADINFO gti = {};
+  gti.cbSize = sizeof gti;
+  if (GetGUIThreadInfo(target.pi.dwThreadId, &gti) && (gti.flags & GUI_POPUPMENUMODE) &&
+      gti.hwndMenuOwner)
+    return gti.hwndMenuOwner;
+  HWND menu = nullptr;
+  while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(menu, &pid);
+    if (pid == target.pi.dwProcessId && IsWindowVisible(menu)) return menu;
+  }
+  return nullptr;
+}
+
+std::string programPath;
+
+// A section's problems in the results list, a choice picked from a line's
+// drop-down with the keyboard, then the repair and its results page.
+void ReviewAndRepair(HWND results, HWND box, long total) {
+  const std::string run = "/scan";
+  HWND group = GetDlgItem(results, ctl::kResultGroup);
+  HWND item = GetDlgItem(group, ctl::kGroupItem0);  // "Application Paths (N)"
+  std::string caption = TextOf(item);
+  long count = std::atol(caption.c_str() + (caption.rfind(" (") + 2));
+  Check(count >= 2, run + ": the seeded application paths are found", caption);
+  if (count < 2) return;
+  ClickButton(item);
+  bool listed = WaitFor([&] { return Count(box, LB_GETCOUNT) == count; }, 10000);
+  Check(listed, run + ": a section click lists its problems",
+        std::to_string(Count(box, LB_GETCOUNT)) + " lines");
+  Check(TextOf(GetDlgItem(results, ctl::kLbResultHeader)) == "Scan Results - " + caption,
+        run + ": header names the section", TextOf(GetDlgItem(results, ctl::kLbResultHeader)));
+  std::string first = ListBoxText(box, 0);
+  Check(first.find("Set to Delete") != std::string::npos, run + ": a line reads Set to Delete",
+        first);
+  Screenshot("results-section");
+
+  // F4 on the selected line opens its choices; Down, Down, Enter picks
+  // "Ignore". (Space and Enter open them too, but the character message the
+  // key also makes closes the drop-down again at once under Wine.)
+  SendMessageA(box, LB_SETCURSEL, 0, 0);
+  PostMessageA(box, WM_KEYDOWN, VK_F4, 0);
+  HWND menu = nullptr;
+  bool open = WaitFor(
+      [&] {
+        menu = FindMenuWindow();
+        return menu != nullptr;
+      },
+      5000);
+  Check(
+      open, run + ": the line's drop-down opens from the keyboard",
+      "selection " + std::to_string(Count(box, LB_GETCURSEL)) + ", line 0: " + ListBoxText(box, 0));
+  if (!open) return;
+  Screenshot("results-dropdown");
+  for (WPARAM key : {static_cast<WPARAM>(VK_DOWN), static_cast<WPARAM>(VK_DOWN),
+                     static_cast<WPARAM>(VK_RETURN)}) {
+    PostMessageA(box, WM_KEYDOWN, key, 0);
+    PostMessageA(box, WM_KEYUP, key, 0);
+    Sleep(200);
+  }
+  bool picked =
+      WaitFor([&] { return ListBoxText(box, 0).find("Set to Ignore") != std::string::npos; }, 5000);
+  Check(picked, run + ": Ignore picked from the drop-down", ListBoxText(box, 0));
+  std::string ignoredLine = ListBoxText(box, 0);
+
+  ClickButton(GetDlgItem(results, ctl::kBtRepair));
+  Check(WaitPage(3), run + ": the repair ends on the repair results page",
+        "page " + std::to_string(VisiblePage()));
+  HWND page = Page(3);
+  WaitFor([&] { return !TextOf(GetDlgItem(page, ctl::kLbFound)).empty(); }, 5000);
+  Check(
+      TextOf(GetDlgItem(page, ctl::kLbFound)) == std::to_string(total) &&
+          TextOf(GetDlgItem(page, ctl::kLbIgnored)) == "1",
+      run + ": found and ignored counts",
+      TextOf(GetDlgItem(page, ctl::kLbFound)) + " / " + TextOf(GetDlgItem(page, ctl::kLbIgnored)));
+  long repaired = std::atol(TextOf(GetDlgItem(page, ctl::kLbRepaired)).c_str());
+  long left = IsWindowVisible(GetDlgItem(page, ctl::kLbLeft))
+                  ? std::atol(TextOf(GetDlgItem(page, ctl::kLbLeft)).c_str())
+                  : 0;
+  Check(repaired + left == total - 1, run + ": repaired and left add up",
+        std::to_string(repaired) + " + " + std::to_string(left));
+  // The entry left on Delete is gone and saved in the automatic backup. (The
+  // ignored one is found again by the deep scan, set to Delete there, so it
+  // goes too.)
+  const char* repairedName =
+      ignoredLine.find(kSeeded[0]) != std::string::npos ? kSeeded[1] : kSeeded[0];
+  Check(!SeededEntryPresent(repairedName), run + ": " + repairedName + " repaired");
+  std::string folder = programPath.substr(0, programPath.find_last_of('\\') + 1) + "Backup\\";
+  WIN32_FIND_DATAA found = {};
+  HANDLE h = FindFirstFileA((folder + "Automatic Backup_*.reg").c_str(), &found);
+  std::string backup;
+  if (h != INVALID_HANDLE_VALUE) {
+    FindClose(h);
+    FILE* f = std::fopen((folder + found.cFileName).c_str(), "rb");
+    char chunk[4096];
+    size_t n;
+    while (f && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0) backup.append(chunk, n);
+    if (f) std::fclose(f);
+  }
+  Check(backup.compare(0, 8, "REGEDIT4") == 0 &&
+            backup.find(std::string("App Paths\\") + repairedName + "]") != std::string::npos,
+        run + ": automatic backup holds the repaired entry", found.cFileName);
+  Screenshot("page-3");
+}
+
 void ScanRun(const std::string& program) {
   const std::string run = "/scan";
   Check(Start(program, "/scan"), run + ": program starts", "CreateProcess failed");
@@ -403,6 +527,7 @@ void ScanRun(const std::string& program) {
   Check(summary.find(std::to_string(total)) != std::string::npos, run + ": summary names the total",
         summary);
   Screenshot("page-2");
+  ReviewAndRepair(results, box, total);
   CloseProgram(run);
 }
 
@@ -430,6 +555,7 @@ int main(int argc, char** argv) {
   }
   syncDir = argv[1];
   const std::string program = argv[2];
+  programPath = program;
   InteractiveRun(program);
   ScanRun(program);
   std::printf("driver: %d passed, %d failed\n", passed, failed);
