@@ -303,10 +303,14 @@ TEST_F(ScanEndToEnd, EverySectionFindsWhatItShould) {
     controls.push_back(line);
   }
   std::sort(controls.begin(), controls.end());
-  EXPECT_EQ(
-      (std::vector<std::string>{"0|CLSID\\{corvscan-0001}\\InprocServer32||" + g + "\\ctl.ocx|0",
-                                "0|Typelib\\{corvscan-0000}\\1.0\\0\\win32||" + g + "\\x.tlb|0"}),
-      controls);
+  std::vector<std::string> expectedControls = {
+      "0|CLSID\\{corvscan-0001}\\InprocServer32||" + g + "\\ctl.ocx|0",
+      "0|Typelib\\{corvscan-0000}\\1.0\\0\\win32||" + g + "\\x.tlb|0"};
+  // A 64-bit prefix shows type libraries once more through the 32-bit view.
+  if (sizeof(void*) == 8)
+    expectedControls.push_back("0|Wow6432Node\\TypeLib\\{corvscan-0000}\\1.0\\0\\win32||" + g +
+                               "\\x.tlb|0");
+  EXPECT_EQ(expectedControls, controls);
   EXPECT_EQ((std::vector<std::string>{"1|" + cv + "\\Run|corvscan_u|" + g + "\\u.exe|0",
                                       "2|" + cv + "\\Run|corvscan_m|\"" + g + "\\m.exe\" /min|0"}),
             Found("Startup Programs"));
