@@ -13,9 +13,8 @@ mkdir -p "$artifacts" "$build/gui"
 
 exe="$build/src/corvanta.exe"
 driver="$build/tests/gui/corvanta_gui_driver.exe"
-if [ ! -f "$exe" ] || [ ! -f "$driver" ]; then
-  cmake --build "$build" --target corvanta corvanta_gui_driver -j"${CORVANTA_JOBS:-2}" >"$build/gui/build.log" 2>&1
-fi
+# Up to date with the sources (a no-op when the build is current).
+cmake --build "$build" --target corvanta corvanta_gui_driver -j"${CORVANTA_JOBS:-2}" >"$build/gui/build.log" 2>&1
 if [ ! -f "$exe" ] || [ ! -f "$driver" ]; then
   tail -20 "$build/gui/build.log"
   echo "gui: 0 passed, 1 failed"
