@@ -76,6 +76,15 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
   out << doc.dump() << "\n";
 }
 
+// Root name and key path with exactly one backslash between them: some
+// sections store their key paths with a leading backslash, others without.
+static std::string FullKeyName(uint32_t rootKey, const std::string& keyPath) {
+  const std::string root = RootKeyName(rootKey);
+  if (root.empty()) return keyPath;
+  if (keyPath.empty()) return root;
+  return keyPath[0] == '\\' ? root + keyPath : root + "\\" + keyPath;
+}
+
 void WriteScanText(HeadlessSession& s, std::ostream& out) {
   const ReportListView& rows = *s.w().ScanListView;
   for (int i = 0; i < rows.RowCount(); ++i) {
@@ -87,9 +96,8 @@ void WriteScanText(HeadlessSession& s, std::ostream& out) {
   out << "Total problems found: " << problems.size() << "\n";
   for (size_t i = 0; i < problems.size(); ++i) {
     const TRegRecord& r = problems[i];
-    const std::string root = RootKeyName(r.RootKey);
     out << "[" << i << "] " << r.Section << ": " << r.ProblemLabel << "\n    "
-        << (root.empty() ? "" : root + "\\") << r.KeyPath << "\n    "
+        << FullKeyName(r.RootKey, r.KeyPath) << "\n    "
         << (r.ValueName.empty() ? "(Default)" : r.ValueName) << " = " << r.ValueData << "\n    "
         << ActionName(r.Action)
         << (r.Kind == kKindFile ? " file"

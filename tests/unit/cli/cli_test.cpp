@@ -105,6 +105,29 @@ TEST(Cli, ScanJsonFollowsTheContract) {
   EXPECT_NE(cli.err.find("You have no Sections selected"), std::string::npos);
 }
 
+TEST(Cli, ScanTextJoinsRootAndKeyWithOneBackslash) {
+  Cli cli;
+  const std::string fe = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+  cli.mem.registry.CreateKey(kHKEY_CURRENT_USER, fe + "\\.eee");
+  const std::string dlls = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  cli.mem.registry.SetDword(kHKEY_LOCAL_MACHINE, dlls, "C:\\Gone\\one.dll", 1);
+
+  ASSERT_EQ(cli({"scan", "--sections", "2,7"}), 0) << cli.err;
+  EXPECT_NE(cli.out.find("\n    HKEY_CURRENT_USER\\" + fe + "\\.eee\n"), std::string::npos)
+      << cli.out;
+  EXPECT_NE(cli.out.find("\n    HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"),
+            std::string::npos)
+      << cli.out;
+  EXPECT_EQ(cli.out.find("HKEY_CURRENT_USER\\\\"), std::string::npos) << cli.out;
+  EXPECT_EQ(cli.out.find("HKEY_LOCAL_MACHINE\\\\"), std::string::npos) << cli.out;
+
+  // The JSON keeps the key path as the scan stored it.
+  ASSERT_EQ(cli({"scan", "--sections", "7", "--json"}), 0) << cli.err;
+  const auto doc = nlohmann::ordered_json::parse(cli.out);
+  ASSERT_EQ(doc["problems"].size(), 1u);
+  EXPECT_EQ(doc["problems"][0]["keyPath"], "\\" + fe + "\\.eee");
+}
+
 TEST(Cli, SettingsShowAndSet) {
   Cli cli;
   ASSERT_EQ(cli({"settings"}), 0);
