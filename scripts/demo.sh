@@ -30,3 +30,20 @@ $WINE "$cli" --version
 echo
 echo "== corvanta-cli scan --all"
 $WINE "$cli" scan --all
+echo
+# The repair covers the sections ticked in the stored settings (all but
+# "Windows Fonts" and "Invalid Shortcuts" on a first start), as the GUI does.
+echo "== corvanta-cli repair"
+repair_log="$demo/repair.txt"
+$WINE "$cli" repair | tee "$repair_log" || true
+backup=$(sed -n 's/^Backup file: //p' "$repair_log" | tr -d '\r')
+if [ -n "$backup" ] && [ "$backup" != "(none)" ]; then
+  unix_backup=$(winepath -u "$backup" 2>/dev/null)
+  echo
+  echo "== the automatic backup ($(basename "$unix_backup")), first lines:"
+  head -n 24 "$unix_backup" | tr -d '\r'
+  echo "   ... ($(wc -l <"$unix_backup") lines; import it with: regedit /S \"$backup\")"
+fi
+echo
+echo "== corvanta-cli scan (after the repair)"
+$WINE "$cli" scan
