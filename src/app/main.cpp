@@ -33,8 +33,7 @@ void TForm1::FormCreate() {
   scanPage_ = MakeWidgetScanPage(view_);
   RunSection = [this](int number) { RunSectionWithEngine(number); };
   RebuildRestoreList = [this] {
-    w().RestoreListView->Clear();
-    view_.app->ProcessMessages();
+    corvanta::RebuildRestoreList(w(), *view_.app, platform_.system, platform_.files, restoreList_);
   };
   repairContext_.reset(
       new RepairContext{view_, problemList_, *sharedRegistry_, platform_.files, platform_.system});

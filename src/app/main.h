@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_store.h"
 #include "platform/platform.h"
 #include "scan/problems.h"
 #include "ui/main_view.h"
@@ -135,8 +136,9 @@ class TForm1 {
   // Update check at start-up (when cbAutoUpdate is ticked) and on request.
   std::function<void()> CheckForUpdate;
   std::function<void()> OnDoUpdate;
-  // Page-change step for the backup list: by default empties RestoreListView
-  // and pumps messages.
+  // Page-change step for the backup list: by default empties RestoreListView,
+  // pumps messages and, on the backup page, refills RestoreList from the
+  // backup folder.
   std::function<void()> RebuildRestoreList;
   // Runs one section 1..13 of a scan; by default the scan engine over the
   // shared objects and the scanning page.
@@ -148,6 +150,7 @@ class TForm1 {
   std::vector<std::string>& BhoIdList() { return bhoIdList_; }
   std::vector<std::string>& StartupOriginList() { return startupOriginList_; }
   TRegArray& ProblemList() { return problemList_; }
+  TRestoreArray& RestoreList() { return restoreList_; }
   ScanGlobals& Globals() { return globals_; }
   ScanPage& ScanningPage() { return *scanPage_; }
 
@@ -170,6 +173,7 @@ class TForm1 {
   std::vector<std::string> bhoIdList_;
   std::vector<std::string> startupOriginList_;
   TRegArray problemList_;
+  TRestoreArray restoreList_;
   ScanGlobals globals_;
   std::unique_ptr<ScanPage> scanPage_;
   std::unique_ptr<RepairContext> repairContext_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/app_fixture.h"
 
 namespace corvanta {
@@ -141,6 +143,46 @@ TEST(Navigation, TransitionTableHookAndSideGroups) {
   f.mem.system.SetVersion(OsVersion{1, 4, 90, 0, ""});
   form.DoSettings();
   EXPECT_TRUE(m.cbSysRestore->Enabled());
+}
+
+TEST(Navigation, TheBackupPageListsTheBackupFolder) {
+  AppFixture f;
+  f.mem.system.SetExecutablePath("C:\\Prog\\Corvanta.exe");
+  f.mem.files.AddFile("C:\\Prog\\Backup\\Automatic Backup_03-05-2007_14-07-09.reg");
+  f.mem.files.AddFile("C:\\Prog\\Backup\\Explorer Backup_12-07-2026_02-20-51.reg");
+  f.mem.files.AddFile("C:\\Prog\\Backup\\notes.txt");
+  TForm1& form = f.Create();
+  form.StartUp();
+  auto& m = f.w();
+  int pumps = 0;
+  f.app().OnJournal = [&](const std::string& e) { pumps += e.rfind("pump", 0) == 0; };
+
+  m.BackupNotebook->SetPageIndex(1);
+  EXPECT_TRUE(HeadlessUi::H(m.lnkBackupEntry).Click());
+  EXPECT_EQ(f.Page(), kPageBackup);
+  EXPECT_EQ(m.BackupNotebook->PageIndex(), 0);
+  ASSERT_EQ(m.RestoreListView->RowCount(), 2);
+  ASSERT_EQ(form.RestoreList().size(), 2u);
+  std::vector<std::string> rows;
+  for (int i = 0; i < 2; ++i) {
+    rows.push_back(m.RestoreListView->Cell(i, 0) + "|" + m.RestoreListView->Cell(i, 1));
+    EXPECT_EQ(form.RestoreList()[i].BackupType, m.RestoreListView->Cell(i, 0));
+  }
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"Automatic Backup|03/05/2007 - 14:07:09",
+                                            "Explorer Backup|12/07/2026 - 02:20:51"}));
+  EXPECT_GE(pumps, 3);  // once on the change, once per file
+
+  // Leaving the page empties the view; coming back lists the folder afresh.
+  pumps = 0;
+  EXPECT_TRUE(HeadlessUi::H(m.btBackupBack).Press());
+  EXPECT_EQ(f.Page(), kPageMain);
+  EXPECT_EQ(m.RestoreListView->RowCount(), 0);
+  EXPECT_GE(pumps, 1);
+  f.mem.files.AddFile("C:\\Prog\\Backup\\Full Registry Backup_01-01-2008_00-00-00.reg");
+  form.ShowbackupPage();
+  EXPECT_EQ(m.RestoreListView->RowCount(), 3);
+  EXPECT_EQ(form.RestoreList().size(), 3u);
 }
 
 TEST(Dispatch, AnEscapedErrorIsShownAndTheProgramGoesOn) {
