@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "ui/main_view.h"
+#include "ui/markup/markup.h"
 
 namespace corvanta {
 
@@ -36,27 +37,7 @@ const char* const kSectionDescriptions[13] = {
 };
 
 std::string EscapeMarkup(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+  return markup::EscapeText(text);
 }
 
 std::string ProblemLine(const TRegRecord& record, std::size_t index) {
