@@ -1,5 +1,6 @@
-// GetOSName on the Windows version the prefix reports. The test scripts can
-// run it once per version: scripts/wine-os-names.sh BUILD_DIR.
+// GetOSName on the Windows version the prefix reports, and on each version
+// of the Windows 95 and NT families the program names, each in a child
+// process started under that version.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 
 #include "platform/win32/win32_system.h"
 #include "results/os_name.h"
+#include "wine/wine_version_child.h"
 
 namespace corvanta {
 namespace {
@@ -45,6 +47,44 @@ TEST(WineAppOsName, NamesTheVersionThePrefixReports) {
                                 << v.minor;
   else
     EXPECT_EQ(name, OsNameFor(v));  // the prefix's default version
+}
+
+struct VersionCase {
+  const char* wineVersion;
+  const char* name;
+  uint32_t platformId, major, minor;
+};
+const VersionCase kVersionCases[] = {{"win95", "Windows 95", 1, 4, 0},
+                                     {"win98", "Windows 98", 1, 4, 10},
+                                     {"winme", "Windows ME", 1, 4, 90},
+                                     {"win2k", "Windows 2000", 2, 5, 0},
+                                     {"winxp", "Windows XP", 2, 5, 1}};
+
+// Runs in a child process started by the test below, under the Windows
+// version named in CORVANTA_CHILD_WINE_VERSION.
+TEST(WineAppOsNameChild, NamesTheVersionItRunsUnder) {
+  const std::string wanted = testing::Env("CORVANTA_CHILD_WINE_VERSION");
+  if (wanted.empty()) {
+    GTEST_SKIP() << "started by WineAppOsName.NamesEachVersionOfBothFamilies only";
+  }
+  const VersionCase* c = nullptr;
+  for (const VersionCase& k : kVersionCases)
+    if (wanted == k.wineVersion) c = &k;
+  ASSERT_NE(c, nullptr) << wanted;
+  Win32System system;
+  const OsVersion v = system.GetVersion();
+  EXPECT_EQ(v.platformId, c->platformId) << wanted;
+  EXPECT_EQ(v.major, c->major) << wanted;
+  EXPECT_EQ(v.minor, c->minor) << wanted;
+  EXPECT_EQ(GetOSName(system), c->name) << wanted;
+}
+
+TEST(WineAppOsName, NamesEachVersionOfBothFamilies) {
+  for (const VersionCase& c : kVersionCases)
+    EXPECT_EQ(testing::RunChildTestsUnderWineVersion(c.wineVersion, "WineAppOsNameChild.*",
+                                                     "CORVANTA_CHILD_WINE_VERSION", c.wineVersion),
+              0u)
+        << c.wineVersion;
 }
 
 }  // namespace

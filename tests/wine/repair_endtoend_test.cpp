@@ -17,6 +17,7 @@
 #include "results/restore_point.h"
 #include "ui/headless/headless_ui.h"
 #include "wine/regedit_import.h"
+#include "wine/wine_version_child.h"
 
 namespace corvanta {
 namespace {
@@ -101,16 +102,10 @@ TEST(RepairEndToEnd, ImportingTheBackupRestoresWhatWasDeleted) {
   files.RemoveFile(out.backupFile);
 }
 
-std::string Env(const char* name) {
-  char buf[256];
-  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-}
-
 // Runs in a child process started by the test below, under the Windows
 // version that test set for the prefix.
 TEST(RepairRestorePointChild, QuestionOnlyWhereSystemRestoreShouldWork) {
-  const std::string expected = Env("CORVANTA_CHILD_OS");
+  const std::string expected = testing::Env("CORVANTA_CHILD_OS");
   if (expected.empty()) {
     GTEST_SKIP() << "started by RepairRestorePoint only";
   }
@@ -143,47 +138,16 @@ TEST(RepairRestorePointChild, QuestionOnlyWhereSystemRestoreShouldWork) {
   std::printf("restore point on %s: %s\n", expected.c_str(), made ? "created" : "not created");
 }
 
-DWORD RunChild(const std::string& expectedOs) {
-  char exe[MAX_PATH];
-  GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string cmd =
-      std::string("\"") + exe + "\" --gtest_filter=RepairRestorePointChild.* --gtest_brief=1";
-  SetEnvironmentVariableA("CORVANTA_CHILD_OS", expectedOs.c_str());
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  DWORD code = 0xFFFFFFFFu;
-  if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    WaitForSingleObject(pi.hProcess, 120000);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  SetEnvironmentVariableA("CORVANTA_CHILD_OS", nullptr);
-  return code;
-}
-
 TEST(RepairRestorePoint, AskedOnXpAndMeNotOn2000) {
-  Win32Registry api;
-  TRegistry wine(api);
-  wine.SetRootKey(HKCU);
-  ASSERT_TRUE(wine.OpenKey("\\Software\\Wine", true));
-  const bool hadVersion = wine.ValueExists("Version");
-  const std::string previous = hadVersion ? wine.ReadString("Version") : "";
   const struct {
     const char* version;
     const char* name;
   } cases[] = {{"winxp", "Windows XP"}, {"winme", "Windows ME"}, {"win2k", "Windows 2000"}};
-  for (const auto& c : cases) {
-    wine.WriteString("Version", c.version);
-    EXPECT_EQ(RunChild(c.name), 0u) << c.version;
-  }
-  if (hadVersion) {
-    wine.WriteString("Version", previous);
-  } else {
-    wine.DeleteValue("Version");
-  }
-  wine.CloseKey();
+  for (const auto& c : cases)
+    EXPECT_EQ(testing::RunChildTestsUnderWineVersion(c.version, "RepairRestorePointChild.*",
+                                                     "CORVANTA_CHILD_OS", c.name),
+              0u)
+        << c.version;
 }
 
 }  // namespace
