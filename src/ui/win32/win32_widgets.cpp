@@ -276,8 +276,8 @@ bool Win32Label::Activate() {
 Win32CheckBox::Win32CheckBox(HWND parent, int id, const std::string& caption, int x, int y, int w,
                              int h, HFONT font)
     : caption_(caption) {
-  Attach(CreateChild("BUTTON", caption, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, parent, id, x,
-                     y, w, h, font));
+  Attach(CreateChild("BUTTON", caption, BS_CHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, parent, id, x, y,
+                     w, h, font));
 }
 
 bool Win32CheckBox::Checked() const {
@@ -302,7 +302,11 @@ void Win32CheckBox::SetCaption(const std::string& caption) {
 }
 
 void Win32CheckBox::HandleCommand(WORD code) {
-  if (code == BN_CLICKED && OnClick) RunEvent(OnClick);
+  // The box toggles itself here rather than as BS_AUTOCHECKBOX: a disabled
+  // box must keep its state whatever message reaches it.
+  if (code != BN_CLICKED || !Enabled()) return;
+  SetChecked(!Checked());
+  RunEvent(OnClick);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,244 @@
+// The Win32 widget adapters over real controls: what the logic relies on
+// (setters never raise events, the sorted list view and its selection, state
+// images, page changes, group items, modal results from Enter, Esc and the
+// close box, large progress totals).
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/win32/control_ids.h"
+#include "ui/win32/win32_ui.h"
+#include "ui/win32/win32_widgets.h"
+
+namespace {
+
+using namespace corvanta;
+
+class Win32WidgetsWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    Win32Panel::RegisterWindowClass();
+    Win32Window::RegisterClasses();
+    window_ = std::make_unique<Win32Window>(app_, Win32Window::Kind::Dialog, "Test", 400, 300,
+                                            nullptr, false, RGB(255, 255, 255));
+    // Windows need a display; the test script provides one.
+    if (!window_->hwnd()) GTEST_SKIP() << "no display for windows";
+  }
+  HWND parent() { return window_->hwnd(); }
+  // What the control itself shows in a cell (not the adapter's copy).
+  static std::string ShownCell(HWND list, int row, int column) {
+    char buf[256] = {};
+    ListView_GetItemText(list, row, column, buf, sizeof buf);
+    return buf;
+  }
+
+  Win32Application app_;
+  std::unique_ptr<Win32Window> window_;
+};
+
+TEST_F(Win32WidgetsWine, SortedListViewKeepsRowsSelectionAndEvents) {
+  Win32ReportListView list(parent(), 1, 0, 0, 300, 200, nullptr);
+  list.AddColumn("Program Name", 150);
+  list.AddColumn("Creation Date && Time", 100);
+  EXPECT_EQ(list.ColumnCaption(1), "Creation Date && Time");
+  std::vector<std::pair<int, bool>> events;
+  list.OnSelectItem = [&](int row, bool selected) { events.emplace_back(row, selected); };
+  list.SetSorted(true);
+  EXPECT_EQ(list.AddRow("b"), 0);
+  EXPECT_EQ(list.AddRow("a"), 0);
+  EXPECT_EQ(list.AddRow("c"), 2);
+  list.SetCell(1, 1, "path b");
+  list.SetSelectedRow(1);  // "b"
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0], std::make_pair(1, true));
+  EXPECT_EQ(list.AddRow("a0"), 1);  // the selection moves with its row
+  EXPECT_EQ(list.SelectedRow(), 2);
+  list.SetCell(2, 0, "z");  // renaming re-sorts: "b" becomes the last row
+  EXPECT_EQ(list.SelectedRow(), 3);
+  EXPECT_EQ(list.Cell(3, 0), "z");
+  EXPECT_EQ(list.Cell(3, 1), "path b");
+  for (int i = 0; i < list.RowCount(); ++i) {
+    EXPECT_EQ(ShownCell(list.hwnd(), i, 0), list.Cell(i, 0)) << i;
+    EXPECT_EQ(ShownCell(list.hwnd(), i, 1), list.Cell(i, 1)) << i;
+  }
+  EXPECT_EQ(events.size(), 1u) << "changing rows is no user selection";
+  list.SetSelectedRow(0);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[1], std::make_pair(3, false));
+  EXPECT_EQ(events[2], std::make_pair(0, true));
+  list.Clear();
+  EXPECT_EQ(list.RowCount(), 0);
+  EXPECT_EQ(list.SelectedRow(), -1);
+  EXPECT_EQ(ListView_GetItemCount(list.hwnd()), 0);
+  EXPECT_EQ(events.size(), 3u);
+}
+
+TEST_F(Win32WidgetsWine, StateImagesReachTheControl) {
+  Win32ReportListView list(parent(), 1, 0, 0, 300, 200, nullptr);
+  HIMAGELIST lamps = CreateLampImages();
+  ASSERT_NE(lamps, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(lamps), 3);
+  list.SetStateImages(lamps);
+  list.AddColumn("Section", 250);
+  int row = list.AddRow("Application Paths");
+  EXPECT_EQ(list.StateImage(row), -1);
+  EXPECT_EQ(ListView_GetItemState(list.hwnd(), row, LVIS_STATEIMAGEMASK), 0u);
+  list.SetStateImage(row, 2);
+  EXPECT_EQ(list.StateImage(row), 2);
+  EXPECT_EQ(ListView_GetItemState(list.hwnd(), row, LVIS_STATEIMAGEMASK),
+            static_cast<UINT>(INDEXTOSTATEIMAGEMASK(3)));
+  list.SetStateImage(row, 0);
+  EXPECT_EQ(ListView_GetItemState(list.hwnd(), row, LVIS_STATEIMAGEMASK),
+            static_cast<UINT>(INDEXTOSTATEIMAGEMASK(1)));
+  SendMessageA(list.hwnd(), LVM_SETIMAGELIST, LVSIL_STATE, 0);
+  ImageList_Destroy(lamps);
+}
+
+TEST_F(Win32WidgetsWine, SettersRaiseNoEventsUserClicksDo) {
+  ShowWindow(parent(), SW_SHOWNOACTIVATE);  // users click shown windows
+  Win32CheckBox box(parent(), 2, "Windows Fonts", 0, 0, 200, 18, nullptr);
+  int clicks = 0;
+  box.OnClick = [&] { ++clicks; };
+  box.SetChecked(true);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 0);
+  SendMessageA(box.hwnd(), BM_CLICK, 0, 0);  // a user click toggles, then tells
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+  box.SetEnabled(false);
+  SendMessageA(box.hwnd(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+
+  Win32Button button(parent(), 3, "Repair Problems", 0, 20, 100, 26, nullptr);
+  int pressed = 0;
+  button.OnClick = [&] { ++pressed; };
+  button.SetVisible(false);
+  button.Click();
+  EXPECT_EQ(pressed, 0);
+  button.SetVisible(true);
+  SendMessageA(button.hwnd(), BM_CLICK, 0, 0);
+  EXPECT_EQ(pressed, 1);
+
+  Win32Label link(parent(), 4, "Settings", 0, 50, 100, 16, nullptr);
+  EXPECT_FALSE(link.HandCursor());
+  int followed = 0;
+  link.OnClick = [&] { ++followed; };
+  EXPECT_TRUE(link.HandCursor());
+  SendMessageA(parent(), WM_COMMAND, MAKEWPARAM(4, STN_CLICKED),
+               reinterpret_cast<LPARAM>(link.hwnd()));
+  EXPECT_EQ(followed, 1);
+  link.SetCaption("Check for Updates");
+  char shown[64] = {};
+  GetWindowTextA(link.hwnd(), shown, sizeof shown);
+  EXPECT_STREQ(shown, "Check for Updates");
+}
+
+TEST_F(Win32WidgetsWine, PageStackShowsOnePageAndReportsChanges) {
+  Win32PageStack stack(parent(), 5, 0, 0, 200, 100, 3, RGB(255, 255, 255));
+  int changes = 0;
+  stack.OnPageChanged = [&] { ++changes; };
+  stack.SetPageIndex(0);
+  EXPECT_EQ(changes, 0) << "the shown page is no change";
+  stack.SetPageIndex(2);
+  stack.SetPageIndex(7);  // out of range: ignored
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(stack.PageIndex(), 2);
+  for (int i = 0; i < 3; ++i) {
+    LONG_PTR style = GetWindowLongPtrA(stack.PageHwnd(i), GWL_STYLE);
+    EXPECT_EQ((style & WS_VISIBLE) != 0, i == 2) << i;
+  }
+}
+
+TEST_F(Win32WidgetsWine, GroupItemsHideSelectAndRefuseToCollapse) {
+  Win32GroupBar group(parent(), 6, "     View Scan Results", 0, 0, 190, 200, nullptr, nullptr);
+  for (const char* c : {"Application Paths", "Sounds", "Deep Registry Scan"}) group.AddItem(c);
+  std::vector<int> clicked;
+  group.OnItemClick = [&](int i) {
+    clicked.push_back(i);
+    EXPECT_EQ(group.SelectedItem(), i) << "selected before the handler runs";
+  };
+  HWND sounds = GetDlgItem(group.hwnd(), ctl::kGroupItem0 + 1);
+  ASSERT_NE(sounds, nullptr);
+  group.SetItemVisible(1, false);
+  SendMessageA(sounds, BM_CLICK, 0, 0);
+  EXPECT_TRUE(clicked.empty()) << "a hidden item cannot be clicked";
+  group.SetItemVisible(1, true);
+  group.SetItemCaption(1, "Sounds (3)");
+  char text[64] = {};
+  GetWindowTextA(sounds, text, sizeof text);
+  EXPECT_STREQ(text, "Sounds (3)");
+  SendMessageA(sounds, BM_CLICK, 0, 0);
+  ASSERT_EQ(clicked, std::vector<int>{1});
+  group.SetSelectedItem(2);  // the logic's choice runs no handler
+  EXPECT_EQ(clicked.size(), 1u);
+
+  int asked = 0;
+  group.OnCanClose = [&] {
+    ++asked;
+    return false;
+  };
+  SendMessageA(GetDlgItem(group.hwnd(), ctl::kGroupCollapse), BM_CLICK, 0, 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(group.IsOpen());
+  EXPECT_NE(GetWindowLongPtrA(sounds, GWL_STYLE) & WS_VISIBLE, 0);
+}
+
+TEST_F(Win32WidgetsWine, ModalEndsByEnterEscAndCloseBox) {
+  Win32Button ok(parent(), 7, "OK", 10, 10, 80, 26, nullptr, true);
+  ok.SetModalResult(window_.get(), ModalResult::Ok);
+  window_->SetDefaultButton(&ok);
+  int shows = 0;
+  window_->OnShow = [&] { ++shows; };
+
+  PostMessageA(ok.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(window_->ShowModal(), ModalResult::Ok);
+  EXPECT_FALSE(window_->Visible());
+  PostMessageA(ok.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(window_->ShowModal(), ModalResult::Cancel);
+  PostMessageA(parent(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(window_->ShowModal(), ModalResult::Cancel);
+  EXPECT_EQ(shows, 3);
+}
+
+TEST_F(Win32WidgetsWine, ProgressCountsHugeTotalsInProportion) {
+  Win32ProgressBar bar(parent(), 8, 0, 0, 200, 16);
+  bar.SetTotalParts(int64_t{1} << 40);
+  bar.SetPartsComplete(int64_t{1} << 39);
+  LRESULT high = SendMessageA(bar.hwnd(), PBM_GETRANGE, FALSE, 0);
+  LRESULT pos = SendMessageA(bar.hwnd(), PBM_GETPOS, 0, 0);
+  ASSERT_GT(high, 0);
+  EXPECT_EQ(pos * 2, high);
+  bar.SetTotalParts(13);
+  bar.SetPartsComplete(20);  // more than the total: a full bar
+  EXPECT_EQ(SendMessageA(bar.hwnd(), PBM_GETPOS, 0, 0), 13);
+  EXPECT_EQ(bar.PartsComplete(), 20);
+}
+
+TEST_F(Win32WidgetsWine, BuilderMakesEveryWindowAndWidget) {
+  std::unique_ptr<UiHost> host = BuildWin32Ui();
+  MainView& v = host->View();
+  ASSERT_NE(v.app, nullptr);
+  EXPECT_EQ(v.main.window->Caption(), "Corvanta");
+  EXPECT_EQ(v.main.NoteBook->PageCount(), 7);
+  EXPECT_EQ(v.main.ScanListView->ColumnCount(), 3);
+  EXPECT_EQ(v.main.ResultGroup->ItemCount(), 13);
+  EXPECT_EQ(v.main.ResultGroup->ItemCaption(10), "Sounds");
+  EXPECT_EQ(v.main.cbSection11->Caption(), "Event Sounds");
+  EXPECT_EQ(v.main.AdvancedNotebook->PageCount(), 5);
+  EXPECT_EQ(v.dlgComplete.window->Caption(), "Scan Complete");
+  EXPECT_EQ(v.updateAlert.window->Caption(), "Corvanta  Update Available");
+  EXPECT_NE(v.main.ParamListBox, nullptr);
+  for (CheckBox* box : v.main.SectionBoxes()) EXPECT_NE(box, nullptr);
+  EXPECT_FALSE(v.main.window->Visible()) << "the logic shows the windows";
+  EXPECT_FALSE(v.updateStatus.window->Visible());
+}
+
+}  // namespace
