@@ -371,11 +371,11 @@ void ReviewAndRepair(HWND results, HWND box, long total) {
         first);
   Screenshot("results-section");
 
-  // F4 on the selected line opens its choices; Down, Down, Enter picks
-  // "Ignore". (Space and Enter open them too, but the character message the
-  // key also makes closes the drop-down again at once under Wine.)
+  // Space on the selected line opens its choices; Down, Down, Enter picks
+  // "Ignore".
   SendMessageA(box, LB_SETCURSEL, 0, 0);
-  PostMessageA(box, WM_KEYDOWN, VK_F4, 0);
+  PostMessageA(box, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(box, WM_KEYUP, VK_SPACE, 0);
   HWND menu = nullptr;
   bool open = WaitFor(
       [&] {
