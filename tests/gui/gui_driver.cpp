@@ -531,6 +531,38 @@ void ScanRun(const std::string& program) {
   CloseProgram(run);
 }
 
+// Closing the main window while the scan pumps messages: the scan is asked to
+// stop, returns through its dialog, and only then does the program end.
+void CloseDuringScanRun(const std::string& program) {
+  const std::string run = "close during /scan";
+  Check(Start(program, "/scan"), run + ": program starts", "CreateProcess failed");
+  bool scanning = WaitFor(
+      [&] {
+        mainWindow = FindTopLevel(kMainWindowClass, "Corvanta");
+        return mainWindow && VisiblePage() == 1;
+      },
+      30000);
+  Check(scanning, run + ": scanning page shown");
+  PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+  HWND dialog = nullptr;
+  bool ended = WaitFor(
+      [&] {
+        if (WaitForSingleObject(target.pi.hProcess, 0) == WAIT_OBJECT_0) return true;
+        dialog = FindTopLevel(kWindowClass, "Scan Complete");
+        if (dialog) ClickButton(GetDlgItem(dialog, ctl::kDlgCompleteOk));
+        return false;
+      },
+      120000);
+  DWORD code = 1;
+  GetExitCodeProcess(target.pi.hProcess, &code);
+  Check(ended && code == 0, run + ": the program ends cleanly after the scan returns",
+        "exit code " + std::to_string(code));
+  if (!ended) TerminateProcess(target.pi.hProcess, 1);
+  CloseHandle(target.pi.hThread);
+  CloseHandle(target.pi.hProcess);
+  mainWindow = nullptr;
+}
+
 bool InThrowawayPrefix() {
   const char* token = std::getenv("CORVANTA_TEST_TOKEN");
   if (!token || !*token) return false;
@@ -558,6 +590,7 @@ int main(int argc, char** argv) {
   programPath = program;
   InteractiveRun(program);
   ScanRun(program);
+  CloseDuringScanRun(program);
   std::printf("driver: %d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }

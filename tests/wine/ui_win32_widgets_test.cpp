@@ -222,6 +222,21 @@ TEST_F(Win32WidgetsWine, ProgressCountsHugeTotalsInProportion) {
   EXPECT_EQ(bar.PartsComplete(), 20);
 }
 
+TEST_F(Win32WidgetsWine, EnterOnAFocusedLinkFollowsIt) {
+  std::unique_ptr<UiHost> host = BuildWin32Ui();
+  MainView& v = host->View();
+  int followed = 0;
+  v.main.lnkSettings->OnClick = [&] { ++followed; };
+  v.main.window->Show();
+  auto* link = dynamic_cast<Win32Label*>(v.main.lnkSettings);
+  ASSERT_NE(link, nullptr);
+  SetFocus(link->hwnd());
+  PostMessageA(link->hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  v.app->ProcessMessages();
+  EXPECT_EQ(followed, 1);
+  v.main.window->Hide();
+}
+
 TEST_F(Win32WidgetsWine, BuilderMakesEveryWindowAndWidget) {
   std::unique_ptr<UiHost> host = BuildWin32Ui();
   MainView& v = host->View();
