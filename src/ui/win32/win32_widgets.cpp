@@ -92,6 +92,11 @@ bool RouteToChild(HWND container, UINT msg, WPARAM wp, LPARAM lp, HBRUSH backgro
       Win32Control* c = Win32Control::From(reinterpret_cast<HWND>(lp));
       COLORREF colour;
       if (c && c->TextColour(&colour)) SetTextColor(dc, colour);
+      if (HBRUSH own = c ? c->OwnBackground(&colour) : nullptr) {
+        SetBkColor(dc, colour);
+        *result = reinterpret_cast<LRESULT>(own);
+        return true;
+      }
       // Read-only edits keep the system's colours.
       char cls[16] = {};
       GetClassNameA(reinterpret_cast<HWND>(lp), cls, sizeof cls);
@@ -386,11 +391,25 @@ void Win32ProgressBar::Update() {
 // ---------------------------------------------------------------------------
 // Memo
 
-Win32Memo::Win32Memo(HWND parent, int id, int x, int y, int w, int h, HFONT font) {
+namespace {
+const COLORREF kCream = RGB(255, 251, 240);
+}
+
+Win32Memo::Win32Memo(HWND parent, int id, int x, int y, int w, int h, HFONT font)
+    : brush_(CreateSolidBrush(kCream)) {
   Attach(CreateChild(
       "EDIT", "",
       WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
       WS_EX_CLIENTEDGE, parent, id, x, y, w, h, font));
+}
+
+Win32Memo::~Win32Memo() {
+  DeleteObject(brush_);
+}
+
+HBRUSH Win32Memo::OwnBackground(COLORREF* colour) const {
+  *colour = kCream;
+  return brush_;
 }
 
 std::string Win32Memo::Text() const {

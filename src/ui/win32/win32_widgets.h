@@ -47,6 +47,8 @@ class Win32Control {
   // Text colour for WM_CTLCOLORSTATIC; false = the system's.
   virtual bool TextColour(COLORREF* /*colour*/) const { return false; }
   virtual bool HandCursor() const { return false; }
+  // A background of its own for WM_CTLCOLOR*; nullptr = the container's.
+  virtual HBRUSH OwnBackground(COLORREF* /*colour*/) const { return nullptr; }
   virtual bool DrawItem(const DRAWITEMSTRUCT* /*item*/) { return false; }
   // Enter on a focused control (the window got IDOK): true when handled.
   virtual bool Activate() { return false; }
@@ -187,8 +189,13 @@ class Win32ProgressBar : public ProgressBar, public Win32Control {
 class Win32Memo : public Memo, public Win32Control {
  public:
   Win32Memo(HWND parent, int id, int x, int y, int w, int h, HFONT font);
+  ~Win32Memo() override;
   std::string Text() const override;
   void SetText(const std::string& text) override;
+  HBRUSH OwnBackground(COLORREF* colour) const override;
+
+ private:
+  HBRUSH brush_;
 };
 
 class Win32ReportListView : public ReportListView, public Win32Control {
