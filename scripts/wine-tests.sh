@@ -4,6 +4,10 @@
 #   scripts/wine-tests.sh BUILD_DIR [gtest arguments...]
 # The architecture comes from the build's toolchain (x86_64 -> win64 prefix).
 set -uo pipefail
+# Some tests create real windows: give them a virtual display when there is none.
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=$(cd "${1:?usage: wine-tests.sh BUILD_DIR [gtest args]}" && pwd)
 shift
