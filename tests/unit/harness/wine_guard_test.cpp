@@ -39,6 +39,13 @@ TEST(WineGuard, RunsOnlyInTheScriptsOwnPrefixInsideTheBuildTree) {
   f.winePrefix = "/src/corvanta/build/win32/../../elsewhere";
   EXPECT_NE(GuardRefusal(f), "");
 
+  for (const char* sneaky : {"/src/corvanta/build/win32/..", "/src/corvanta/build/win32/./../x",
+                             "/src/corvanta/build/win32//wineprefix"}) {
+    f = Good();
+    f.winePrefix = sneaky;
+    EXPECT_NE(GuardRefusal(f), "") << sneaky;
+  }
+
   f = Good();
   f.tokenFileFound = false;  // a prefix the scripts did not make
   EXPECT_NE(GuardRefusal(f).find("not made by the test scripts"), std::string::npos);
