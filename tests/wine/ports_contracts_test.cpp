@@ -45,35 +45,16 @@ class Win32FilesEnv {
   Win32FileSystem files_;
 };
 
-// Writes shortcut files through the shell's own link object.
-bool SaveShortcut(const std::string& path, const std::string* target, LPCITEMIDLIST list) {
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link)))) {
-    return false;
-  }
-  HRESULT hr = target != nullptr ? link->SetPath(target->c_str()) : link->SetIDList(list);
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (SUCCEEDED(hr)) {
-    std::wstring wide(path.begin(), path.end());
-    hr = file->Save(wide.c_str(), TRUE);
-    file->Release();
-  }
-  link->Release();
-  return SUCCEEDED(hr);
-}
-
 class Win32LinksEnv : public Win32FilesEnv {
  public:
   ShellLinkResolver& links() { return links_; }
   bool CreateShortcut(const std::string& path, const std::string& target) {
-    return SaveShortcut(path, &target, nullptr);
+    return wine::MakeRealShortcut(path, target);
   }
   bool CreateShortcutWithoutPath(const std::string& path) {
     LPITEMIDLIST computer = nullptr;
     if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer))) return false;
-    const bool ok = SaveShortcut(path, nullptr, computer);
+    const bool ok = wine::MakeRealShortcut(path, nullptr, computer);
     CoTaskMemFree(computer);
     return ok;
   }

@@ -1,8 +1,11 @@
 // A scratch folder under C:\corvanta-test for one test, removed afterwards,
-// and the real-file seeding the port contracts ask for.
+// and the real files, folders and shortcuts the Wine tests seed.
 #pragma once
 
 #include <windows.h>
+// windows.h first
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -67,6 +70,31 @@ inline void MakeRealFile(const std::string& path, const std::string& bytes, uint
 inline void MakeRealFolder(const std::string& path, uint32_t attrs) {
   CreateDirectoryA(path.c_str(), nullptr);
   if (attrs != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), attrs);
+}
+
+// Writes a shortcut file through the shell's own link object, to target or,
+// when target is null, to the item list. SetPath answers S_FALSE for a target
+// that does not exist; the shortcut is written all the same.
+inline bool MakeRealShortcut(const std::string& path, const std::string* target,
+                             LPCITEMIDLIST list) {
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return false;
+  HRESULT hr = target != nullptr ? link->SetPath(target->c_str()) : link->SetIDList(list);
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(hr)) {
+    std::wstring wide(path.begin(), path.end());
+    hr = file->Save(wide.c_str(), TRUE);
+    file->Release();
+  }
+  link->Release();
+  return SUCCEEDED(hr);
+}
+
+inline bool MakeRealShortcut(const std::string& path, const std::string& target) {
+  return MakeRealShortcut(path, &target, nullptr);
 }
 
 }  // namespace corvanta::wine

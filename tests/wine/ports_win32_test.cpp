@@ -18,25 +18,6 @@
 namespace corvanta {
 namespace {
 
-bool SaveShortcutTo(const std::string& path, const std::string& target) {
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link)))) {
-    return false;
-  }
-  // SetPath answers S_FALSE for a target that does not exist; it is kept.
-  HRESULT hr = link->SetPath(target.c_str());
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (SUCCEEDED(hr)) {
-    std::wstring wide(path.begin(), path.end());
-    hr = file->Save(wide.c_str(), TRUE);
-    file->Release();
-  }
-  link->Release();
-  return SUCCEEDED(hr);
-}
-
 TEST(Win32ShellLinks, MissingAndNetworkTargetsAreReported) {
   ComScope com;
   ASSERT_TRUE(com.initialized());
@@ -48,15 +29,15 @@ TEST(Win32ShellLinks, MissingAndNetworkTargetsAreReported) {
   // which is what the shortcut walk records.
   const std::string app = scratch.path() + "\\Old App.exe";
   wine::MakeRealFile(app, "MZ", FILE_ATTRIBUTE_ARCHIVE);
-  ASSERT_TRUE(SaveShortcutTo(scratch.path() + "\\was.lnk", app));
+  ASSERT_TRUE(wine::MakeRealShortcut(scratch.path() + "\\was.lnk", app));
   ASSERT_TRUE(DeleteFileA(app.c_str()));
   const std::string was = links.ResolveShortcutTarget(scratch.path() + "\\was.lnk");
   EXPECT_EQ(_stricmp(was.c_str(), app.c_str()), 0) << was;
   EXPECT_FALSE(files.FileExists(was));
 
-  ASSERT_TRUE(SaveShortcutTo(scratch.path() + "\\never.lnk", "C:\\Old\\App.exe"));
+  ASSERT_TRUE(wine::MakeRealShortcut(scratch.path() + "\\never.lnk", "C:\\Old\\App.exe"));
   EXPECT_EQ(links.ResolveShortcutTarget(scratch.path() + "\\never.lnk"), "C:\\Old\\App.exe");
-  ASSERT_TRUE(SaveShortcutTo(scratch.path() + "\\net.lnk", "\\\\server\\share\\x.exe"));
+  ASSERT_TRUE(wine::MakeRealShortcut(scratch.path() + "\\net.lnk", "\\\\server\\share\\x.exe"));
   EXPECT_EQ(links.ResolveShortcutTarget(scratch.path() + "\\net.lnk"), "\\\\server\\share\\x.exe");
 }
 

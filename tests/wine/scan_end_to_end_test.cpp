@@ -29,28 +29,10 @@ namespace {
 const char kCv[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char kMark[] = "corvscan";
 
-// Writes a shortcut file through the shell's own link object.
-bool SaveShortcut(const std::string& path, const std::string& target) {
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link))))
-    return false;
-  HRESULT hr = link->SetPath(target.c_str());
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (SUCCEEDED(hr)) {
-    std::wstring wide(path.begin(), path.end());
-    hr = file->Save(wide.c_str(), TRUE);
-    file->Release();
-  }
-  link->Release();
-  return SUCCEEDED(hr);
-}
-
 // A shortcut whose target existed when it was made and is gone now.
 bool SaveShortcutToVanished(const std::string& path, const std::string& target) {
   wine::MakeRealFile(target, "x", FILE_ATTRIBUTE_NORMAL);
-  const bool ok = SaveShortcut(path, target);
+  const bool ok = wine::MakeRealShortcut(path, target);
   DeleteFileA(target.c_str());
   return ok;
 }
@@ -233,7 +215,7 @@ TEST_F(ScanEndToEnd, EverySectionFindsWhatItShould) {
   ASSERT_FALSE(startMenu.empty());
   const std::string menuLink = startMenu + "\\corvscan_gone.lnk";
   ASSERT_TRUE(SaveShortcutToVanished(menuLink, gone + "menu.exe"));
-  ASSERT_TRUE(SaveShortcut(startMenu + "\\corvscan_ok.lnk", ok));
+  ASSERT_TRUE(wine::MakeRealShortcut(startMenu + "\\corvscan_ok.lnk", ok));
   cleanupFiles = {menuLink, startMenu + "\\corvscan_ok.lnk"};
   // 9 Help
   const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help";
@@ -258,8 +240,8 @@ TEST_F(ScanEndToEnd, EverySectionFindsWhatItShould) {
   const std::string links = d + "\\corvscan\\links";
   wine::MakeRealFolder(links, FILE_ATTRIBUTE_DIRECTORY);
   ASSERT_TRUE(SaveShortcutToVanished(links + "\\gone.lnk", gone + "12.exe"));
-  ASSERT_TRUE(SaveShortcut(links + "\\ok.lnk", ok));
-  ASSERT_TRUE(SaveShortcut(links + "\\folder.lnk", d + "\\corvscan"));
+  ASSERT_TRUE(wine::MakeRealShortcut(links + "\\ok.lnk", ok));
+  ASSERT_TRUE(wine::MakeRealShortcut(links + "\\folder.lnk", d + "\\corvscan"));
   ASSERT_TRUE(SaveShortcutToVanished(links + "\\UPPER.LNK", gone + "upper.exe"));
   wine::MakeRealFile(links + "\\broken.lnk", "this is not a shortcut", FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(SaveShortcutToVanished(links + "\\hiddenlink.lnk", gone + "hidden.exe"));
