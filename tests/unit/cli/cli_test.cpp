@@ -7,25 +7,12 @@
 
 #include "cli/session.h"
 #include "platform/memory/memory_platform.h"
+#include "support/cli_fixture.h"
 
 namespace corvanta {
 namespace {
 
-struct Cli {
-  MemoryPlatform mem;
-  std::string out, err;
-  Cli() {
-    mem.registry.CreateKey(kHKEY_LOCAL_MACHINE,
-                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
-  }
-  int operator()(std::vector<std::string> args) {
-    std::ostringstream o, e;
-    int rc = RunCli(mem.platform(), args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
-  }
-};
+using Cli = testing::CliFixture;
 
 int Lines(const std::string& s) {
   return static_cast<int>(std::count(s.begin(), s.end(), '\n'));

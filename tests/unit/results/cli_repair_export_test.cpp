@@ -5,30 +5,20 @@
 
 #include "cli/cli.h"
 #include "platform/memory/memory_platform.h"
+#include "support/cli_fixture.h"
 
 namespace corvanta {
 namespace {
 
 const char kSharedDlls[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-struct Cli {
-  MemoryPlatform mem;
-  std::string out, err;
+struct Cli : testing::CliFixture {
   Cli() {
-    mem.registry.CreateKey(kHKEY_LOCAL_MACHINE,
-                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
     mem.files.AddFolder("C:\\Program Files\\Corvanta");
     mem.files.AddFile("C:\\Windows\\System32\\here.dll");
     mem.registry.SetDword(kHKEY_LOCAL_MACHINE, kSharedDlls, "C:\\Gone\\one.dll", 1);
     mem.registry.SetDword(kHKEY_LOCAL_MACHINE, kSharedDlls, "C:\\Windows\\System32\\here.dll", 1);
     mem.registry.SetDword(kHKEY_LOCAL_MACHINE, kSharedDlls, "C:\\Gone\\two.dll", 2);
-  }
-  int operator()(std::vector<std::string> args) {
-    std::ostringstream o, e;
-    const int rc = RunCli(mem.platform(), args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
   }
 };
 
