@@ -13,6 +13,7 @@ namespace corvanta {
 // scan_command.cpp
 std::vector<int> ParseSectionList(const std::string& list);
 bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std::ostream& err);
+CLI::Option* AddSectionOptions(CLI::App& sub, bool& all, std::string& sections);
 
 // "0,3,7" to problem indexes; throws CliUsageError for anything else.
 std::vector<std::size_t> ParseIndexList(const std::string& list) {
@@ -43,10 +44,7 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
     bool json = false;
   };
   auto o = std::make_shared<Options>();
-  CLI::Option* all = sub.add_flag("--all", o->all, "All thirteen sections, as the /scan start");
-  CLI::Option* secs = sub.add_option("--sections", o->sections, "Only these sections, e.g. 1,2,13")
-                          ->type_name("LIST");
-  all->excludes(secs);
+  CLI::Option* secs = AddSectionOptions(sub, o->all, o->sections);
   CLI::Option* ignore =
       sub.add_option("--ignore", o->ignore, "Set these problem indexes (from scan) to Ignore")
           ->type_name("I,J,...");

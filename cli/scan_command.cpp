@@ -125,6 +125,15 @@ bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std
   return true;
 }
 
+// Adds --all and --sections (either, not both); returns the --sections option.
+CLI::Option* AddSectionOptions(CLI::App& sub, bool& all, std::string& sections) {
+  CLI::Option* allOption = sub.add_flag("--all", all, "All thirteen sections, as the /scan start");
+  CLI::Option* sectionsOption =
+      sub.add_option("--sections", sections, "Only these sections, e.g. 1,2,13")->type_name("LIST");
+  allOption->excludes(sectionsOption);
+  return sectionsOption;
+}
+
 CliRun AddScanCommand(CLI::App& sub, CliContext& ctx) {
   struct Options {
     bool all = false;
@@ -132,10 +141,7 @@ CliRun AddScanCommand(CLI::App& sub, CliContext& ctx) {
     bool json = false;
   };
   auto o = std::make_shared<Options>();
-  CLI::Option* all = sub.add_flag("--all", o->all, "All thirteen sections, as the /scan start");
-  CLI::Option* secs = sub.add_option("--sections", o->sections, "Only these sections, e.g. 1,2,13")
-                          ->type_name("LIST");
-  all->excludes(secs);
+  CLI::Option* secs = AddSectionOptions(sub, o->all, o->sections);
   sub.add_flag("--json", o->json, "One UTF-8 JSON object");
   return [o, secs, &ctx] {
     const std::vector<int> sections =
