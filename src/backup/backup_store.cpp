@@ -95,17 +95,11 @@ void RebuildRestoreList(MainWindowView& view, UiApplication& app, System& system
   app.ProcessMessages();
   if (view.NoteBook->PageIndex() != kBackupPage) return;
   view.BackupNotebook->SetPageIndex(0);
-  RestoreList.clear();
-  const std::string folder = BackupFolder(system);
-  if (!files.DirectoryExists(folder.substr(0, folder.size() - 1))) return;
-  files.ForEachFile(folder + "*.reg", faAnyFile, [&](const FindEntry& entry) {
-    app.ProcessMessages();
-    TRestoreRecord r = ParseRestoreRecord(entry.name);
+  RestoreList = ListBackups(system, files, [&app] { app.ProcessMessages(); });
+  for (const TRestoreRecord& r : RestoreList) {
     const int row = view.RestoreListView->AddRow(r.BackupType);
     view.RestoreListView->SetCell(row, 1, RestoreRowDateTime(r));
-    RestoreList.push_back(std::move(r));
-    return true;
-  });
+  }
 }
 
 }  // namespace corvanta
