@@ -472,8 +472,9 @@ void ScanEngine::CheckHelpFiles() {
       continue;
     }
     const std::string joined = folder + "\\" + name;
-    // A network folder keeps its leading "\\".
-    const std::string path = joined.compare(0, 2, "\\\\") == 0
+    // A network folder keeps its leading "\\"; the root folder "\" does not
+    // make one.
+    const std::string path = folder.compare(0, 2, "\\\\") == 0
                                  ? "\\" + CollapseDoubledBackslashes(joined.substr(1))
                                  : CollapseDoubledBackslashes(joined);
     bool exists;
