@@ -102,7 +102,18 @@ void ScanEngine::Frame(int number, OpenKey openKey, Walk walk) {
   globals_.CurrentSection = info->sectionName;
   globals_.CurrentProblemLabel = info->problemLabel;
   page_.AddRow(info->rowCaption, "0", "Scanning...", kLampGrey);
-  walk();
+  try {
+    walk();
+  } catch (...) {
+    // The row, the progress and the shared key end as after a walk that
+    // returned; the caller still sees the error.
+    FinishSection(number);
+    throw;
+  }
+  FinishSection(number);
+}
+
+void ScanEngine::FinishSection(int number) {
   page_.SetLastRowStateImage(globals_.SectionFoundCount > 0 ? kLampRed : kLampGreen);
   page_.SetLastRowStatus("Done.");
   page_.SetProgressPosition(number);

@@ -29,7 +29,7 @@ class ScanEngine {
   // Runs section 1..13 inside the section-scanner frame: abort test, counter
   // reset, key opened, row added, walk, lamp, "Done.", progress, pump, key
   // closed. Other numbers do nothing. A failure to create the shell link
-  // object propagates to the caller.
+  // object propagates to the caller after the frame has ended the section.
   void RunSection(int number);
 
   // The section scanners, in scan order (each one runs its frame).
@@ -76,6 +76,9 @@ class ScanEngine {
   // added (it opens the section's key).
   template <typename OpenKey, typename Walk>
   void Frame(int number, OpenKey openKey, Walk walk);
+  // The frame's end: lamp by the count found, "Done.", progress, pump, key
+  // closed. Also run when the walk raises.
+  void FinishSection(int number);
   // Opens path on root without creating it; failures leave no key open.
   void OpenSectionKey(std::uint32_t root, const std::string& path);
   // DoAnalyzeKey on a key analysed directly: a registry error ends that key only.
