@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "platform/registry_api.h"
+#include "platform/system.h"
 
 namespace corvanta {
 
@@ -34,6 +35,8 @@ HeadlessSession::HeadlessSession(Platform& platform) {
   form_ = std::make_unique<TForm1>(platform, ui_.View());
   form_->SetSaveOnDestroy(false);
   form_->OverrideStartedWithScan(false);
+  // The GUI program lives beside the console one.
+  form_->SetRunTarget(platform.system.ExecutableFolder() + kGuiProgramName);
 }
 
 HeadlessSession::~HeadlessSession() = default;

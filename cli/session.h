@@ -15,10 +15,14 @@ namespace corvanta {
 // Windows-1252 (the ANSI code page of the targets) to UTF-8, for JSON.
 std::string AnsiToUtf8(const std::string& ansi);
 
+// The GUI program's file name; the log-on Run value names it.
+constexpr const char kGuiProgramName[] = "corvanta.exe";
+
 class HeadlessSession {
  public:
   // Creates the windows and TForm1. The session never saves the settings at
-  // its end, and the command line never counts as "/scan".
+  // its end, the command line never counts as "/scan", and a saved Run value
+  // starts the GUI program of the same folder.
   explicit HeadlessSession(Platform& platform);
   ~HeadlessSession();
 

@@ -116,6 +116,11 @@ class TForm1 {
   void OverrideStartedWithScan(bool scanAll) { scanSwitchOverride_ = scanAll ? 1 : 0; }
   // The console program keeps the stored settings as they are.
   void SetSaveOnDestroy(bool save) { saveOnDestroy_ = save; }
+  // The program the Run value starts at log-on: the running executable
+  // unless set. The console program names the GUI beside it, since a log-on
+  // start must open the window.
+  void SetRunTarget(const std::string& programPath) { runTarget_ = programPath; }
+  std::string RunTarget();
   bool AnySectionTicked() const;
   bool Busy() const { return busy_ > 0; }
 
@@ -179,6 +184,7 @@ class TForm1 {
   std::unique_ptr<RepairContext> repairContext_;
   int scanSwitchOverride_ = -1;  // -1 ask the command line
   bool saveOnDestroy_ = true;
+  std::string runTarget_;  // "" the running executable
   bool destroyed_ = false;
   int busy_ = 0;
   bool closePending_ = false;

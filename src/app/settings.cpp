@@ -44,6 +44,10 @@ std::string RunValueExecutable(const std::string& value) {
   return path;
 }
 
+std::string TForm1::RunTarget() {
+  return runTarget_.empty() ? platform_.system.ExecutablePath() : runTarget_;
+}
+
 void TForm1::EnableAllPrivileges() {
   platform_.system.EnableAllPrivileges();
 }
@@ -89,7 +93,7 @@ void TForm1::SaveSettings() {
   const bool runOpen = reg.OpenKey(kRunKey, false);
   if (w().cbRunStartUp->Checked()) {
     // Without the Run key no key is open and the write reports the failure.
-    reg.WriteString(kRunValueName, RunValueFor(platform_.system.ExecutablePath()));
+    reg.WriteString(kRunValueName, RunValueFor(RunTarget()));
   } else if (runOpen) {
     reg.DeleteValue(kRunValueName);  // absent is fine
   }

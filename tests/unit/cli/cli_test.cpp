@@ -128,11 +128,14 @@ TEST(Cli, SettingsShowAndSet) {
   EXPECT_NE(cli.out.find("RunStartUp=0\n"), std::string::npos);
   EXPECT_FALSE(cli.mem.registry.HasValue(
       kHKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Corvanta"));
+  // The log-on entry starts the GUI beside the console program, never the
+  // console program itself.
+  cli.mem.system.SetExecutablePath("C:\\Program Files\\Corvanta\\corvanta-cli.exe");
   ASSERT_EQ(cli({"settings", "set", "RunStartUp=1"}), 0);
   auto raw = cli.mem.registry.GetRaw(
       kHKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Corvanta");
   EXPECT_EQ(std::string(raw.begin(), raw.end()),
-            std::string("\"C:\\Program Files\\Corvanta\\Corvanta.exe\" /scan\0", 47));
+            std::string("\"C:\\Program Files\\Corvanta\\corvanta.exe\" /scan\0", 47));
   // A refused write is a failure, exit 1, message on stderr.
   cli.mem.registry.DenyOpen(kHKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", kKEY_SET_VALUE);
   EXPECT_EQ(cli({"settings", "set", "Backup=0"}), 1);
