@@ -178,6 +178,8 @@ void TForm1::StartUp() {
   status.window->Hide();
 
   if (!w().window->Visible()) w().window->Show();
+  // Coming up on page 0 is a page change too: its hook runs as for any other.
+  Dispatch([this] { NoteBookPageChanged(); });
 
   if (StartedWithScan()) Dispatch([this] { DoScan(); });
 }

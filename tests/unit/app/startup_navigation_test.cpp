@@ -30,6 +30,7 @@ TEST(StartUp, StatusWindowForAtLeastASecondThenSettingsThenMainWindow) {
     EXPECT_EQ(f.ui.View().updateStatus.lbStatus->Caption(), "Checking for software updates...");
     EXPECT_TRUE(f.ui.View().updateStatus.window->Visible());
   };
+  f.w().RestoreListView->AddRow("stale");
   form.StartUp();
 
   EXPECT_EQ(f.ui.View().updateStatus.lbVersion->Caption(), "version 1.3.0");
@@ -37,10 +38,13 @@ TEST(StartUp, StatusWindowForAtLeastASecondThenSettingsThenMainWindow) {
   EXPECT_EQ(f.mem.system.sleeps(), std::vector<uint32_t>{1000});
   EXPECT_EQ(privilegesAtHide, 1);  // settings loaded before the window closed
   EXPECT_TRUE(checked);            // auto update is on by default
-  const std::vector<std::string> want = {"show TUpdateStatus", "pump 1",     "pump 2", "pump 3",
-                                         "hide TUpdateStatus", "show TForm1"};
+  // The page-change hook of the start on page 0 empties the backup list and
+  // pumps once the window is up.
+  const std::vector<std::string> want = {"show TUpdateStatus", "pump 1",      "pump 2", "pump 3",
+                                         "hide TUpdateStatus", "show TForm1", "pump 4"};
   EXPECT_EQ(order, want);
   EXPECT_EQ(f.Page(), kPageMain);
+  EXPECT_EQ(f.w().RestoreListView->RowCount(), 0);
   EXPECT_EQ(f.ui.View().dlgComplete.window->Caption(), "Scan Complete");
   EXPECT_EQ(HeadlessUi::H(f.ui.View().dlgComplete.window).ModalCount(), 0);
 
