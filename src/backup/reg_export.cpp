@@ -103,8 +103,26 @@ std::string WithoutLeadingBackslash(const std::string& path) {
   return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
 }
 
+// True when the current key holds a value of that name, also one that cannot
+// be queried: only "not found" counts as absent.
+bool ValuePresent(TRegistry& reg, const std::string& name) {
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  return reg.CurrentKey() != 0 && reg.Api().QueryValueEx(reg.CurrentKey(), name, &type, nullptr,
+                                                         &size) != kERROR_FILE_NOT_FOUND;
+}
+
+// The same for a key that refuses full access: asked with the right to query
+// values only. A key that refuses that too may hold the value.
+bool ValuePresentInDeniedKey(TRegistry& reg, const std::string& relative, const std::string& name) {
+  TRegistry probe(reg.Api(), kKEY_QUERY_VALUE);
+  probe.SetRootKey(reg.RootKey());
+  if (!probe.OpenKey("\\" + relative, false)) return true;
+  return ValuePresent(probe, name);
+}
+
 void ExportBranch(TRegistry& reg, const std::string& path, const std::string& valueName,
-                  std::vector<std::string>& lines) {
+                  std::vector<std::string>& lines, bool& complete) {
   lines.emplace_back();
   const std::string relative = WithoutLeadingBackslash(path);
   std::string header = "[" + RootKeyName(reg.RootKey());
@@ -118,18 +136,33 @@ void ExportBranch(TRegistry& reg, const std::string& path, const std::string& va
   if (reg.OpenKey("\\" + relative, false)) {
     valueNames = reg.GetValueNames();
     subKeys = reg.GetKeyNames();
+    // Names the enumeration did not hand out are missing from the lines.
+    RegKeyInfo info;
+    if (valueName.empty() && reg.GetKeyInfo(&info) &&
+        (info.values > valueNames.size() || info.subKeys > subKeys.size()))
+      complete = false;
+  } else if (reg.KeyExists("\\" + relative)) {
+    // There, but not open to full access.
+    if (valueName.empty() || ValuePresentInDeniedKey(reg, relative, valueName)) complete = false;
   }
   if (!valueName.empty()) {
+    const std::size_t before = lines.size();
     if (!valueNames.empty()) AppendValue(reg, valueName, lines);
+    if (lines.size() == before && ValuePresent(reg, valueName)) complete = false;
   } else {
-    for (const std::string& name : valueNames) AppendValue(reg, name, lines);
+    for (const std::string& name : valueNames) {
+      const std::size_t before = lines.size();
+      AppendValue(reg, name, lines);
+      if (lines.size() == before) complete = false;
+    }
   }
   reg.CloseKey();
   valueNames.clear();
   valueNames.shrink_to_fit();
 
   if (!valueName.empty()) return;
-  for (const std::string& sub : subKeys) ExportBranch(reg, path + "\\" + sub, valueName, lines);
+  for (const std::string& sub : subKeys)
+    ExportBranch(reg, path + "\\" + sub, valueName, lines, complete);
 }
 
 }  // namespace
@@ -172,13 +205,15 @@ std::string EscapeRegText(const std::string& text) {
   return out;
 }
 
-void ExportRegKey(RegistryApi& api, std::uint32_t RootKey, const std::string& KeyPath,
+bool ExportRegKey(RegistryApi& api, std::uint32_t RootKey, const std::string& KeyPath,
                   const std::string& ValueName, std::vector<std::string>& Lines) {
   std::string path = KeyPath;
   if (!path.empty() && path.back() == '\\') path.pop_back();
   TRegistry reg(api, kKEY_ALL_ACCESS);
   reg.SetRootKey(RootKey);
-  ExportBranch(reg, path, ValueName, Lines);
+  bool complete = true;
+  ExportBranch(reg, path, ValueName, Lines, complete);
+  return complete;
 }
 
 std::string JoinRegLines(const std::vector<std::string>& lines) {

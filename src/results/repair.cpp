@@ -58,8 +58,8 @@ std::string FreeBackupPath(RepairContext& ctx) {
   return "";
 }
 
-// Backup step. Marks in heldBack every record whose export failed. False when
-// the file could not be written.
+// Backup step. Marks in heldBack every record whose export failed or left out
+// something that exists. False when the file could not be written.
 bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& out) {
   SetStatus(ctx, "Backing up Registry Keys...");
   std::vector<std::string> lines{kRegEditHeader};
@@ -68,8 +68,10 @@ bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& 
     const TRegRecord& r = ctx.ProblemList[i];
     if (!WillDeleteRegistryEntry(r)) continue;
     try {
-      ExportRegKey(api, r.RootKey, r.KeyPath, r.DeleteKey == 0 ? r.ValueName : std::string(),
-                   lines);
+      // An entry that exists but is missing from the backup stays.
+      if (!ExportRegKey(api, r.RootKey, r.KeyPath, r.DeleteKey == 0 ? r.ValueName : std::string(),
+                        lines))
+        heldBack[i] = true;
     } catch (const ERegistryException&) {
       heldBack[i] = true;
     }
