@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "app/main.h"
 #include "cli/cli.h"
 #include "platform/win32/win32_platform.h"
+#include "scan/sections.h"
 #include "ui/headless/headless_ui.h"
 
 namespace corvanta {
@@ -80,7 +82,7 @@ TEST(WineAppSettings, RoundTripRunValueAndNonIntegerValues) {
   DeleteSettings();
 }
 
-TEST(WineAppSettings, CliScanAllPrintsThirteenSections) {
+TEST(WineAppSettings, CliScanOfThreeSectionsAndASettingsSet) {
   DeleteSettings();
   Win32Platform win32;
   std::ostringstream out, err;
@@ -92,6 +94,58 @@ TEST(WineAppSettings, CliScanAllPrintsThirteenSections) {
   ASSERT_EQ(RunCli(win32.platform(), {"settings", "set", "Section12=1"}, out2, err2), 0)
       << err2.str();
   EXPECT_NE(out2.str().find("Section12=1"), std::string::npos);
+  // The console program's save registers the GUI beside it for log-on.
+  DWORD type = 0;
+  std::string data;
+  ASSERT_TRUE(ReadValue(kRun, "Corvanta", &type, &data));
+  EXPECT_EQ(data,
+            "\"" + win32.system.ExecutableFolder() + "corvanta.exe\" /scan" + std::string(1, '\0'));
+  DeleteSettings();
+}
+
+// The number after "key": in text, from pos on; -1 when absent.
+long long NumberAfter(const std::string& text, const std::string& key, size_t pos = 0) {
+  const size_t at = text.find(key, pos);
+  if (at == std::string::npos) return -1;
+  return std::atoll(text.c_str() + at + key.size());
+}
+
+TEST(WineAppSettings, CliScanAllJsonListsThirteenSectionsInOrder) {
+  DeleteSettings();
+  Win32Platform win32;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli(win32.platform(), {"scan", "--all", "--json"}, out, err), 0) << err.str();
+  const std::string doc = out.str();
+  const size_t problemsAt = doc.find("\"problems\":[");
+  ASSERT_NE(problemsAt, std::string::npos) << doc;
+
+  // Every section once, in scan order, with the captions of the section table.
+  size_t pos = 0;
+  long long found = 0;
+  for (const SectionInfo& info : kSections) {
+    const std::string head = "{\"number\":" + std::to_string(info.number) + ",\"caption\":\"" +
+                             info.rowCaption + "\",\"name\":\"" + info.sectionName +
+                             "\",\"found\":";
+    const size_t at = doc.find(head, pos);
+    ASSERT_NE(at, std::string::npos) << head;
+    EXPECT_LT(at, problemsAt) << head;
+    found += NumberAfter(doc, head, at);
+    pos = at + head.size();
+  }
+  EXPECT_EQ(doc.find("{\"number\":", pos), std::string::npos);  // no fourteenth
+  EXPECT_NE(doc.find("{\"number\":3,\"caption\":\"Program ID Section\""), std::string::npos);
+  EXPECT_NE(doc.find("{\"number\":11,\"caption\":\"Event Sounds\",\"name\":\"Sounds\""),
+            std::string::npos);
+
+  // total is the number of problems listed, and what the sections found.
+  long long listed = 0;
+  for (size_t at = doc.find("{\"index\":", problemsAt); at != std::string::npos;
+       at = doc.find("{\"index\":", at + 1)) {
+    EXPECT_EQ(NumberAfter(doc, "{\"index\":", at), listed);
+    ++listed;
+  }
+  EXPECT_EQ(NumberAfter(doc, "{\"total\":"), listed);
+  EXPECT_EQ(found, listed);
   DeleteSettings();
 }
 
