@@ -55,7 +55,15 @@ std::string TypedHexPrefix(std::uint32_t type) {
   return buf;
 }
 
+bool HasLineBreak(const std::string& s) {
+  return s.find_first_of("\r\n") != std::string::npos;
+}
+
 void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::string>& lines) {
+  // A quoted name cannot carry a line break: the rest would be read as lines
+  // of their own on import.
+  if (HasLineBreak(name))
+    throw ERegistryException("A value name with a line break cannot be exported");
   std::string line = name.empty() ? std::string("@") : "\"" + EscapeRegText(name) + "\"";
   line += '=';
   std::uint32_t type = reg.GetDataType(name);
@@ -123,8 +131,10 @@ bool ValuePresentInDeniedKey(TRegistry& reg, const std::string& relative, const 
 
 void ExportBranch(TRegistry& reg, const std::string& path, const std::string& valueName,
                   std::vector<std::string>& lines, bool& complete) {
-  lines.emplace_back();
   const std::string relative = WithoutLeadingBackslash(path);
+  if (HasLineBreak(relative))
+    throw ERegistryException("A key name with a line break cannot be exported");
+  lines.emplace_back();
   std::string header = "[" + RootKeyName(reg.RootKey());
   if (!relative.empty()) header += "\\" + relative;
   header += "]";

@@ -25,11 +25,12 @@ std::string EscapeRegText(const std::string& text);
 // Appends the lines of the key KeyPath below RootKey: with an empty ValueName
 // the whole branch (values and, depth first, subkeys), otherwise that one value
 // alone. Uses an accessor of its own with full access rights. A read that fails
-// after the type query raises ERegistryException; lines appended before stay.
-// Returns false when something that exists is missing from the lines: a key
-// (or, for a branch, a subkey) that refuses full access, a value that cannot
-// be queried, names the enumeration did not deliver. The lines are the same
-// either way.
+// after the type query raises ERegistryException, and so does a key or value
+// name holding CR or LF (it would add lines on import); lines appended before
+// stay. Returns false when something that exists is missing from the lines:
+// a key (or, for a branch, a subkey) that refuses full access, a value that
+// cannot be queried, names the enumeration did not deliver. The lines are the
+// same either way.
 bool ExportRegKey(RegistryApi& api, std::uint32_t RootKey, const std::string& KeyPath,
                   const std::string& ValueName, std::vector<std::string>& Lines);
 
