@@ -68,13 +68,17 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
     if (o->noBackup) s.w().cbBackup->SetChecked(false);
     if (o->noRestorePoint) s.w().cbSysRestore->SetChecked(false);
 
-    RepairContext rc{s.ui().View(), problems, s.form().SharedRegistry(), ctx.platform.files,
-                     ctx.platform.system};
     RepairOutcome out;
-    if (!s.Run([&] { out = DoRepair(rc); }, ctx.err)) return kExitFailed;
-    if (out.end == RepairEnd::Declined) {
-      ctx.err << "corvanta-cli: repair not started: no restore point could be made\n";
-      return kExitFailed;
+    // Nothing found, nothing to repair: no restore point and no backup file
+    // holding only its header (the window offers no repair then either).
+    if (!problems.empty()) {
+      RepairContext rc{s.ui().View(), problems, s.form().SharedRegistry(), ctx.platform.files,
+                       ctx.platform.system};
+      if (!s.Run([&] { out = DoRepair(rc); }, ctx.err)) return kExitFailed;
+      if (out.end == RepairEnd::Declined) {
+        ctx.err << "corvanta-cli: repair not started: no restore point could be made\n";
+        return kExitFailed;
+      }
     }
     if (o->json) {
       nlohmann::ordered_json doc;
@@ -89,7 +93,7 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       ctx.out << "Total problems found: " << out.found << "\n"
               << "Total problems ignored: " << out.ignored << "\n"
               << "Total problems repaired: " << out.repaired << "\n"
-              << "Total problems left: " << out.left << "\n";
+              << "Total problems failed: " << out.left << "\n";
       for (int i : out.leftIndexes) ctx.out << "  not repaired: [" << i << "]\n";
       ctx.out << "Backup file: " << (out.backupFile.empty() ? "(none)" : out.backupFile) << "\n";
     }
