@@ -95,6 +95,9 @@ void TForm1::DoScan() {
   m.ProgressBar->SetPartsComplete(0);
   m.ProgressBar->SetTotalParts(13);
   problemList_.clear();
+  // Sections open their keys relative to no open key (Custom Controls opens
+  // "", the root): nothing left open before may shift them.
+  sharedRegistry_->CloseKey();
 
   const bool all = StartedWithScan();
   try {

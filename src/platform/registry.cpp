@@ -89,11 +89,13 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
   RegKey key = 0;
   std::int32_t rc;
   std::string reported;
+  const bool fromCurrent = !np.absolute && current_ != 0;
+  const RegKey base = fromCurrent ? current_ : static_cast<RegKey>(root_);
   if (np.path.empty()) {
-    rc = api_.OpenKeyEx(root_, "", access_, &key);
+    // Nothing to create: "" reopens the key it is relative to, "\" the root.
+    rc = api_.OpenKeyEx(base, "", access_, &key);
+    if (fromCurrent) reported = path_;
   } else {
-    const bool fromCurrent = !np.absolute && current_ != 0;
-    const RegKey base = fromCurrent ? current_ : static_cast<RegKey>(root_);
     rc = canCreate ? api_.CreateKeyEx(base, np.path, access_, &key, nullptr)
                    : api_.OpenKeyEx(base, np.path, access_, &key);
     reported = fromCurrent ? path_ + "\\" + np.path : np.path;

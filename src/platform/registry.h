@@ -13,7 +13,9 @@
 //   in what the platform is handed (never a leading "\" nor an empty
 //   component) and in the reported path; every reported path can be opened
 //   again as "\" + path.
-// - Opening "" or "\" opens the root itself (current path "").
+// - Opening "\" opens the root itself (current path ""). "" is relative too:
+//   it reopens the current key with the same path, or the root when no key
+//   is open.
 // - A successful open closes the previous current key; a failed one keeps it.
 // Value operations work on the current key; with no key open they fail (reads
 // raise, queries answer "absent").

@@ -84,9 +84,22 @@ TYPED_TEST_P(RegistryAccessorContract, OpenReportsPathsThatReopen) {
   EXPECT_EQ(before, reg.CurrentKey());
   EXPECT_EQ(top + "\\TypeLib", reg.CurrentPath());
 
-  // "" and "\" open the root itself; names opened from there carry the
-  // documented leading "\" and still reopen.
-  for (const char* rootPath : {"", "\\"}) {
+  // "" is relative: it reopens the current key itself, same path, even with
+  // canCreate; the new handle works and the old one is closed.
+  for (bool canCreate : {false, true}) {
+    ASSERT_TRUE(reg.OpenKey("", canCreate)) << canCreate;
+    EXPECT_NE(0u, reg.CurrentKey());
+    EXPECT_EQ(top + "\\TypeLib", reg.CurrentPath());
+    EXPECT_EQ((std::vector<std::string>{"{GUID-1}", "{GUID-2}"}), reg.GetKeyNames());
+  }
+  // With no key open "" is the root, and "\" always is; names opened from
+  // there carry the documented leading "\" and still reopen.
+  reg.CloseKey();
+  ASSERT_TRUE(reg.OpenKey("", false));
+  EXPECT_NE(0u, reg.CurrentKey());
+  EXPECT_EQ("", reg.CurrentPath());
+  ASSERT_TRUE(reg.OpenKey(top + "\\TypeLib", false));
+  for (const char* rootPath : {"\\", ""}) {
     ASSERT_TRUE(reg.OpenKey(rootPath, false)) << rootPath;
     EXPECT_NE(0u, reg.CurrentKey());
     EXPECT_EQ("", reg.CurrentPath());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/registry.h"
 #include "results/os_name.h"
 #include "results/result_counts.h"
 #include "scan/scan_page.h"
@@ -143,6 +144,20 @@ TEST(ScanDriver, AbortDuringSectionTwoAndCloseDuringAScan) {
   EXPECT_TRUE(window.Closed());
   EXPECT_EQ(HeadlessUi::H(f.ui.View().dlgComplete.window).ModalCount(), 1);
   EXPECT_EQ(f.Page(), kPageResults);
+}
+
+TEST(ScanDriver, CustomControlsWalkFromTheRootWhateverKeyWasLeftOpen) {
+  ScanFixture f;
+  f.mem.registry.SetString(kHKEY_CLASSES_ROOT, "CLSID\\{C}\\InprocServer32", "",
+                           "C:\\gone\\ctl.ocx");
+  f.TickOnly(4);
+  TRegistry& reg = f.form.SharedRegistry();
+  reg.SetRootKey(kHKEY_CLASSES_ROOT);
+  ASSERT_TRUE(reg.OpenKey("CLSID\\{C}", false));
+  f.form.DoScan();
+  ASSERT_EQ(f.form.ProblemList().size(), 1u);
+  EXPECT_EQ(f.form.ProblemList()[0].KeyPath, "\\CLSID\\{C}\\InprocServer32");
+  EXPECT_EQ(f.form.ProblemList()[0].RootKey, kHKEY_CLASSES_ROOT);
 }
 
 TEST(ResultCounts, VisibilitySelectionSuffixesAndDeleteKeys) {
