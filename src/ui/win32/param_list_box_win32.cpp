@@ -383,6 +383,13 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
   Pick(item, paramNo, choices[static_cast<size_t>(cmd - 1)]);
 }
 
+void ParamListBoxWin32::DropPendingChar(char c) {
+  MSG m;
+  if (PeekMessageA(&m, hwnd_, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) &&
+      m.wParam == static_cast<WPARAM>(static_cast<unsigned char>(c)))
+    PeekMessageA(&m, hwnd_, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+}
+
 void ParamListBoxWin32::Pick(int item, int paramNo, const std::string& choice) {
   Entry& e = items_[static_cast<size_t>(item)];
   const markup::Anchor& a =
@@ -475,6 +482,10 @@ LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam == VK_SPACE || wParam == VK_RETURN || wParam == VK_F4 || wParam == VK_APPS) {
         int sel = ItemIndex();
         if (sel >= 0 && !items_[static_cast<size_t>(sel)].parsed.params.empty()) {
+          // The translated key's character message is already queued; left
+          // there it would reach the drop-down's menu loop and close it at once.
+          if (wParam == VK_SPACE) DropPendingChar(' ');
+          if (wParam == VK_RETURN) DropPendingChar('\r');
           ActivateParam(sel, 0);
           return 0;
         }

@@ -90,6 +90,9 @@ class ParamListBoxWin32 : public ParamListBox {
   void SetHover(int item, int param);
   void InvalidateItem(int item) const;
   void OpenDropDown(int item, int paramNo);
+  // Removes the queued character message c of the key being handled, if it
+  // is the next one for this window.
+  void DropPendingChar(char c);
   void Pick(int item, int paramNo, const std::string& choice);
 
   HWND hwnd_ = nullptr;

@@ -260,7 +260,6 @@ void Win32Ui::BuildPage2(Win32Panel& page) {
   paramListBox_ = CreateParamListBoxWin32(p, ctl::kParamListBox, bounds, normal_);
   m.ParamListBox = paramListBox_.get();
   ParamListBoxWin32* box = paramListBox_.get();
-  app_.SetMenuKeyWindow(box->Handle());
   // The owner-drawn list box measures and paints through its parent.
   page.SetPreHandler([box](UINT msg, WPARAM wp, LPARAM lp, LRESULT* r) {
     return box->HandleParentMessage(msg, wp, lp, r);

@@ -1164,11 +1164,6 @@ bool Win32Application::PreTranslate(MSG& msg) {
     RunEvent(helpLink_->OnClick);
     return true;
   }
-  if (msg.message == WM_KEYDOWN && msg.hwnd == menuKeyWindow_ && menuKeyWindow_ &&
-      (msg.wParam == VK_SPACE || msg.wParam == VK_RETURN)) {
-    DispatchMessageA(&msg);
-    return true;
-  }
   return IsDialogMessageA(root, &msg) != FALSE;
 }
 

@@ -366,10 +366,6 @@ class Win32Application : public UiApplication {
   Win32Window* MainWindow() const { return main_; }
   // F1 on any of the program's windows runs this (the help link).
   void SetHelpKey(Label* link) { helpLink_ = link; }
-  // A control that opens a drop-down menu on Space or Enter: those keys reach
-  // it untranslated, since the character message they would make arrives in
-  // the menu's loop and closes the menu at once.
-  void SetMenuKeyWindow(HWND hwnd) { menuKeyWindow_ = hwnd; }
   // Keyboard handling before dispatch: the help key and dialog navigation
   // (Tab, Enter, Esc). True when the message was consumed.
   bool PreTranslate(MSG& msg);
@@ -378,7 +374,6 @@ class Win32Application : public UiApplication {
   std::string title_;
   Win32Window* main_ = nullptr;
   Label* helpLink_ = nullptr;
-  HWND menuKeyWindow_ = nullptr;
   bool terminated_ = false;
 };
 
