@@ -85,13 +85,19 @@ CliRun AddExportCommand(CLI::App& sub, CliContext& ctx) {
       }
     }
     std::vector<std::string> lines{kRegEditHeader};
-    ExportRegKey(ctx.platform.registry, root, path, o->value, lines);
+    const bool complete = ExportRegKey(ctx.platform.registry, root, path, o->value, lines);
+    // What could be read is still written; a script must not take it for a whole copy.
+    const auto finish = [&]() {
+      if (complete) return kExitDone;
+      ctx.err << "corvanta-cli: export: some keys or values could not be read and are missing\n";
+      return kExitFailed;
+    };
     if (output->count() > 0) {
       if (!SaveRegLines(ctx.platform.files, o->output, lines)) {
         ctx.err << "corvanta-cli: export: cannot write " << o->output << "\n";
         return kExitFailed;
       }
-      return kExitDone;
+      return finish();
     }
 #if defined(_WIN32)
     // The file's CR LF line ends go out unchanged.
@@ -102,7 +108,7 @@ CliRun AddExportCommand(CLI::App& sub, CliContext& ctx) {
 #endif
     ctx.out << JoinRegLines(lines);
     ctx.out.flush();
-    return kExitDone;
+    return finish();
   };
 }
 

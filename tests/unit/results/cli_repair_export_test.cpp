@@ -68,6 +68,14 @@ TEST(CliExport, KeyOrValueByteForByte) {
   EXPECT_EQ(cli({"export", "HKXX\\Software\\X"}), 2);
   EXPECT_EQ(cli({"export"}), 2);
   EXPECT_EQ(cli({"export", "HKCU\\Software\\X", "--output", "Q:\\no\\such\\dir.reg"}), 1);
+
+  // A subkey that refuses full access: what was read is written, and the exit says it is partial.
+  cli.mem.registry.DenyOpen(kHKEY_CURRENT_USER, "Software\\X\\Sub", 0x20);
+  EXPECT_EQ(cli({"export", "HKCU\\Software\\X"}), 1);
+  EXPECT_EQ(cli.out,
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\X]\r\n\"a\"=\"1\"\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Software\\X\\Sub]\r\n");
+  EXPECT_NE(cli.err.find("missing"), std::string::npos);
 }
 
 }  // namespace
