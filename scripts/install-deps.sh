@@ -29,4 +29,5 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# With recommends: Wine's X11 driver needs libraries it only recommends.
+apt-get install -y -qq "${missing[@]}" >/dev/null
