@@ -120,26 +120,22 @@ bool TRegistry::GetKeyInfo(RegKeyInfo* info) {
 }
 
 std::vector<std::string> TRegistry::GetKeyNames() {
-  std::vector<std::string> names;
-  RegKeyInfo info;
-  if (!GetKeyInfo(&info)) return names;
-  std::vector<char> buffer = NameBuffer(info.maxSubKeyLen);
-  std::string name;
-  for (std::uint32_t i = 0; i < info.subKeys; ++i) {
-    if (EnumName(api_, current_, i, false, &buffer, &name) != kERROR_SUCCESS) break;
-    names.push_back(name);
-  }
-  return names;
+  return ListNames(false);
 }
 
 std::vector<std::string> TRegistry::GetValueNames() {
+  return ListNames(true);
+}
+
+std::vector<std::string> TRegistry::ListNames(bool values) {
   std::vector<std::string> names;
   RegKeyInfo info;
   if (!GetKeyInfo(&info)) return names;
-  std::vector<char> buffer = NameBuffer(info.maxValueNameLen);
+  std::vector<char> buffer = NameBuffer(values ? info.maxValueNameLen : info.maxSubKeyLen);
+  const std::uint32_t count = values ? info.values : info.subKeys;
   std::string name;
-  for (std::uint32_t i = 0; i < info.values; ++i) {
-    if (EnumName(api_, current_, i, true, &buffer, &name) != kERROR_SUCCESS) break;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (EnumName(api_, current_, i, values, &buffer, &name) != kERROR_SUCCESS) break;
     names.push_back(name);
   }
   return names;

@@ -117,6 +117,8 @@ class TRegistry {
   bool KeyExists(const std::string& path);
 
  private:
+  // Subkey or value names by the key's counts, stopping at the first error.
+  std::vector<std::string> ListNames(bool values);
   RegistryApi& api_;
   std::uint32_t access_;
   std::uint32_t root_ = kHKEY_CURRENT_USER;
