@@ -189,10 +189,8 @@ RegKey MemoryRegistry::NewHandle(Node* node, std::uint32_t access) {
   return key;
 }
 
-std::int32_t MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subKey,
-                                       std::uint32_t access, RegKey* out) {
-  if (!out) return kERROR_INVALID_PARAMETER;
-  *out = 0;
+std::int32_t MemoryRegistry::FindExisting(RegKey parent, const std::string& subKey,
+                                          Node** out) const {
   std::int32_t error;
   Node* node = Resolve(parent, &error);
   if (!node) return error;
@@ -203,6 +201,16 @@ std::int32_t MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subKey,
     if (!child) return kERROR_FILE_NOT_FOUND;
     node = child.get();
   }
+  *out = node;
+  return kERROR_SUCCESS;
+}
+
+std::int32_t MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subKey,
+                                       std::uint32_t access, RegKey* out) {
+  if (!out) return kERROR_INVALID_PARAMETER;
+  *out = 0;
+  Node* node = nullptr;
+  if (std::int32_t error = FindExisting(parent, subKey, &node)) return error;
   if (node->denyMask & access) return kERROR_ACCESS_DENIED;
   *out = NewHandle(node, access);
   return kERROR_SUCCESS;
@@ -363,16 +371,8 @@ std::int32_t MemoryRegistry::SetValueEx(RegKey key, const std::string& name, std
 }
 
 std::int32_t MemoryRegistry::DeleteKey(RegKey key, const std::string& subKey) {
-  std::int32_t error;
-  Node* node = Resolve(key, &error);
-  if (!node) return error;
-  std::string path;
-  if (BadPath(key, subKey, &path)) return kERROR_BAD_PATHNAME;
-  for (const std::string& part : SplitPath(path)) {
-    std::shared_ptr<Node> child = node->Child(part);
-    if (!child) return kERROR_FILE_NOT_FOUND;
-    node = child.get();
-  }
+  Node* node = nullptr;
+  if (std::int32_t error = FindExisting(key, subKey, &node)) return error;
   // Roots are never deleted, nor a key that refuses delete access.
   if (!node->parent || (node->denyMask & kDELETE)) return kERROR_ACCESS_DENIED;
   if (node == RootNode(kHKEY_CLASSES_ROOT)) return kERROR_ACCESS_DENIED;

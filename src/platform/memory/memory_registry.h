@@ -75,6 +75,8 @@ class MemoryRegistry : public RegistryApi {
   // Resolve, and check that the handle carries the rights in need.
   Node* ResolveFor(RegKey key, std::uint32_t need, std::int32_t* error) const;
   Handle* FindHandle(RegKey key) const;
+  // The existing key at subKey below parent, or the error the real API gives.
+  std::int32_t FindExisting(RegKey parent, const std::string& subKey, Node** out) const;
   Node* SeedPath(std::uint32_t root, const std::string& path);
   Node* FindPath(std::uint32_t root, const std::string& path) const;
   RegKey NewHandle(Node* node, std::uint32_t access);
