@@ -28,6 +28,17 @@ void EnsureBackupFolder(System& system, FileSystem& files) {
   if (!files.DirectoryExists(folder)) files.MakeDirectory(folder);
 }
 
+std::string FreeBackupPath(System& system, FileSystem& files, const std::string& prefix) {
+  const std::string folder = BackupFolder(system);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const LocalDateTime now = system.Now();
+    const std::string path = folder + BackupFileName(prefix, now);
+    if (files.GetAttributes(path) == kInvalidAttributes) return path;
+    system.Sleep(static_cast<std::uint32_t>(1000 - now.ms) + 10);
+  }
+  return "";
+}
+
 namespace {
 
 std::string RemoveRegExtensions(const std::string& text) {

@@ -29,6 +29,11 @@ std::string BackupFileName(const std::string& prefix, const LocalDateTime& when)
 // The outcome of the creation is not tested; the file write that follows is.
 void EnsureBackupFolder(System& system, FileSystem& files);
 
+// The full path of a new backup file of the family: a name already taken (a
+// backup of the same family earlier in the same second) is never reused; the
+// clock is read again once that second is over. "" when no free name turned up.
+std::string FreeBackupPath(System& system, FileSystem& files, const std::string& prefix);
+
 // One row of the backup list.
 struct TRestoreRecord {
   std::string FileName;    // as found in the folder

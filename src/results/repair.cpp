@@ -44,20 +44,6 @@ bool RestorePointStep(RepairContext& ctx) {
   }
 }
 
-// The automatic backup's path. A name already taken (a repair earlier in the
-// same second) is never overwritten: the clock is read again once that second
-// is over. "" when no free name turned up.
-std::string FreeBackupPath(RepairContext& ctx) {
-  const std::string folder = BackupFolder(ctx.system);
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    const LocalDateTime now = ctx.system.Now();
-    const std::string path = folder + BackupFileName(kAutomaticBackupPrefix, now);
-    if (ctx.files.GetAttributes(path) == kInvalidAttributes) return path;
-    ctx.system.Sleep(static_cast<std::uint32_t>(1000 - now.ms) + 10);
-  }
-  return "";
-}
-
 // Backup step. Marks in heldBack every record whose export failed or left out
 // something that exists. False when the file could not be written.
 bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& out) {
@@ -77,7 +63,7 @@ bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& 
     }
   }
   EnsureBackupFolder(ctx.system, ctx.files);
-  const std::string path = FreeBackupPath(ctx);
+  const std::string path = FreeBackupPath(ctx.system, ctx.files, kAutomaticBackupPrefix);
   if (path.empty() || !SaveRegLines(ctx.files, path, lines)) {
     out.error = "Cannot create file \"" +
                 (path.empty() ? BackupFolder(ctx.system) + kAutomaticBackupPrefix : path) + "\".";
