@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_system.h"
@@ -11,7 +12,7 @@ namespace corvanta {
 
 class MemoryPlatform {
  public:
-  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links} {}
+  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links, process} {}
   MemoryPlatform(const MemoryPlatform&) = delete;
   MemoryPlatform& operator=(const MemoryPlatform&) = delete;
 
@@ -22,6 +23,7 @@ class MemoryPlatform {
   MemorySystem system;
   MemoryShell shell;
   MemoryShellLinks links;
+  MemoryProcessRunner process;
 
  private:
   Platform platform_;

@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_shell_link.h"
@@ -12,7 +13,7 @@ namespace corvanta {
 
 class Win32Platform {
  public:
-  Win32Platform() : platform_{registry, files, system, shell, links} {}
+  Win32Platform() : platform_{registry, files, system, shell, links, process} {}
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -23,6 +24,7 @@ class Win32Platform {
   Win32System system;
   Win32Shell shell;
   Win32ShellLinkResolver links;
+  Win32ProcessRunner process;
 
  private:
   Platform platform_;

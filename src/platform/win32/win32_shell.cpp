@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "platform/win32/win32_error_text.h"
 #include "platform/win32/win32_shell.h"
 
 namespace corvanta {
@@ -23,13 +24,7 @@ int Win32Shell::Execute(uintptr_t ownerWindow, const std::string& verb, const st
 }
 
 std::string Win32Shell::LastErrorText() {
-  const DWORD code = GetLastError();
-  char buffer[1024] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, sizeof buffer, nullptr);
-  // The system's text ends in a line break a message box does not want.
-  while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n' || buffer[n - 1] == ' ')) --n;
-  return std::string(buffer, n);
+  return SystemErrorText(GetLastError());
 }
 
 std::string Win32Shell::GetSpecialFolderPath(int csidl) {
