@@ -78,6 +78,10 @@ class FileSystem {
   }
 
   virtual bool RemoveFile(const std::string& path) = 0;
+  // Removes an empty folder.
+  virtual bool RemoveFolder(const std::string& path) = 0;
+  // Copies a file; fails when `to` exists already (nothing is overwritten).
+  virtual bool CopyOneFile(const std::string& from, const std::string& to) = 0;
   // Creates one folder level; its parent must exist.
   virtual bool MakeDirectory(const std::string& path) = 0;
   // Reads the file's bytes unchanged (no line-ending translation).

@@ -29,6 +29,10 @@ class ProbeFileSystem : public FileSystem {
     inner_.ForEachFile(pattern, attrFilter, visit);
   }
   bool RemoveFile(const std::string& path) override { return inner_.RemoveFile(path); }
+  bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+  bool CopyOneFile(const std::string& from, const std::string& to) override {
+    return inner_.CopyOneFile(from, to);
+  }
   bool MakeDirectory(const std::string& path) override { return inner_.MakeDirectory(path); }
   bool ReadWholeFile(const std::string& path, std::string* out) override {
     return inner_.ReadWholeFile(path, out);

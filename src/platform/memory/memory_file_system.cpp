@@ -365,6 +365,32 @@ bool MemoryFileSystem::RemoveFile(const std::string& path) {
   return true;
 }
 
+bool MemoryFileSystem::RemoveFolder(const std::string& path) {
+  Parsed parsed;
+  if (HasWildcard(path) || !Parse(path, &parsed)) return false;
+  Node* node = Find(parsed);
+  if (node == nullptr || !node->isFolder() || node->parent == nullptr) return false;
+  if (!node->children.empty() || locked_.count(parsed.key()) != 0) return false;
+  node->parent->Remove(node);
+  return true;
+}
+
+bool MemoryFileSystem::CopyOneFile(const std::string& from, const std::string& to) {
+  Parsed source, target;
+  if (HasWildcard(from) || HasWildcard(to) || !Parse(from, &source) || !Parse(to, &target))
+    return false;
+  Node* node = Find(source);
+  if (node == nullptr || node->isFolder() || Find(target) != nullptr) return false;
+  Node* parent = FindParent(target);
+  if (parent == nullptr || !parent->isFolder()) return false;
+  auto copy = std::make_unique<Node>();
+  copy->name = target.parts.back();
+  copy->attributes = node->attributes;
+  copy->bytes = node->bytes;
+  parent->Add(std::move(copy));
+  return true;
+}
+
 bool MemoryFileSystem::MakeDirectory(const std::string& path) {
   Parsed parsed;
   if (HasWildcard(path) || !Parse(path, &parsed)) return false;

@@ -45,6 +45,8 @@ class MemoryFileSystem : public FileSystem {
   void ForEachFile(const std::string& pattern, uint32_t attrFilter,
                    const std::function<bool(const FindEntry&)>& visit) override;
   bool RemoveFile(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+  bool CopyOneFile(const std::string& from, const std::string& to) override;
   bool MakeDirectory(const std::string& path) override;
   bool ReadWholeFile(const std::string& path, std::string* out) override;
   bool WriteWholeFile(const std::string& path, const std::string& bytes) override;

@@ -80,6 +80,14 @@ bool Win32FileSystem::RemoveFile(const std::string& path) {
   return DeleteFileA(path.c_str()) != 0;
 }
 
+bool Win32FileSystem::RemoveFolder(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+bool Win32FileSystem::CopyOneFile(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), TRUE) != 0;
+}
+
 bool Win32FileSystem::MakeDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }
