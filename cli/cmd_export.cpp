@@ -17,40 +17,6 @@
 
 namespace corvanta {
 
-namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-}  // namespace
-
-// "HKEY_CURRENT_USER\Software\X" or "HKCU\Software\X" to root and path; false
-// for an unknown root.
-bool ParseRegistryKey(const std::string& key, std::uint32_t* root, std::string* path) {
-  const std::size_t cut = key.find('\\');
-  const std::string name = Upper(key.substr(0, cut));
-  static const struct {
-    const char* full;
-    const char* brief;
-    std::uint32_t root;
-  } roots[] = {{"HKEY_CLASSES_ROOT", "HKCR", kHKEY_CLASSES_ROOT},
-               {"HKEY_CURRENT_USER", "HKCU", kHKEY_CURRENT_USER},
-               {"HKEY_LOCAL_MACHINE", "HKLM", kHKEY_LOCAL_MACHINE},
-               {"HKEY_USERS", "HKU", kHKEY_USERS},
-               {"HKEY_CURRENT_CONFIG", "HKCC", kHKEY_CURRENT_CONFIG},
-               {"HKEY_DYN_DATA", "HKDD", kHKEY_DYN_DATA}};
-  for (const auto& r : roots) {
-    if (name == r.full || name == r.brief) {
-      *root = r.root;
-      *path = cut == std::string::npos ? std::string() : key.substr(cut);
-      return true;
-    }
-  }
-  return false;
-}
-
 CliRun AddExportCommand(CLI::App& sub, CliContext& ctx) {
   struct Options {
     std::string key;

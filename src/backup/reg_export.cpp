@@ -1,5 +1,6 @@
 #include "backup/reg_export.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "platform/file_system.h"
@@ -176,6 +177,30 @@ void ExportBranch(TRegistry& reg, const std::string& path, const std::string& va
 }
 
 }  // namespace
+
+bool ParseRegistryKey(const std::string& key, std::uint32_t* root, std::string* path) {
+  const std::size_t cut = key.find('\\');
+  std::string name = key.substr(0, cut);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  static const struct {
+    const char* full;
+    const char* brief;
+    std::uint32_t root;
+  } roots[] = {{"HKEY_CLASSES_ROOT", "HKCR", kHKEY_CLASSES_ROOT},
+               {"HKEY_CURRENT_USER", "HKCU", kHKEY_CURRENT_USER},
+               {"HKEY_LOCAL_MACHINE", "HKLM", kHKEY_LOCAL_MACHINE},
+               {"HKEY_USERS", "HKU", kHKEY_USERS},
+               {"HKEY_CURRENT_CONFIG", "HKCC", kHKEY_CURRENT_CONFIG},
+               {"HKEY_DYN_DATA", "HKDD", kHKEY_DYN_DATA}};
+  for (const auto& r : roots) {
+    if (name == r.full || name == r.brief) {
+      *root = r.root;
+      *path = cut == std::string::npos ? std::string() : key.substr(cut);
+      return true;
+    }
+  }
+  return false;
+}
 
 std::string RootKeyName(std::uint32_t rootKey) {
   switch (rootKey) {

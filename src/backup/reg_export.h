@@ -19,6 +19,11 @@ extern const char kRegEditHeader[];  // "REGEDIT4"
 // The name written into key headers for a predefined root, "" for others.
 std::string RootKeyName(std::uint32_t rootKey);
 
+// "HKEY_CURRENT_USER\Software\X" or "HKCU\Software\X" to the root and the
+// path after it, with its leading backslash ("" for the root itself); the root
+// name is matched without regard to case. False for an unknown root.
+bool ParseRegistryKey(const std::string& key, std::uint32_t* root, std::string* path);
+
 // Every backslash doubled, then a backslash before every double quote.
 std::string EscapeRegText(const std::string& text);
 
