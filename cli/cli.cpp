@@ -11,6 +11,7 @@ CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);      // scan_command.cpp
 CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);  // settings_command.cpp
 CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);    // cmd_repair.cpp
 CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);    // cmd_export.cpp
+CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx);   // cmd_backups.cpp
 
 const std::vector<CliCommand>& CliCommands() {
   // ---- Registration point: one line per subcommand. ----
@@ -21,6 +22,8 @@ const std::vector<CliCommand>& CliCommands() {
       {"repair", "Scan, then repair what was found (with backup and restore point)",
        &AddRepairCommand},
       {"export", "Write a key or one value as REGEDIT4 text", &AddExportCommand},
+      {"backups", "List, restore or delete backups, or make a full registry backup",
+       &AddBackupsCommand},
       {"settings", "Show or change the stored settings", &AddSettingsCommand},
   };
   return commands;

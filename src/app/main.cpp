@@ -103,6 +103,15 @@ void TForm1::BindCommands() {
   Bind(m.RzBitBtn8->OnClick, &TForm1::RzBitBtn8Click);
   Bind(m.cbBackup->OnClick, &TForm1::cbBackupClick);
   Bind(m.btAdvancedBack->OnClick, &TForm1::AdvancedgoBack);
+  Bind(m.btRestore->OnClick, &TForm1::DoRestore);
+  Bind(m.btDeleteBackup->OnClick, &TForm1::DeleteBackup);
+  Bind(m.btCreateFullBackup->OnClick, &TForm1::DoExportFullBackup);
+  m.BackupGroup->OnItemClick = [this](int item) {
+    Dispatch([this, item] {
+      if (item == 0) RestoreFromBackup();
+      if (item == 1) FullRegistryBackup();
+    });
+  };
 
   // The side groups never collapse.
   for (GroupBar* g : {m.ResultGroup, m.SettingsHelpGroup, m.BackupGroup, m.AdvancedGroup})

@@ -101,6 +101,16 @@ class TForm1 {
   void RzBitBtn8Click();  // "Back" on the settings page
   void cbBackupClick();
   void NoteBookPageChanged();
+
+  // The backup page: its two panes, restore, delete and the full backup.
+  void RestoreFromBackup();
+  void FullRegistryBackup();
+  void DoRestore();
+  void DeleteBackup();
+  void DoExportFullBackup();
+  // Hands one backup file to the registry editor and reports the verified
+  // outcome in a message box.
+  void ImportRegFile(const std::string& path);
   // Close request of the main window: refused while a scan or repair runs
   // (that work is asked to abort and the window closes when it returns).
   bool FormCloseQuery();
@@ -170,6 +180,7 @@ class TForm1 {
   void ShowPage(int page) { w().NoteBook->SetPageIndex(page); }
   void RunSectionWithEngine(int number);
   void CloseIfPending();
+  class BackupWork;  // keeps the backup page inert while the registry editor runs
 
   Platform& platform_;
   MainView& view_;
@@ -188,6 +199,7 @@ class TForm1 {
   bool destroyed_ = false;
   int busy_ = 0;
   bool closePending_ = false;
+  bool backupBusy_ = false;
 };
 
 // The whole GUI program over the given widgets: creates the windows, runs

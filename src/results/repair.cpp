@@ -2,6 +2,7 @@
 
 #include "backup/backup_store.h"
 #include "backup/reg_export.h"
+#include "backup/restore.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -70,6 +71,15 @@ bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& 
     return false;
   }
   out.backupFile = path;
+  // Shortcut files have no registry lines: a copy of each beside the backup
+  // lets a restore bring them back. One that could not be copied stays.
+  const std::string copies = ShortcutCopiesFolder(path);
+  for (std::size_t i = 0; i < ctx.ProblemList.size(); ++i) {
+    const TRegRecord& r = ctx.ProblemList[i];
+    if (r.Action != kActionDelete || r.Kind != kKindFile) continue;
+    if (ctx.files.GetAttributes(r.KeyPath) == kInvalidAttributes) continue;  // gone already
+    if (!CopyShortcutIntoBackup(ctx.files, copies, r.KeyPath)) heldBack[i] = true;
+  }
   return true;
 }
 

@@ -1,0 +1,131 @@
+// corvanta-cli backups [list | restore FILE | delete FILE | full] [--json]
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "backup/backup_store.h"
+#include "backup/restore.h"
+#include "cli/cli.h"
+#include "cli/session.h"
+#include "platform/platform.h"
+
+namespace corvanta {
+
+namespace {
+
+// FILE names one listed backup, never a path: nothing outside the backup
+// folder can be restored or deleted through it.
+const TRestoreRecord& ListedBackup(const TRestoreArray& list, const std::string& action,
+                                   const std::string& file) {
+  if (file.empty() || file.find_first_of("\\/") != std::string::npos ||
+      file.find("..") != std::string::npos)
+    throw CliUsageError{"backups " + action + ": \"" + file +
+                        "\" is not a backup file name (give a name as \"backups list\" shows it)"};
+  for (const TRestoreRecord& r : list)
+    if (r.FileName == file) return r;
+  throw CliUsageError{"backups " + action + ": there is no backup \"" + file +
+                      "\" (see \"backups list\")"};
+}
+
+void PrintList(CliContext& ctx, const std::string& folder, const TRestoreArray& list, bool json) {
+  if (json) {
+    nlohmann::ordered_json doc;
+    doc["folder"] = AnsiToUtf8(folder);
+    doc["backups"] = nlohmann::ordered_json::array();
+    for (const TRestoreRecord& r : list)
+      doc["backups"].push_back({{"fileName", AnsiToUtf8(r.FileName)},
+                                {"type", AnsiToUtf8(r.BackupType)},
+                                {"date", AnsiToUtf8(r.DateText)},
+                                {"time", AnsiToUtf8(r.TimeText)}});
+    ctx.out << doc.dump() << "\n";
+    return;
+  }
+  for (const TRestoreRecord& r : list)
+    ctx.out << r.FileName << "\t" << r.BackupType << "\t" << r.DateText << "\t" << r.TimeText
+            << "\n";
+}
+
+}  // namespace
+
+CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
+  struct Options {
+    std::vector<std::string> words;
+    bool json = false;
+  };
+  auto o = std::make_shared<Options>();
+  sub.add_option("action", o->words, "list (default), restore FILE, delete FILE, or full");
+  sub.add_flag("--json", o->json, "One UTF-8 JSON object");
+  return [o, &ctx] {
+    const std::vector<std::string>& w = o->words;
+    const std::string action = w.empty() ? "list" : w[0];
+    const bool needsFile = action == "restore" || action == "delete";
+    if (!needsFile && action != "list" && action != "full")
+      throw CliUsageError{"backups: unknown action \"" + action +
+                          "\" (list, restore FILE, delete FILE or full)"};
+    if (needsFile && w.size() != 2)
+      throw CliUsageError{"backups " + action + " needs exactly one FILE"};
+    if (!needsFile && w.size() > 1) throw CliUsageError{"backups " + action + " takes no FILE"};
+
+    Platform& p = ctx.platform;
+    const std::string folder = BackupFolder(p.system);
+    const TRestoreArray list = ListBackups(p.system, p.files);
+    nlohmann::ordered_json doc;
+
+    if (action == "list") {
+      PrintList(ctx, folder, list, o->json);
+      return kExitDone;
+    }
+    if (action == "full") {
+      FullBackupResult r = ExportFullBackup(p, PrepareFullBackup(p), {});
+      if (!r.ok) {
+        ctx.err << "corvanta-cli: the full registry backup failed: " << r.error << "\n";
+        return kExitFailed;
+      }
+      if (o->json)
+        ctx.out << nlohmann::ordered_json{{"file", AnsiToUtf8(r.path)}}.dump() << "\n";
+      else
+        ctx.out << r.path << "\n";
+      return kExitDone;
+    }
+
+    const TRestoreRecord& record = ListedBackup(list, action, w[1]);
+    const std::string path = folder + record.FileName;
+    doc["file"] = AnsiToUtf8(path);
+    if (action == "delete") {
+      if (!DeleteBackupFiles(p.files, path)) {
+        ctx.err << "corvanta-cli: could not delete \"" << path
+                << "\": it may be in use by another program\n";
+        return kExitFailed;
+      }
+      doc["deleted"] = true;
+      if (o->json)
+        ctx.out << doc.dump() << "\n";
+      else
+        ctx.out << "Deleted: " << path << "\n";
+      return kExitDone;
+    }
+
+    const RestoreResult r = RestoreBackup(p, path, {});
+    doc["restored"] = r.ok;
+    doc["entries"] = r.entries;
+    doc["shortcutsRestored"] = r.shortcutsRestored;
+    doc["shortcutsKept"] = r.shortcutsKept;
+    if (!r.ok) doc["error"] = AnsiToUtf8(r.error);
+    if (o->json) {
+      ctx.out << doc.dump() << "\n";
+    } else if (r.ok) {
+      ctx.out << "Restored: " << path << "\n"
+              << "Keys and values checked: " << r.entries << "\n"
+              << "Shortcuts put back: " << r.shortcutsRestored << "\n";
+      if (r.shortcutsKept > 0)
+        ctx.out << "Shortcuts left alone (a file of that name exists): " << r.shortcutsKept << "\n";
+    }
+    if (!r.ok) {
+      ctx.err << "corvanta-cli: the restore failed: " << r.error << "\n";
+      return kExitFailed;
+    }
+    return kExitDone;
+  };
+}
+
+}  // namespace corvanta
