@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # GUI tests: the real corvanta.exe under Wine on a private Xvfb display, in a
 # throwaway prefix inside the build tree, driven by window messages from
-# corvanta_gui_driver.exe. Screenshots of pages 0, 1, 2 and 4 land in
-# build/artifacts/page-N.png.
+# corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and both panes of the
+# backup page land in build/artifacts/page-*.png.
 #   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
 # Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
 set -uo pipefail
@@ -91,7 +91,7 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "driver ended with status $rc"
   failed=1
 fi
-for n in 0 1 2 3 4; do
+for n in 0 1 2 3 4 5-restore 5-full; do
   [ -f "$artifacts/page-$n.png" ] || { echo "missing screenshot page-$n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"

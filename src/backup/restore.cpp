@@ -2,7 +2,6 @@
 
 #include "backup/backup_store.h"
 #include "backup/reg_export.h"
-#include "platform/ansi_text.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/process.h"
@@ -32,9 +31,10 @@ std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format)
       lines.emplace_back();
       return;
     }
-    char c = 0;
-    if (representable && UnicodeToCp1252(u, &c)) {
-      if (c != '\r') lines.back().text += c;
+    // Which byte a non-ASCII character has depends on the system's code
+    // page: such a line is not looked up rather than looked up wrongly.
+    if (representable && u < 0x80) {
+      if (u != '\r') lines.back().text += static_cast<char>(u);
     } else {
       lines.back().representable = false;
     }
@@ -43,8 +43,7 @@ std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format)
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       uint32_t u = static_cast<unsigned char>(bytes[i]) |
                    (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-      // Surrogate pairs name characters far outside any ANSI code page.
-      put(u, u < 0xD800 || u > 0xDFFF);
+      put(u, true);
     }
   } else {
     for (char c : bytes) {

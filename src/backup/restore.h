@@ -35,8 +35,8 @@ struct RegFileEntry {
   std::string valueName;  // "" for the default value
 };
 // The keys and values the file adds, in file order. Version 5 files are read
-// as UTF-16LE; a line naming a character the ANSI code page lacks is left out,
-// since the ANSI registry calls could not name it either.
+// as UTF-16LE; a line with a character outside ASCII is left out, since its
+// ANSI spelling depends on the system's code page.
 std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes);
 // "HKEY_...\path" or "HKEY_...\path\"name"" for messages.
 std::string DescribeEntry(const RegFileEntry& entry);

@@ -15,18 +15,4 @@ uint32_t Cp1252ToUnicode(unsigned char c) {
   return (c >= 0x80 && c < 0xA0) ? k80[c - 0x80] : c;
 }
 
-bool UnicodeToCp1252(uint32_t u, char* out) {
-  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-    *out = static_cast<char>(u);
-    return true;
-  }
-  for (int i = 0; i < 32; ++i) {
-    if (k80[i] == u) {
-      *out = static_cast<char>(0x80 + i);
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace corvanta

@@ -352,14 +352,14 @@ std::string programPath;
 
 // A section's problems in the results list, a choice picked from a line's
 // drop-down with the keyboard, then the repair and its results page.
-void ReviewAndRepair(HWND results, HWND box, long total) {
+std::string ReviewAndRepair(HWND results, HWND box, long total) {
   const std::string run = "/scan";
   HWND group = GetDlgItem(results, ctl::kResultGroup);
   HWND item = GetDlgItem(group, ctl::kGroupItem0);  // "Application Paths (N)"
   std::string caption = TextOf(item);
   long count = std::atol(caption.c_str() + (caption.rfind(" (") + 2));
   Check(count >= 2, run + ": the seeded application paths are found", caption);
-  if (count < 2) return;
+  if (count < 2) return "";
   ClickButton(item);
   bool listed = WaitFor([&] { return Count(box, LB_GETCOUNT) == count; }, 10000);
   Check(listed, run + ": a section click lists its problems",
@@ -386,7 +386,7 @@ void ReviewAndRepair(HWND results, HWND box, long total) {
   Check(
       open, run + ": the line's drop-down opens from the keyboard",
       "selection " + std::to_string(Count(box, LB_GETCURSEL)) + ", line 0: " + ListBoxText(box, 0));
-  if (!open) return;
+  if (!open) return "";
   Screenshot("results-dropdown");
   for (WPARAM key : {static_cast<WPARAM>(VK_DOWN), static_cast<WPARAM>(VK_DOWN),
                      static_cast<WPARAM>(VK_RETURN)}) {
@@ -437,6 +437,61 @@ void ReviewAndRepair(HWND results, HWND box, long total) {
             backup.find(std::string("App Paths\\") + repairedName + "]") != std::string::npos,
         run + ": automatic backup holds the repaired entry", found.cFileName);
   Screenshot("page-3");
+  return repairedName;
+}
+
+// Selects a list view row of the other process through memory of its own.
+void SelectRow(HWND list, int row) {
+  HANDLE proc = target.pi.hProcess;
+  void* remote = VirtualAllocEx(proc, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return;
+  LVITEMA item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  WriteProcessMemory(proc, remote, &item, sizeof item, nullptr);
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+}
+
+// The message box the program shows next: its text, closed with OK.
+std::string AnswerMessageBox() {
+  HWND box = nullptr;
+  WaitFor([&] { return (box = FindTopLevel("#32770", "Corvanta")) != nullptr; }, 60000);
+  if (!box) return "<no message box>";
+  std::string text = TextOf(GetDlgItem(box, 0xFFFF));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  WaitFor([&] { return !FindTopLevel("#32770", "Corvanta"); }, 5000);
+  return text;
+}
+
+// The backup page after the repair: its automatic backup is listed, restoring
+// it brings the repaired entry back, and the full-backup pane.
+void BackupPageRun(const char* repairedName) {
+  const std::string run = "backup page";
+  ClickButton(GetDlgItem(Page(3), ctl::kBtRepairBack));
+  Check(WaitPage(0), run + ": Back on the repair results shows page 0");
+  ClickLink(Find(Page(0), ctl::kLnkBackupEntry));
+  Check(WaitPage(5), run + ": backup entry shows page 5");
+  HWND list = Find(Page(5), ctl::kRestoreListView);
+  bool listed = WaitFor([&] { return Count(list, LVM_GETITEMCOUNT) == 1; }, 10000);
+  Check(listed && ListCell(list, 0, 0) == "Automatic Backup", run + ": the repair's backup listed",
+        std::to_string(Count(list, LVM_GETITEMCOUNT)) + " rows");
+  SelectRow(list, 0);
+  Screenshot("page-5-restore");
+  ClickButton(Find(Page(5), ctl::kBtRestore));
+  const std::string text = AnswerMessageBox();
+  Check(text.rfind("The registry restore operation was successful!", 0) == 0,
+        run + ": restore reports success", text);
+  Check(repairedName != nullptr && SeededEntryPresent(repairedName),
+        run + ": the repaired entry is back");
+  HWND group = Find(Page(5), ctl::kBackupGroup);
+  ClickButton(GetDlgItem(group, ctl::kGroupItem0 + 1));
+  bool full =
+      WaitFor([&] { return IsWindowVisible(Find(Page(5), ctl::kBtCreateFullBackup)); }, 5000);
+  Check(full, run + ": Full Registry Backup shows its pane");
+  Screenshot("page-5-full");
+  ClickButton(Find(Page(5), ctl::kBtBackupBack));
+  Check(WaitPage(0), run + ": Back on page 5 shows page 0");
 }
 
 void ScanRun(const std::string& program) {
@@ -527,7 +582,8 @@ void ScanRun(const std::string& program) {
   Check(summary.find(std::to_string(total)) != std::string::npos, run + ": summary names the total",
         summary);
   Screenshot("page-2");
-  ReviewAndRepair(results, box, total);
+  const std::string repaired = ReviewAndRepair(results, box, total);
+  if (!repaired.empty()) BackupPageRun(repaired.c_str());
   CloseProgram(run);
 }
 
