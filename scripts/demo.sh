@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The demo: builds the Windows programs, makes a throwaway Wine prefix inside
 # the build tree, seeds it with leftovers of uninstalled programs, and runs the
-# console program's scan on it.
+# console program's scan, repair and restore on it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -42,8 +42,20 @@ if [ -n "$backup" ] && [ "$backup" != "(none)" ]; then
   echo
   echo "== the automatic backup ($(basename "$unix_backup")), first lines:"
   head -n 24 "$unix_backup" | tr -d '\r'
-  echo "   ... ($(wc -l <"$unix_backup") lines; import it with: regedit /S \"$backup\")"
+  echo "   ... ($(wc -l <"$unix_backup") lines)"
 fi
 echo
 echo "== corvanta-cli scan (after the repair)"
-$WINE "$cli" scan
+$WINE "$cli" scan || true
+echo
+echo "== corvanta-cli backups list"
+$WINE "$cli" backups list
+if [ -n "$backup" ] && [ "$backup" != "(none)" ]; then
+  name=$(basename "$unix_backup")
+  echo
+  echo "== corvanta-cli backups restore \"$name\" (puts back what the repair deleted)"
+  $WINE "$cli" backups restore "$name"
+  echo
+  echo "== corvanta-cli scan (after the restore: the leftovers are back)"
+  $WINE "$cli" scan || true
+fi

@@ -192,6 +192,27 @@ TYPED_TEST_P(FilesContract, DeleteRemovesFilesOnly) {
   EXPECT_TRUE(this->fs().FileExists(this->At("locked.dll")));
 }
 
+TYPED_TEST_P(FilesContract, FoldersGoWhenEmptyCopiesNeverOverwrite) {
+  this->env.MakeFolder(this->At("Copies"), faDirectory);
+  this->env.MakeFile(this->At("a.lnk"), "first", faArchive);
+  this->env.MakeFile(this->At("b.lnk"), "second", faArchive);
+  EXPECT_TRUE(this->fs().CopyOneFile(this->At("a.lnk"), this->At("Copies\\a.lnk")));
+  std::string bytes;
+  ASSERT_TRUE(this->fs().ReadWholeFile(this->At("Copies\\a.lnk"), &bytes));
+  EXPECT_EQ(bytes, "first");
+  EXPECT_FALSE(this->fs().CopyOneFile(this->At("b.lnk"), this->At("Copies\\a.lnk")));
+  ASSERT_TRUE(this->fs().ReadWholeFile(this->At("Copies\\a.lnk"), &bytes));
+  EXPECT_EQ(bytes, "first");
+  EXPECT_FALSE(this->fs().CopyOneFile(this->At("none.lnk"), this->At("Copies\\n.lnk")));
+  EXPECT_FALSE(this->fs().CopyOneFile(this->At("a.lnk"), this->At("NoFolder\\a.lnk")));
+
+  EXPECT_FALSE(this->fs().RemoveFolder(this->At("Copies")));  // not empty
+  EXPECT_FALSE(this->fs().RemoveFolder(this->At("a.lnk")));   // not a folder
+  EXPECT_TRUE(this->fs().RemoveFile(this->At("Copies\\a.lnk")));
+  EXPECT_TRUE(this->fs().RemoveFolder(this->At("copies")));
+  EXPECT_FALSE(this->fs().DirectoryExists(this->At("Copies")));
+}
+
 TYPED_TEST_P(FilesContract, WindowsDirectoryAndShortNames) {
   const std::string windir = this->fs().WindowsDirectory();
   ASSERT_GE(windir.size(), 3u);
@@ -236,7 +257,7 @@ REGISTER_TYPED_TEST_SUITE_P(FilesContract, WildcardsMatchWithoutRegardToCase,
                             AttributeFiltersOfTheTwoWalks, ListingsStopEarlyAndFailQuietly,
                             PathsIgnoreCaseAndExistenceTestsDifferForFolders,
                             FoldersAreCreatedOneLevelAtATime, WholeFilesKeepTheirBytes,
-                            DeleteRemovesFilesOnly, WindowsDirectoryAndShortNames,
-                            QuietErrorModeRestoresThePreviousMode);
+                            DeleteRemovesFilesOnly, FoldersGoWhenEmptyCopiesNeverOverwrite,
+                            WindowsDirectoryAndShortNames, QuietErrorModeRestoresThePreviousMode);
 
 }  // namespace corvanta::contract

@@ -111,6 +111,7 @@ long long NumberAfter(const std::string& text, const std::string& key, size_t po
 }
 
 TEST(WineAppSettings, CliScanAllJsonListsThirteenSectionsInOrder) {
+  ComScope com;  // the shortcut sections make shell link objects, as main() allows
   DeleteSettings();
   Win32Platform win32;
   std::ostringstream out, err;

@@ -25,21 +25,14 @@ namespace {
 constexpr std::uint32_t HKCU = kHKEY_CURRENT_USER;
 const char kBranch[] = "\\Software\\CorvantaTest\\Backups";
 
-// The real system with the program's folder in a scratch folder of C:.
-class ScratchSystem : public Win32System {
- public:
-  std::string folder;
-  std::string ExecutableFolder() override { return folder; }
-};
-
 struct RealApp {
   Win32Platform win;
-  ScratchSystem system;
+  wine::FolderSystem system{""};
   Platform platform{win.registry, win.files, system, win.shell, win.links, win.process};
   HeadlessUi ui;
   std::unique_ptr<TForm1> form;
   explicit RealApp(const std::string& folder) {
-    system.folder = folder + "\\";
+    system.SetFolder(folder + "\\");
     form = std::make_unique<TForm1>(platform, ui.View());
     form->SetSaveOnDestroy(false);
     w().cbBackup->SetChecked(true);

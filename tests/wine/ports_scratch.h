@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "platform/win32/win32_system.h"
+
 namespace corvanta::wine {
 
 inline void RemoveTree(const std::string& path) {
@@ -34,6 +36,17 @@ inline void RemoveTree(const std::string& path) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(path.c_str());
 }
+
+// The real system with the program's folder put where a test wants it.
+class FolderSystem : public Win32System {
+ public:
+  explicit FolderSystem(std::string folder) : folder_(std::move(folder)) {}
+  void SetFolder(const std::string& folder) { folder_ = folder; }
+  std::string ExecutableFolder() override { return folder_; }
+
+ private:
+  std::string folder_;
+};
 
 class ScratchFolder {
  public:

@@ -16,6 +16,7 @@
 #include "results/repair.h"
 #include "results/restore_point.h"
 #include "ui/headless/headless_ui.h"
+#include "wine/ports_scratch.h"
 #include "wine/regedit_import.h"
 #include "wine/wine_version_child.h"
 
@@ -26,9 +27,8 @@ constexpr std::uint32_t HKCU = kHKEY_CURRENT_USER;
 const char kProgramFolder[] = "C:\\corvanta-repair\\";
 
 // The real system, with the program's folder moved into the prefix's C: drive.
-class PrefixSystem : public Win32System {
- public:
-  std::string ExecutableFolder() override { return kProgramFolder; }
+struct PrefixSystem : wine::FolderSystem {
+  PrefixSystem() : FolderSystem(kProgramFolder) {}
 };
 
 std::vector<std::string> ExportBranch(RegistryApi& api) {
