@@ -7,11 +7,12 @@
 
 namespace corvanta {
 
-CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);      // scan_command.cpp
-CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);  // settings_command.cpp
-CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);    // cmd_repair.cpp
-CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);    // cmd_export.cpp
-CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx);   // cmd_backups.cpp
+CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);         // scan_command.cpp
+CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);     // settings_command.cpp
+CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);       // cmd_repair.cpp
+CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);       // cmd_export.cpp
+CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx);      // cmd_backups.cpp
+CliRun AddUpdateCheckCommand(CLI::App& sub, CliContext& ctx);  // cmd_update.cpp
 
 const std::vector<CliCommand>& CliCommands() {
   // ---- Registration point: one line per subcommand. ----
@@ -24,6 +25,8 @@ const std::vector<CliCommand>& CliCommands() {
       {"export", "Write a key or one value as REGEDIT4 text", &AddExportCommand},
       {"backups", "List, restore or delete backups, or make a full registry backup",
        &AddBackupsCommand},
+      {"update-check", "Ask the update server for its version and what is new",
+       &AddUpdateCheckCommand},
       {"settings", "Show or change the stored settings", &AddSettingsCommand},
   };
   return commands;

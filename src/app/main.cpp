@@ -32,6 +32,7 @@ void TForm1::FormCreate() {
   startupOriginList_.clear();
   scanPage_ = MakeWidgetScanPage(view_);
   RunSection = [this](int number) { RunSectionWithEngine(number); };
+  CheckForUpdate = [this] { RunUpdateCheck(); };
   RebuildRestoreList = [this] {
     corvanta::RebuildRestoreList(w(), *view_.app, platform_.system, platform_.files, restoreList_);
   };
@@ -53,6 +54,8 @@ void TForm1::FormDestroy() {
 }
 
 void TForm1::Dispatch(const std::function<void()>& handler) {
+  // While the update check or download pumps, the window takes no command.
+  if (commandsLocked_) return;
   try {
     handler();
   } catch (const std::exception& e) {
@@ -103,6 +106,8 @@ void TForm1::BindCommands() {
   Bind(m.RzBitBtn8->OnClick, &TForm1::RzBitBtn8Click);
   Bind(m.cbBackup->OnClick, &TForm1::cbBackupClick);
   Bind(m.btAdvancedBack->OnClick, &TForm1::AdvancedgoBack);
+  // The download's Cancel must work while every other command is locked.
+  view_.progressForm.RzButton1->OnClick = [this] { RzButton1Click(); };
   Bind(m.btRestore->OnClick, &TForm1::DoRestore);
   Bind(m.btDeleteBackup->OnClick, &TForm1::DeleteBackup);
   Bind(m.btCreateFullBackup->OnClick, &TForm1::DoExportFullBackup);
@@ -149,6 +154,7 @@ bool TForm1::FormCloseQuery() {
   if (busy_ == 0) return true;
   // Never destroy the window under a running handler: stop the work first.
   globals_.AbortRequested = true;
+  DownloadCancelRequested = true;
   closePending_ = true;
   return false;
 }
@@ -190,7 +196,8 @@ void TForm1::StartUp() {
   // Coming up on page 0 is a page change too: its hook runs as for any other.
   Dispatch([this] { NoteBookPageChanged(); });
 
-  if (StartedWithScan()) Dispatch([this] { DoScan(); });
+  // A started update installs over this program: no long scan in its way.
+  if (StartedWithScan() && !updateStarted_) Dispatch([this] { DoScan(); });
 }
 
 void TForm1::GoBack() {
@@ -219,10 +226,6 @@ void TForm1::AdvancedgoBack() {
 void TForm1::ShowHelpUrl() {
   const std::string url = std::string("http://") + CORVANTA_VENDOR_HOST + "/help/";
   platform_.shell.Execute(w().window->NativeHandle(), "open", url, "", "", SW_SHOWNORMAL);
-}
-
-void TForm1::DoUpdate() {
-  if (OnDoUpdate) OnDoUpdate();
 }
 
 void TForm1::NoteBookPageChanged() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "backup/backup_store.h"
+#include "platform/http.h"
 #include "platform/platform.h"
 #include "scan/problems.h"
 #include "ui/main_view.h"
@@ -108,6 +109,14 @@ class TForm1 {
   void DoRestore();
   void DeleteBackup();
   void DoExportFullBackup();
+  // The update: the check itself, the download's progress and its Cancel.
+  void RunUpdateCheck();
+  void UpdateDownloadProgress(const HttpProgress& progress);
+  void RzButton1Click();
+  bool DownloadCancelRequested = false;
+  // An installer was started: the program is on its way out.
+  bool UpdateStarted() const { return updateStarted_; }
+
   // Hands one backup file to the registry editor and reports the verified
   // outcome in a message box.
   void ImportRegFile(const std::string& path);
@@ -147,10 +156,10 @@ class TForm1 {
     TForm1& form_;
   };
 
-  // Hooks for the parts that plug in later; each has a working default.
-  // Update check at start-up (when cbAutoUpdate is ticked) and on request.
+  // Hooks with working defaults that tests may replace.
+  // Update check at start-up (when cbAutoUpdate is ticked) and on request: by
+  // default asks the update server (RunUpdateCheck).
   std::function<void()> CheckForUpdate;
-  std::function<void()> OnDoUpdate;
   // Page-change step for the backup list: by default empties RestoreListView,
   // pumps messages and, on the backup page, refills RestoreList from the
   // backup folder.
@@ -200,6 +209,8 @@ class TForm1 {
   int busy_ = 0;
   bool closePending_ = false;
   bool backupBusy_ = false;
+  bool commandsLocked_ = false;  // an update check or download runs
+  bool updateStarted_ = false;
 };
 
 // The whole GUI program over the given widgets: creates the windows, runs

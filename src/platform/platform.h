@@ -10,6 +10,7 @@ class System;
 class Shell;
 class ShellLinkResolver;
 class ProcessRunner;
+class HttpClient;
 
 struct Platform {
   RegistryApi& registry;
@@ -18,6 +19,7 @@ struct Platform {
   Shell& shell;
   ShellLinkResolver& links;
   ProcessRunner& process;
+  HttpClient& http;
 };
 
 }  // namespace corvanta

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_http.h"
 #include "platform/memory/memory_process.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
@@ -12,7 +13,7 @@ namespace corvanta {
 
 class MemoryPlatform {
  public:
-  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links, process} {}
+  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links, process, http} {}
   MemoryPlatform(const MemoryPlatform&) = delete;
   MemoryPlatform& operator=(const MemoryPlatform&) = delete;
 
@@ -24,6 +25,7 @@ class MemoryPlatform {
   MemoryShell shell;
   MemoryShellLinks links;
   MemoryProcessRunner process;
+  MemoryHttp http;
 
  private:
   Platform platform_;

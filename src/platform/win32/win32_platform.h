@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_http.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
@@ -13,7 +14,7 @@ namespace corvanta {
 
 class Win32Platform {
  public:
-  Win32Platform() : platform_{registry, files, system, shell, links, process} {}
+  Win32Platform() : platform_{registry, files, system, shell, links, process, http} {}
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -25,6 +26,7 @@ class Win32Platform {
   Win32Shell shell;
   Win32ShellLinkResolver links;
   Win32ProcessRunner process;
+  Win32Http http;
 
  private:
   Platform platform_;
