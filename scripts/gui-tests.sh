@@ -14,7 +14,7 @@ mkdir -p "$artifacts" "$build/gui"
 exe="$build/src/corvanta.exe"
 driver="$build/tests/gui/corvanta_gui_driver.exe"
 # Up to date with the sources (a no-op when the build is current).
-cmake --build "$build" --target corvanta corvanta_gui_driver -j"${CORVANTA_JOBS:-2}" >"$build/gui/build.log" 2>&1
+cmake --build "$build" --target corvanta corvanta_gui_driver corvanta_record_args -j"${CORVANTA_JOBS:-2}" >"$build/gui/build.log" 2>&1
 if [ ! -f "$exe" ] || [ ! -f "$driver" ]; then
   tail -20 "$build/gui/build.log"
   echo "gui: 0 passed, 1 failed"
@@ -34,6 +34,7 @@ sleep 1
 source "$root/scripts/wine-env.sh"
 cleanup() {
   [ -n "${watcher_pid:-}" ] && kill "$watcher_pid" 2>/dev/null
+  [ -n "${http_pid:-}" ] && kill "$http_pid" 2>/dev/null
   wine_prefix_down
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
@@ -44,6 +45,19 @@ wine_prefix_up "$build/gui" "$arch" || { echo "gui: 0 passed, 1 failed"; exit 1;
 # Every run starts as a first start: no settings, no Run value. Wine draws the
 # window frames itself inside a virtual desktop, so the shots show captions.
 $WINE reg delete 'HKLM\Software\Corvanta' /f >/dev/null 2>&1
+# The update check talks to local servers only (the start-up check finds our
+# own version); proxies must not route it away.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+ports="$build/gui/http-ports.txt"
+rm -f "$ports"
+python3 "$root/tests/fixtures/http_server.py" "$ports" "$build/tests/corvanta_record_args.exe" &
+http_pid=$!
+for _ in $(seq 100); do [ -f "$ports" ] && break; sleep 0.1; done
+CORVANTA_TEST_HTTP=$(cat "$ports" 2>/dev/null)
+export CORVANTA_TEST_HTTP
+current=$(tr ',' '\n' <<<"$CORVANTA_TEST_HTTP" | sed -n 's/^current=//p')
+$WINE reg add 'HKLM\Software\Corvanta\Corvix' /v UpdateServer /t REG_SZ \
+  /d "http://127.0.0.1:${current:-1}" /f >/dev/null 2>&1
 $WINE reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Corvanta /f >/dev/null 2>&1
 # A crash ends the process at once instead of waiting in the debugger.
 $WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
@@ -62,7 +76,7 @@ rm -rf "$build/src/Backup"
 sync="$build/gui/sync"
 rm -rf "$sync"
 mkdir -p "$sync"
-rm -f "$artifacts"/page-*.png
+rm -f "$artifacts"/page-*.png "$artifacts"/update-alert.png
 
 # Takes a screenshot whenever the driver asks for one.
 (
@@ -91,8 +105,8 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "driver ended with status $rc"
   failed=1
 fi
-for n in 0 1 2 3 4 5-restore 5-full; do
-  [ -f "$artifacts/page-$n.png" ] || { echo "missing screenshot page-$n.png"; failed=$((failed + 1)); }
+for n in page-0 page-1 page-2 page-3 page-4 page-5-restore page-5-full update-alert; do
+  [ -f "$artifacts/$n.png" ] || { echo "missing screenshot $n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -222,6 +223,47 @@ bool Checked(HWND box) {
   return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// Points the program's update check at one of the local servers the script
+// started ("current" answers our own version, "normal" a newer one).
+void UseUpdateServer(const char* mode) {
+  const char* all = std::getenv("CORVANTA_TEST_HTTP");
+  std::string ports = all ? all : "";
+  const std::size_t at = ports.find(std::string(mode) + "=");
+  if (at == std::string::npos) return;
+  const std::size_t end = ports.find(',', at);
+  const std::string url = "http://127.0.0.1:" + ports.substr(at + std::strlen(mode) + 1,
+                                                             end - at - std::strlen(mode) - 1);
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, "UpdateServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(url.c_str()),
+                 static_cast<DWORD>(url.size() + 1));
+  RegCloseKey(key);
+}
+
+// "Check for Updates" against a server with a newer version: the alert with
+// what is new; Cancel closes it and the program goes on.
+void UpdateAlertRun() {
+  const std::string run = "update";
+  UseUpdateServer("normal");
+  ClickLink(Find(Page(0), ctl::kLnkCheckUpdates));
+  HWND alert = nullptr;
+  bool shown = WaitFor(
+      [&] { return (alert = FindTopLevel(kWindowClass, "Corvanta  Update Available")) != nullptr; },
+      20000);
+  Check(shown, run + ": Check for Updates shows the update alert");
+  if (shown) {
+    Check(TextOf(GetDlgItem(alert, ctl::kAlertWhatsNew)).rfind("Faster scans.", 0) == 0,
+          run + ": what's new in the alert", TextOf(GetDlgItem(alert, ctl::kAlertWhatsNew)));
+    Screenshot("update-alert");
+    ClickButton(GetDlgItem(alert, ctl::kAlertCancel));
+    Check(WaitFor([&] { return !FindTopLevel(kWindowClass, "Corvanta  Update Available"); }, 5000),
+          run + ": Cancel closes the alert");
+  }
+  UseUpdateServer("current");
+}
+
 void InteractiveRun(const std::string& program) {
   const std::string run = "interactive";
   Check(Start(program, ""), run + ": program starts", "CreateProcess failed");
@@ -265,6 +307,7 @@ void InteractiveRun(const std::string& program) {
             IsWindowVisible(Find(mainWindow, ctl::kLnkHelp)),
         run + ": Help link visible");
   Screenshot("page-0");
+  UpdateAlertRun();
 
   ClickLink(Find(Page(0), ctl::kLnkSettings));
   Check(WaitPage(4), run + ": Settings link shows page 4", "page " + std::to_string(VisiblePage()));

@@ -457,6 +457,7 @@ void Win32Ui::BuildOtherWindows() {
     auto* w = NewWindow(Win32Window::Kind::Dialog, "Corvanta  Update Available", 400, 250, owner,
                         true, kDialogColour);
     view_.updateAlert.window = w;
+    w->CentreWhenShown(nullptr);  // on the desktop, though the main window owns it
     Text(w->hwnd(), -1, "A new version of Corvanta is available for download!", 12, 12, 376, 18,
          bold_);
     auto* memo = Make<Win32Memo>(w->hwnd(), ctl::kAlertWhatsNew, 12, 36, 376, 166, normal_);
@@ -494,6 +495,7 @@ void Win32Ui::BuildOtherWindows() {
   {
     auto* w = NewWindow(Win32Window::Kind::Popup, "", 311, 40, nullptr, true, kDialogColour);
     view_.updateChecking.window = w;
+    w->CentreWhenShown(owner);  // over the main window
     view_.updateChecking.lbStatus =
         Text(w->hwnd(), ctl::kCheckingStatus, "Checking for updates. Please wait...", 0, 12, 311,
              16, bold_, SS_CENTER);

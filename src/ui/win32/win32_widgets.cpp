@@ -917,6 +917,7 @@ void Win32Window::SetCaption(const std::string& caption) {
 void Win32Window::Show() {
   closed_ = false;
   if (!IsWindowVisible(hwnd_)) {
+    if (centreWhenShown_) Centre(centreOn_);
     ShowWindow(hwnd_, kind_ == Kind::Popup ? SW_SHOWNOACTIVATE : SW_SHOW);
     if (kind_ != Kind::Popup) SetForegroundWindow(hwnd_);
     UpdateWindow(hwnd_);
@@ -939,7 +940,10 @@ ModalResult Win32Window::ShowModal() {
   closed_ = false;
   inModal_ = true;
   endResult_ = ModalResult::None;
-  if (kind_ == Kind::Dialog) Centre(owner);
+  if (centreWhenShown_)
+    Centre(centreOn_);
+  else if (kind_ == Kind::Dialog)
+    Centre(owner);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   if (default_) SetFocus(default_->hwnd());

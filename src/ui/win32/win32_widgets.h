@@ -329,6 +329,12 @@ class Win32Window : public Window {
   HBRUSH Background() const { return brush_; }
   // Centres the window on the desktop's work area, or on another window.
   void Centre(HWND on = nullptr);
+  // Show and ShowModal centre the window anew each time: on `on`, or on the
+  // desktop for nullptr (a dialog otherwise centres on its owner).
+  void CentreWhenShown(HWND on) {
+    centreWhenShown_ = true;
+    centreOn_ = on;
+  }
   void SetDefaultButton(Win32Button* button) { default_ = button; }
   void SetBlinkLabel(Win32Label* label);
   bool Closed() const { return closed_; }
@@ -340,6 +346,8 @@ class Win32Window : public Window {
 
   Win32Application& app_;
   Kind kind_;
+  bool centreWhenShown_ = false;
+  HWND centreOn_ = nullptr;
   HWND hwnd_ = nullptr;
   std::string caption_;
   COLORREF colour_;
