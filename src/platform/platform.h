@@ -9,6 +9,7 @@ class FileSystem;
 class System;
 class Shell;
 class ShellLinkResolver;
+class VersionInfo;
 
 struct Platform {
   RegistryApi& registry;
@@ -16,6 +17,7 @@ struct Platform {
   System& system;
   Shell& shell;
   ShellLinkResolver& links;
+  VersionInfo& versionInfo;
 };
 
 }  // namespace corvanta

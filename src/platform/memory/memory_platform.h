@@ -5,13 +5,14 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_system.h"
+#include "platform/memory/memory_version_info.h"
 #include "platform/platform.h"
 
 namespace corvanta {
 
 class MemoryPlatform {
  public:
-  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links} {}
+  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links, versionInfo} {}
   MemoryPlatform(const MemoryPlatform&) = delete;
   MemoryPlatform& operator=(const MemoryPlatform&) = delete;
 
@@ -22,6 +23,7 @@ class MemoryPlatform {
   MemorySystem system;
   MemoryShell shell;
   MemoryShellLinks links;
+  MemoryVersionInfo versionInfo;
 
  private:
   Platform platform_;
