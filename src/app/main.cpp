@@ -49,6 +49,7 @@ void TForm1::FormDestroy() {
   sharedRegExpr_.reset();
   bhoIdList_.clear();
   startupOriginList_.clear();
+  uninstallKeyList_.clear();
   if (saveOnDestroy_) Dispatch([this] { SaveSettings(); });
 }
 
@@ -103,6 +104,7 @@ void TForm1::BindCommands() {
   Bind(m.RzBitBtn8->OnClick, &TForm1::RzBitBtn8Click);
   Bind(m.cbBackup->OnClick, &TForm1::cbBackupClick);
   Bind(m.btAdvancedBack->OnClick, &TForm1::AdvancedgoBack);
+  BindAdvancedPage();
 
   // The side groups never collapse.
   for (GroupBar* g : {m.ResultGroup, m.SettingsHelpGroup, m.BackupGroup, m.AdvancedGroup})

@@ -413,7 +413,7 @@ void Win32Ui::BuildPage6(HWND page) {
 
   HWND startup = book->PageHwnd(2);
   m.StartupListView = List(startup, ctl::kStartupListView, 0, 0, 456, 170,
-                           {{"Entry Name", 175}, {"Program Location", 280}});
+                           {{"Entry Name", 150}, {"Program Location", 306}});
   details(startup, ctl::kStartFilename, &m.startFilename, &m.startProductName, &m.startDescription,
           &m.startCompany);
   m.btRemoveStartup = Btn(startup, ctl::kBtRemoveStartup, "Remove Selected", 336, 266, 120);
