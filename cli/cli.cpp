@@ -7,10 +7,14 @@
 
 namespace corvanta {
 
-CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);      // scan_command.cpp
-CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);  // settings_command.cpp
-CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);    // cmd_repair.cpp
-CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);    // cmd_export.cpp
+CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);       // scan_command.cpp
+CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx);   // settings_command.cpp
+CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);     // cmd_repair.cpp
+CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);     // cmd_export.cpp
+CliRun AddBhoCommand(CLI::App& sub, CliContext& ctx);        // cmd_tools.cpp
+CliRun AddStartupCommand(CLI::App& sub, CliContext& ctx);    // cmd_tools.cpp
+CliRun AddUninstallCommand(CLI::App& sub, CliContext& ctx);  // cmd_tools.cpp
+CliRun AddIeBackupCommand(CLI::App& sub, CliContext& ctx);   // cmd_tools.cpp
 
 const std::vector<CliCommand>& CliCommands() {
   // ---- Registration point: one line per subcommand. ----
@@ -22,6 +26,10 @@ const std::vector<CliCommand>& CliCommands() {
        &AddRepairCommand},
       {"export", "Write a key or one value as REGEDIT4 text", &AddExportCommand},
       {"settings", "Show or change the stored settings", &AddSettingsCommand},
+      {"bho", "List the browser helper objects or remove one", &AddBhoCommand},
+      {"startup", "List the startup entries or remove one", &AddStartupCommand},
+      {"uninstall", "List the uninstall entries or remove one", &AddUninstallCommand},
+      {"ie-backup", "Back up the Internet Explorer settings", &AddIeBackupCommand},
   };
   return commands;
 }
