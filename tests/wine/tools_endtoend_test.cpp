@@ -1,6 +1,6 @@
 // The advanced tools over the real registry and files of the test prefix:
-// startup entries under both roots, uninstall rows and their twins, and the
-// Internet Explorer backup through the registry editor.
+// a helper object with a real version resource, startup entries under both roots, uninstall rows
+// and their twins, and the Internet Explorer backup through the registry editor.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -62,6 +62,75 @@ DWORD RegQuery(const std::string& key, const std::string& value) {
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return code;
+}
+
+// The test DLL built beside this binary.
+std::string TestDllPath() {
+  char self[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string path(self, n);
+  return path.substr(0, path.find_last_of('\\') + 1) + "corvanta_test_bho.dll";
+}
+
+TEST(ToolsWine, BhoWithARealVersionResourceShownRemovedAndRestored) {
+  Win32Registry api;
+  TRegistry seed(api);
+  const std::string dll = TestDllPath();
+  ASSERT_NE(GetFileAttributesA(dll.c_str()), INVALID_FILE_ATTRIBUTES) << dll;
+  const std::string real = "{C0E7A1A0-0000-4000-8000-000000000001}";
+  const std::string noProgId = "{C0E7A1A0-0000-4000-8000-000000000002}";
+  const std::string binary = "{C0E7A1A0-0000-4000-8000-000000000003}";
+  const std::string bhoKey = std::string(kBhoKeyPath) + "\\";
+  for (const std::string& id : {real, noProgId, binary}) {
+    seed.SetRootKey(kHKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(seed.OpenKey(bhoKey + id, true));
+    seed.SetRootKey(kHKEY_CLASSES_ROOT);
+    ASSERT_TRUE(seed.OpenKey("\\CLSID\\" + id + "\\InProcServer32", true));
+    seed.WriteString("", id == real ? dll : "C:\\windows\\none.dll");
+  }
+  ASSERT_TRUE(seed.OpenKey("\\CLSID\\" + real + "\\ProgID", true));
+  seed.WriteString("", "Corvanta.TestHelper");
+  ASSERT_TRUE(seed.OpenKey("\\CLSID\\" + binary + "\\ProgID", true));
+  seed.WriteBinaryData("", {1, 2, 3});
+  seed.CloseKey();
+
+  ToolsApp app;
+  app.form.ShowBHO();
+  ReportListView* v = app.m().BhoListView;
+  const int row = app.RowOf(v, "Corvanta.TestHelper", dll);
+  ASSERT_GE(row, 0);
+  EXPECT_GE(app.RowOf(v, kBhoNoNameText, "C:\\windows\\none.dll"), 0);
+  int unnamed = 0;
+  for (int i = 0; i < v->RowCount(); ++i)
+    unnamed += v->Cell(i, 0) == kBhoNoNameText && v->Cell(i, 1) == "C:\\windows\\none.dll";
+  EXPECT_EQ(unnamed, 2);  // no ProgID, and a ProgID that is not text
+  EXPECT_TRUE(app.ui.App().Boxes().empty());
+
+  v->SetSelectedRow(row);
+  EXPECT_EQ(app.m().bhoFileName->Caption(), "testbho (Version: 2.5.0.7)");
+  EXPECT_EQ(app.m().bhoProductName->Caption(), "Test Helper (Version: 2.5)");
+  EXPECT_EQ(app.m().bhoDescription->Caption(), "Test helper object");
+  EXPECT_EQ(app.m().bhoCompany->Caption(), "Test Maker");
+
+  app.m().btRemoveBho->OnClick();
+  EXPECT_EQ(app.ui.App().Boxes().back().text, kBhoRemovedText);
+  seed.SetRootKey(kHKEY_LOCAL_MACHINE);
+  EXPECT_FALSE(seed.KeyExists(bhoKey + real));
+  EXPECT_EQ(app.RowOf(v, "Corvanta.TestHelper", dll), -1);
+  seed.SetRootKey(kHKEY_CLASSES_ROOT);
+  EXPECT_TRUE(seed.KeyExists("\\CLSID\\" + real + "\\InProcServer32"));
+
+  const std::string backup = app.form.LastToolOutcome().file;
+  ASSERT_EQ(testing::ImportWithRegedit(backup), 0u);
+  seed.SetRootKey(kHKEY_LOCAL_MACHINE);
+  EXPECT_TRUE(seed.KeyExists(bhoKey + real));
+  for (const std::string& id : {real, noProgId, binary}) {
+    seed.SetRootKey(kHKEY_LOCAL_MACHINE);
+    seed.DeleteKey(bhoKey + id);
+    seed.SetRootKey(kHKEY_CLASSES_ROOT);
+    seed.DeleteKey("\\CLSID\\" + id);
+  }
+  app.w.files.RemoveFile(backup);
 }
 
 TEST(ToolsWine, StartupSameNameUnderBothRootsOnlyTheChosenOneGoes) {
