@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # GUI tests: the real corvanta.exe under Wine on a private Xvfb display, in a
 # throwaway prefix inside the build tree, driven by window messages from
-# corvanta_gui_driver.exe. Screenshots of pages 0, 1, 2 and 4 land in
-# build/artifacts/page-N.png.
+# corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and 6 land in
+# build/artifacts/page-N.png, those of the advanced tools' panes in
+# build/artifacts/tools-*.png.
 #   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
 # Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
 set -uo pipefail
@@ -58,11 +59,23 @@ for name in corvanta-gui-a.exe corvanta-gui-b.exe; do
     /d "C:\\Program Files\\Gone\\$name" /f >/dev/null 2>&1
 done
 rm -rf "$build/src/Backup"
+# One entry for each list of the advanced tools page, files with version
+# information behind the first two.
+bho='{C0E7A1A0-0000-4000-8000-0000000000AA}'
+$WINE reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\$bho" /f >/dev/null 2>&1
+$WINE reg add "HKCR\\CLSID\\$bho\\ProgID" /ve /t REG_SZ /d Corvanta.GuiHelper /f >/dev/null 2>&1
+$WINE reg add "HKCR\\CLSID\\$bho\\InProcServer32" /ve /t REG_SZ /d 'C:\windows\system32\kernel32.dll' /f >/dev/null 2>&1
+$WINE reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v CorvantaGuiStartup /t REG_SZ \
+  /d '"C:\windows\system32\kernel32.dll" /min' /f >/dev/null 2>&1
+$WINE reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v DisplayName \
+  /t REG_SZ /d 'Corvanta GUI Demo' /f >/dev/null 2>&1
+$WINE reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v UninstallString \
+  /t REG_SZ /d 'C:\Program Files\Demo\uninstall.exe' /f >/dev/null 2>&1
 
 sync="$build/gui/sync"
 rm -rf "$sync"
 mkdir -p "$sync"
-rm -f "$artifacts"/page-*.png
+rm -f "$artifacts"/page-*.png "$artifacts"/tools-*.png
 
 # Takes a screenshot whenever the driver asks for one.
 (
@@ -91,8 +104,8 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "driver ended with status $rc"
   failed=1
 fi
-for n in 0 1 2 3 4; do
-  [ -f "$artifacts/page-$n.png" ] || { echo "missing screenshot page-$n.png"; failed=$((failed + 1)); }
+for n in page-0 page-1 page-2 page-3 page-4 page-6 tools-bho tools-startup tools-uninstall tools-iebackup; do
+  [ -f "$artifacts/$n.png" ] || { echo "missing screenshot $n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
