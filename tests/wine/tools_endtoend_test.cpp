@@ -230,10 +230,12 @@ TEST(ToolsWine, ExplorerBackupListedAndRoundTripsThroughTheEditor) {
   std::string saved;
   ASSERT_TRUE(app.w.files.ReadWholeFile(file, &saved));
 
-  // Listed by the backup page.
+  // Listed on the backup page.
+  app.form.ShowbackupPage();
   bool listed = false;
-  for (const TRestoreRecord& r : ListBackups(app.system, app.w.files))
-    listed |= r.BackupType == "Explorer Backup" && file == BackupFolder(app.system) + r.FileName;
+  for (std::size_t i = 0; i < app.form.RestoreList().size(); ++i)
+    listed |= app.m().RestoreListView->Cell(static_cast<int>(i), 0) == "Explorer Backup" &&
+              file == BackupFolder(app.system) + app.form.RestoreList()[i].FileName;
   EXPECT_TRUE(listed);
 
   // Our key deleted, then imported back: exported again byte for byte.
