@@ -13,6 +13,10 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx);       // cmd_repair.cpp
 CliRun AddExportCommand(CLI::App& sub, CliContext& ctx);       // cmd_export.cpp
 CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx);      // cmd_backups.cpp
 CliRun AddUpdateCheckCommand(CLI::App& sub, CliContext& ctx);  // cmd_update.cpp
+CliRun AddBhoCommand(CLI::App& sub, CliContext& ctx);          // cmd_tools.cpp
+CliRun AddStartupCommand(CLI::App& sub, CliContext& ctx);      // cmd_tools.cpp
+CliRun AddUninstallCommand(CLI::App& sub, CliContext& ctx);    // cmd_tools.cpp
+CliRun AddIeBackupCommand(CLI::App& sub, CliContext& ctx);     // cmd_tools.cpp
 
 const std::vector<CliCommand>& CliCommands() {
   // ---- Registration point: one line per subcommand. ----
@@ -28,6 +32,10 @@ const std::vector<CliCommand>& CliCommands() {
       {"update-check", "Ask the update server for its version and what is new",
        &AddUpdateCheckCommand},
       {"settings", "Show or change the stored settings", &AddSettingsCommand},
+      {"bho", "List the browser helper objects or remove one", &AddBhoCommand},
+      {"startup", "List the startup entries or remove one", &AddStartupCommand},
+      {"uninstall", "List the uninstall entries or remove one", &AddUninstallCommand},
+      {"ie-backup", "Back up the Internet Explorer settings", &AddIeBackupCommand},
   };
   return commands;
 }

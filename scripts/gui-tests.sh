@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # GUI tests: the real corvanta.exe under Wine on a private Xvfb display, in a
 # throwaway prefix inside the build tree, driven by window messages from
-# corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and both panes of the
-# backup page land in build/artifacts/page-*.png.
+# corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and 6, both panes of
+# the backup page, the update alert and the advanced tools' panes land in
+# build/artifacts/*.png.
 #   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
 # Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
 set -uo pipefail
@@ -72,11 +73,23 @@ for name in corvanta-gui-a.exe corvanta-gui-b.exe; do
     /d "C:\\Program Files\\Gone\\$name" /f >/dev/null 2>&1
 done
 rm -rf "$build/src/Backup"
+# One entry for each list of the advanced tools page, files with version
+# information behind the first two.
+bho='{C0E7A1A0-0000-4000-8000-0000000000AA}'
+$WINE reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\$bho" /f >/dev/null 2>&1
+$WINE reg add "HKCR\\CLSID\\$bho\\ProgID" /ve /t REG_SZ /d Corvanta.GuiHelper /f >/dev/null 2>&1
+$WINE reg add "HKCR\\CLSID\\$bho\\InProcServer32" /ve /t REG_SZ /d 'C:\windows\system32\kernel32.dll' /f >/dev/null 2>&1
+$WINE reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v CorvantaGuiStartup /t REG_SZ \
+  /d '"C:\windows\system32\kernel32.dll" /min' /f >/dev/null 2>&1
+$WINE reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v DisplayName \
+  /t REG_SZ /d 'Corvanta GUI Demo' /f >/dev/null 2>&1
+$WINE reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v UninstallString \
+  /t REG_SZ /d 'C:\Program Files\Demo\uninstall.exe' /f >/dev/null 2>&1
 
 sync="$build/gui/sync"
 rm -rf "$sync"
 mkdir -p "$sync"
-rm -f "$artifacts"/page-*.png "$artifacts"/update-alert.png
+rm -f "$artifacts"/page-*.png "$artifacts"/tools-*.png "$artifacts"/update-alert.png
 
 # Takes a screenshot whenever the driver asks for one.
 (
@@ -105,7 +118,8 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "driver ended with status $rc"
   failed=1
 fi
-for n in page-0 page-1 page-2 page-3 page-4 page-5-restore page-5-full update-alert; do
+for n in page-0 page-1 page-2 page-3 page-4 page-5-restore page-5-full page-6 update-alert \
+  tools-bho tools-startup tools-uninstall tools-iebackup; do
   [ -f "$artifacts/$n.png" ] || { echo "missing screenshot $n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"

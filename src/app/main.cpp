@@ -50,6 +50,7 @@ void TForm1::FormDestroy() {
   sharedRegExpr_.reset();
   bhoIdList_.clear();
   startupOriginList_.clear();
+  uninstallKeyList_.clear();
   if (saveOnDestroy_) Dispatch([this] { SaveSettings(); });
 }
 
@@ -117,6 +118,7 @@ void TForm1::BindCommands() {
       if (item == 1) FullRegistryBackup();
     });
   };
+  BindAdvancedPage();
 
   // The side groups never collapse.
   for (GroupBar* g : {m.ResultGroup, m.SettingsHelpGroup, m.BackupGroup, m.AdvancedGroup})

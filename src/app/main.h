@@ -120,6 +120,27 @@ class TForm1 {
   // Hands one backup file to the registry editor and reports the verified
   // outcome in a message box.
   void ImportRegFile(const std::string& path);
+  // Advanced tools page.
+  void ShowBHO();
+  void ShowStartupManager();
+  void ShowUninstallManager();
+  void ShowExplorerBackup();
+  void AdvancedNotebookPageChanged();
+  void BhoListViewSelectItem(int row, bool selected);
+  void StartupListViewSelectItem(int row, bool selected);
+  void RemoveBHO();
+  void RemoveStartup();
+  void RzBitBtn14Click();  // "Remove Selected" of the uninstall manager
+  void CreateExplorerBackup();
+  // Fills the four labels with the version strings of the file at path.
+  void ShowFileDetails(const std::string& path, Label* fileName, Label* productName,
+                       Label* description, Label* company);
+  // What the last removal or Internet Explorer backup came to.
+  struct ToolOutcome {
+    bool done = false;  // removed, or the backup written
+    std::string file;   // the backup file written, "" when none
+  };
+  const ToolOutcome& LastToolOutcome() const { return lastToolOutcome_; }
   // Close request of the main window: refused while a scan or repair runs
   // (that work is asked to abort and the window closes when it returns).
   bool FormCloseQuery();
@@ -173,6 +194,8 @@ class TForm1 {
   TRegExpr& SharedRegExpr() { return *sharedRegExpr_; }
   std::vector<std::string>& BhoIdList() { return bhoIdList_; }
   std::vector<std::string>& StartupOriginList() { return startupOriginList_; }
+  // The uninstall key of each row of UninstallListView, parallel to the rows.
+  std::vector<std::string>& UninstallKeyList() { return uninstallKeyList_; }
   TRegArray& ProblemList() { return problemList_; }
   TRestoreArray& RestoreList() { return restoreList_; }
   ScanGlobals& Globals() { return globals_; }
@@ -190,6 +213,12 @@ class TForm1 {
   void RunSectionWithEngine(int number);
   void CloseIfPending();
   class BackupWork;  // keeps the backup page inert while the registry editor runs
+  void BindAdvancedPage();
+  void FillBhoList();
+  void FillStartupList();
+  void FillUninstallList();
+  // Ends a removal: the list refilled, then the success text or the error.
+  void ReportRemoval(bool removed, const std::string& error, const char* successText);
 
   Platform& platform_;
   MainView& view_;
@@ -197,6 +226,8 @@ class TForm1 {
   std::unique_ptr<TRegExpr> sharedRegExpr_;
   std::vector<std::string> bhoIdList_;
   std::vector<std::string> startupOriginList_;
+  std::vector<std::string> uninstallKeyList_;
+  ToolOutcome lastToolOutcome_;
   TRegArray problemList_;
   TRestoreArray restoreList_;
   ScanGlobals globals_;

@@ -9,6 +9,7 @@ class FileSystem;
 class System;
 class Shell;
 class ShellLinkResolver;
+class VersionInfo;
 class ProcessRunner;
 class HttpClient;
 
@@ -18,6 +19,7 @@ struct Platform {
   System& system;
   Shell& shell;
   ShellLinkResolver& links;
+  VersionInfo& versionInfo;
   ProcessRunner& process;
   HttpClient& http;
 };

@@ -264,6 +264,70 @@ void UpdateAlertRun() {
   UseUpdateServer("current");
 }
 
+// Selects a list view row of the other process, as a click does.
+void SelectRow(HWND list, int row) {
+  HANDLE proc = target.pi.hProcess;
+  void* remote = VirtualAllocEx(proc, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return;
+  LVITEMA item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  WriteProcessMemory(proc, remote, &item, sizeof item, nullptr);
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+}
+
+// The row whose first cell is caption, -1 when none.
+int RowOf(HWND list, const std::string& caption) {
+  for (int i = 0; i < Count(list, LVM_GETITEMCOUNT); ++i)
+    if (ListCell(list, i, 0) == caption) return i;
+  return -1;
+}
+
+// The advanced tools page: each pane shown by its panel on the tools pane,
+// its list filled with what the script seeded, a screenshot of each.
+void AdvancedToolsPanes(const std::string& run) {
+  HWND page = Page(6);
+  HWND book = Find(page, ctl::kAdvancedNotebook);
+  auto pane = [&](int i) { return GetDlgItem(book, ctl::kPage0 + i); };
+  auto shown = [&](int i) { return WaitFor([&] { return IsWindowVisible(pane(i)) != 0; }, 10000); };
+  Check(shown(0), run + ": tools pane first");
+  Screenshot("page-6");
+  const struct {
+    int panel, list;
+    const char* seeded;
+    const char* shot;
+  } tools[] = {
+      {ctl::kLnkBhoPanel, ctl::kBhoListView, "Corvanta.GuiHelper", "tools-bho"},
+      {ctl::kLnkStartupPanel, ctl::kStartupListView, "CorvantaGuiStartup", "tools-startup"},
+      {ctl::kLnkUninstallPanel, ctl::kUninstallListView, "Corvanta GUI Demo", "tools-uninstall"},
+      {ctl::kLnkExplorerPanel, 0, nullptr, "tools-iebackup"}};
+  for (int i = 0; i < 4; ++i) {
+    ClickLink(Find(pane(0), tools[i].panel));
+    Check(shown(i + 1), run + ": " + tools[i].shot + " pane shown");
+    if (tools[i].list) {
+      HWND list = Find(pane(i + 1), tools[i].list);
+      int row = -1;
+      WaitFor([&] { return (row = RowOf(list, tools[i].seeded)) >= 0; }, 10000);
+      Check(row >= 0, run + ": " + tools[i].shot + " lists " + tools[i].seeded);
+      if (row >= 0) SelectRow(list, row);
+      if (i < 2) {
+        HWND label = Find(pane(i + 1), i == 0 ? ctl::kBhoFileName : ctl::kStartFilename);
+        bool details = WaitFor(
+            [&] {
+              const std::string t = TextOf(label);
+              return t.find(" (Version: ") != std::string::npos && t != " (Version: )";
+            },
+            10000);
+        Check(details, run + ": " + tools[i].shot + " shows the file's version", TextOf(label));
+      }
+    }
+    Screenshot(tools[i].shot);
+    ClickButton(GetDlgItem(page, ctl::kBtAdvancedBack));
+    Check(shown(0), run + ": Back from " + tools[i].shot + " shows the tools pane");
+  }
+}
+
 void InteractiveRun(const std::string& program) {
   const std::string run = "interactive";
   Check(Start(program, ""), run + ": program starts", "CreateProcess failed");
@@ -342,6 +406,7 @@ void InteractiveRun(const std::string& program) {
   ClickLink(Find(Page(0), ctl::kLnkAdvancedEntry));
   Check(WaitPage(6), run + ": advanced entry shows page 6",
         "page " + std::to_string(VisiblePage()));
+  AdvancedToolsPanes(run);
   ClickButton(GetDlgItem(Page(6), ctl::kBtAdvancedBack));
   Check(WaitPage(0), run + ": Back on page 6 shows page 0");
   CloseProgram(run);
@@ -481,19 +546,6 @@ std::string ReviewAndRepair(HWND results, HWND box, long total) {
         run + ": automatic backup holds the repaired entry", found.cFileName);
   Screenshot("page-3");
   return repairedName;
-}
-
-// Selects a list view row of the other process through memory of its own.
-void SelectRow(HWND list, int row) {
-  HANDLE proc = target.pi.hProcess;
-  void* remote = VirtualAllocEx(proc, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
-  if (!remote) return;
-  LVITEMA item = {};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  WriteProcessMemory(proc, remote, &item, sizeof item, nullptr);
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
 }
 
 // The message box the program shows next: its text, closed with OK.

@@ -28,7 +28,8 @@ const char kBranch[] = "\\Software\\CorvantaTest\\Backups";
 struct RealApp {
   Win32Platform win;
   wine::FolderSystem system{""};
-  Platform platform{win.registry, win.files, system, win.shell, win.links, win.process, win.http};
+  Platform platform{win.registry, win.files,       system,      win.shell,
+                    win.links,    win.versionInfo, win.process, win.http};
   HeadlessUi ui;
   std::unique_ptr<TForm1> form;
   explicit RealApp(const std::string& folder) {

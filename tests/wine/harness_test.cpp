@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 // The guard let us in: this is Wine, and C: is the throwaway prefix's drive.
 TEST(WineHarness, RunsInsideTheTestPrefix) {

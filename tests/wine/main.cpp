@@ -24,8 +24,8 @@ corvanta::testing::GuardFacts CollectFacts() {
   f.buildDir = CORVANTA_BUILD_DIR;
   f.expectedToken = Env("CORVANTA_TEST_TOKEN");
   if (f.underWine) {
-    HANDLE h = CreateFileA("C:\\corvanta-test-prefix.token", GENERIC_READ, FILE_SHARE_READ,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA("C:\\corvanta-test-prefix.token", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       char buf[256];
       DWORD got = 0;

@@ -82,7 +82,7 @@ class ScanEndToEnd : public ::testing::Test {
  protected:
   ScanEndToEnd()
       : probe(w.files),
-        platform{w.registry, probe, w.system, w.shell, w.links, w.process, w.http},
+        platform{w.registry, probe, w.system, w.shell, w.links, w.versionInfo, w.process, w.http},
         seed(w.registry),
         reg(w.registry, 0x2001F),
         engine(reg, regex, platform, page, problems, globals) {}

@@ -53,7 +53,8 @@ struct ProgramSystem : wine::FolderSystem {
 struct UpdateApp {
   Win32Platform win;
   ProgramSystem system;
-  Platform platform{win.registry, win.files, system, win.shell, win.links, win.process, win.http};
+  Platform platform{win.registry, win.files,       system,      win.shell,
+                    win.links,    win.versionInfo, win.process, win.http};
   HeadlessUi ui;
   std::unique_ptr<TForm1> form;
   explicit UpdateApp(const std::string& folder, const std::string& server) : system(folder + "\\") {

@@ -7,13 +7,16 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/memory/memory_shell.h"
 #include "platform/memory/memory_system.h"
+#include "platform/memory/memory_version_info.h"
 #include "platform/platform.h"
 
 namespace corvanta {
 
 class MemoryPlatform {
  public:
-  MemoryPlatform() : links(files), platform_{registry, files, system, shell, links, process, http} {}
+  MemoryPlatform()
+      : links(files),
+        platform_{registry, files, system, shell, links, versionInfo, process, http} {}
   MemoryPlatform(const MemoryPlatform&) = delete;
   MemoryPlatform& operator=(const MemoryPlatform&) = delete;
 
@@ -24,6 +27,7 @@ class MemoryPlatform {
   MemorySystem system;
   MemoryShell shell;
   MemoryShellLinks links;
+  MemoryVersionInfo versionInfo;
   MemoryProcessRunner process;
   MemoryHttp http;
 

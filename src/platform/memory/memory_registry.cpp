@@ -69,6 +69,7 @@ struct MemoryRegistry::Node {
   std::vector<Value> values;
   bool deleted = false;
   std::uint32_t denyMask = 0;
+  bool denyDelete = false;
   std::int32_t enumError = kERROR_SUCCESS;
 
   std::shared_ptr<Node> Child(const std::string& childName) const {
@@ -374,7 +375,7 @@ std::int32_t MemoryRegistry::DeleteKey(RegKey key, const std::string& subKey) {
   Node* node = nullptr;
   if (std::int32_t error = FindExisting(key, subKey, &node)) return error;
   // Roots are never deleted, nor a key that refuses delete access.
-  if (!node->parent || (node->denyMask & kDELETE)) return kERROR_ACCESS_DENIED;
+  if (!node->parent || (node->denyMask & kDELETE) || node->denyDelete) return kERROR_ACCESS_DENIED;
   if (node == RootNode(kHKEY_CLASSES_ROOT)) return kERROR_ACCESS_DENIED;
   if (!node->children.empty()) return kERROR_ACCESS_DENIED;
   Node* parent = node->parent;
@@ -393,6 +394,7 @@ std::int32_t MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
   std::int32_t error;
   Node* node = ResolveFor(key, kKEY_SET_VALUE, &error);
   if (!node) return error;
+  if (node->denyDelete) return kERROR_ACCESS_DENIED;
   for (auto it = node->values.begin(); it != node->values.end(); ++it) {
     if (CompareNames(it->name, name) == 0) {
       node->values.erase(it);
@@ -483,6 +485,10 @@ std::size_t MemoryRegistry::OpenHandleCount() const {
 void MemoryRegistry::DenyOpen(std::uint32_t root, const std::string& path,
                               std::uint32_t accessMask) {
   if (Node* node = SeedPath(root, path)) node->denyMask |= accessMask;
+}
+
+void MemoryRegistry::DenyDelete(std::uint32_t root, const std::string& path) {
+  if (Node* node = SeedPath(root, path)) node->denyDelete = true;
 }
 
 void MemoryRegistry::FailEnumeration(std::uint32_t root, const std::string& path,

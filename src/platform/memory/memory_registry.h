@@ -63,6 +63,9 @@ class MemoryRegistry : public RegistryApi {
   // key answers every EnumKeyEx/EnumValue index with error (the key's counts
   // stay truthful).
   void DenyOpen(std::uint32_t root, const std::string& path, std::uint32_t accessMask);
+  // DenyDelete: the key opens as usual, but deleting it or any of its values
+  // answers kERROR_ACCESS_DENIED (key security that Wine does not enforce).
+  void DenyDelete(std::uint32_t root, const std::string& path);
   void FailEnumeration(std::uint32_t root, const std::string& path,
                        std::int32_t error = kERROR_INVALID_HANDLE);
 

@@ -9,12 +9,13 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_shell_link.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_version_info.h"
 
 namespace corvanta {
 
 class Win32Platform {
  public:
-  Win32Platform() : platform_{registry, files, system, shell, links, process, http} {}
+  Win32Platform() : platform_{registry, files, system, shell, links, versionInfo, process, http} {}
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -25,6 +26,7 @@ class Win32Platform {
   Win32System system;
   Win32Shell shell;
   Win32ShellLinkResolver links;
+  Win32VersionInfo versionInfo;
   Win32ProcessRunner process;
   Win32Http http;
 

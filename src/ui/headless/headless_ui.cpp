@@ -180,7 +180,7 @@ HeadlessUi::HeadlessUi() {
   m.bhoDescription = label("bhoDescription");
   m.bhoCompany = label("bhoCompany");
   m.btRemoveBho = button("btRemoveBho", "Remove Selected");
-  m.StartupListView = list("StartupListView", {{"Entry Name", 175}, {"Program Location", 280}});
+  m.StartupListView = list("StartupListView", {{"Entry Name", 150}, {"Program Location", 306}});
   m.startFilename = label("startFilename");
   m.startProductName = label("startProductName");
   m.startDescription = label("startDescription");
@@ -190,7 +190,7 @@ HeadlessUi::HeadlessUi() {
       list("UninstallListView", {{"Program Name", 150}, {"Uninstaller Location", 306}});
   m.UninstallListView->SetSorted(true);
   m.RzBitBtn14 = button("RzBitBtn14", "Remove Selected");
-  m.btExplorerBackup = button("btExplorerBackup", "Backup Internet Explorer Settings");
+  m.btExplorerBackup = button("btExplorerBackup", "Create Backup");
   m.btAdvancedBack = button("btAdvancedBack", "Back");
 
   view_.updateStatus.window = window("TUpdateStatus", "");

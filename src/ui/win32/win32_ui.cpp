@@ -409,20 +409,20 @@ void Win32Ui::BuildPage6(HWND page) {
   m.BhoListView = List(bho, ctl::kBhoListView, 0, 0, 456, 170, {{"BHO Name", 175}, {"Path", 280}});
   details(bho, ctl::kBhoFileName, &m.bhoFileName, &m.bhoProductName, &m.bhoDescription,
           &m.bhoCompany);
-  m.btRemoveBho = Btn(bho, ctl::kBtRemoveBho, "Remove Selected", 336, 266, 120);
+  m.btRemoveBho = Btn(bho, ctl::kBtRemoveBho, "Remove Selected", 336, 262, 120);
 
   HWND startup = book->PageHwnd(2);
   m.StartupListView = List(startup, ctl::kStartupListView, 0, 0, 456, 170,
-                           {{"Entry Name", 175}, {"Program Location", 280}});
+                           {{"Entry Name", 150}, {"Program Location", 306}});
   details(startup, ctl::kStartFilename, &m.startFilename, &m.startProductName, &m.startDescription,
           &m.startCompany);
-  m.btRemoveStartup = Btn(startup, ctl::kBtRemoveStartup, "Remove Selected", 336, 266, 120);
+  m.btRemoveStartup = Btn(startup, ctl::kBtRemoveStartup, "Remove Selected", 336, 262, 120);
 
   HWND uninstall = book->PageHwnd(3);
   m.UninstallListView = List(uninstall, ctl::kUninstallListView, 0, 0, 456, 256,
                              {{"Program Name", 150}, {"Uninstaller Location", 302}});
   m.UninstallListView->SetSorted(true);
-  m.RzBitBtn14 = Btn(uninstall, ctl::kRzBitBtn14, "Remove Selected", 336, 264, 120);
+  m.RzBitBtn14 = Btn(uninstall, ctl::kRzBitBtn14, "Remove Selected", 336, 262, 120);
 
   HWND ie = book->PageHwnd(4);
   Text(ie, -1, "Internet Explorer Backup", 0, 0, 456, 20, bold_);

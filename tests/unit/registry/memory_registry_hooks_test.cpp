@@ -109,5 +109,18 @@ TEST(TRegistryDeleteKey, SubkeysGoFromTheLastIndexDown) {
   EXPECT_FALSE(mem.HasKey(kHKEY_CURRENT_USER, "U\\free"));
 }
 
+TEST(MemoryRegistry, DeniedDeletionsKeepKeyAndValues) {
+  MemoryRegistry mem;
+  mem.SetString(kHKEY_LOCAL_MACHINE, "Software\\Kept", "v", "x");
+  mem.DenyDelete(kHKEY_LOCAL_MACHINE, "Software\\Kept");
+  TRegistry reg(mem);
+  reg.SetRootKey(kHKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(reg.OpenKey("\\Software\\Kept", false));  // opens with full rights
+  EXPECT_FALSE(reg.DeleteValue("v"));
+  reg.CloseKey();
+  EXPECT_FALSE(reg.DeleteKey("\\Software\\Kept"));
+  EXPECT_TRUE(mem.HasValue(kHKEY_LOCAL_MACHINE, "Software\\Kept", "v"));
+}
+
 }  // namespace
 }  // namespace corvanta

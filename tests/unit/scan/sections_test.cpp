@@ -279,7 +279,9 @@ TEST_F(Shortcuts, LinkObjectFailurePropagates) {
 
 TEST_F(Sections, HelpFilesBuildFolderPlusNameAndKeepNetworkFolders) {
   ProbeFileSystem probe(files);
-  Platform platform{mr, probe, s.mem.system, s.mem.shell, s.mem.links, s.mem.process, s.mem.http};
+  Platform platform{
+      mr,        probe, s.mem.system, s.mem.shell, s.mem.links, s.mem.versionInfo, s.mem.process,
+      s.mem.http};
   ScanEngine engine(s.reg, s.regex, platform, s.page, s.problems, s.globals);
   const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help";
   const std::string html = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
