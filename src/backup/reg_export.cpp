@@ -60,6 +60,16 @@ bool HasLineBreak(const std::string& s) {
   return s.find_first_of("\r\n") != std::string::npos;
 }
 
+// A text value's stored bytes when they hold more than the text: something
+// other than 0 bytes after its first 0. Quoting the text would lose that.
+bool HoldsMoreThanItsText(const std::vector<std::uint8_t>& raw) {
+  std::size_t i = 0;
+  while (i < raw.size() && raw[i] != 0) ++i;
+  for (; i < raw.size(); ++i)
+    if (raw[i] != 0) return true;
+  return false;
+}
+
 void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::string>& lines) {
   // A quoted name cannot carry a line break: the rest would be read as lines
   // of their own on import.
@@ -70,6 +80,11 @@ void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::strin
   std::uint32_t type = reg.GetDataType(name);
   switch (type) {
     case kREG_SZ: {
+      const std::vector<std::uint8_t> raw = reg.ReadBinaryData(name);
+      if (HoldsMoreThanItsText(raw)) {
+        AppendHexList(line + TypedHexPrefix(kREG_SZ), raw, kMultiLayout, lines);
+        return;
+      }
       const std::string text = reg.ReadString(name);
       // A line break inside a quoted text would end the line early on import
       // and let the rest of the text be read as further lines of the file.
@@ -80,9 +95,13 @@ void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::strin
       }
       return;
     }
-    case kREG_EXPAND_SZ:
-      AppendHexList(line + "hex(2):", TextBytesWithNul(reg.ReadString(name)), kExpandLayout, lines);
+    case kREG_EXPAND_SZ: {
+      const std::vector<std::uint8_t> raw = reg.ReadBinaryData(name);
+      AppendHexList(line + "hex(2):",
+                    HoldsMoreThanItsText(raw) ? raw : TextBytesWithNul(reg.ReadString(name)),
+                    kExpandLayout, lines);
       return;
+    }
     case kREG_DWORD: {
       char buf[16];
       std::snprintf(buf, sizeof buf, "dword:%08X",

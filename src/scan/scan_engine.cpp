@@ -75,6 +75,12 @@ bool IsFullPath(const std::string& s) {
   return s.compare(0, 2, "\\\\") == 0;
 }
 
+// The ANSI calls put "?" for every character outside the code page, and no
+// Windows file name holds one: such a path proves nothing about a file.
+bool LostInTranslation(const std::string& text) {
+  return text.find('?') != std::string::npos;
+}
+
 bool IsTextType(std::uint32_t type) {
   return type == kREG_SZ || type == kREG_EXPAND_SZ;
 }
@@ -347,6 +353,7 @@ bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Sec
   if (CommandPrefixExists(match)) return true;
   if (ExistsAsFileOrFolder(Value)) return true;
   if (ExistsAsFileOrFolder(s)) return true;
+  if (LostInTranslation(Value) || LostInTranslation(s)) return true;
 
   if (Section != kSectionDeepRegistryScan && Section != kSectionCustomControls) return false;
   if (Value.find('%') != std::string::npos) return true;
@@ -439,7 +446,7 @@ void ScanEngine::ScanShortcutFolder(const std::string& Folder) {
     if (Aborted()) return false;
     const std::string path = Folder + entry.name;
     const std::string target = platform_.links.ResolveShortcutTarget(path);
-    if (target == path || target.empty()) return true;
+    if (target == path || target.empty() || LostInTranslation(target)) return true;
     bool isFile;
     bool isFolder = false;
     {
@@ -493,7 +500,7 @@ void ScanEngine::CheckHelpFiles() {
       QuietErrorMode quiet(platform_.files);
       exists = platform_.files.FileExists(path);
     }
-    if (!exists)
+    if (!exists && !LostInTranslation(path))
       RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, folder,
                     kKindRegistry);
     if (Aborted()) return;
@@ -518,7 +525,7 @@ void ScanEngine::CheckFontFiles() {
       QuietErrorMode quiet(platform_.files);
       exists = platform_.files.FileExists(path);
     }
-    if (!exists)
+    if (!exists && !LostInTranslation(path))
       RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, file,
                     kKindRegistry);
     if (Aborted()) return;

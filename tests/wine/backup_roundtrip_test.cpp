@@ -36,6 +36,8 @@ void SeedEveryType(TRegistry& reg) {
   SetRaw(reg, k, "", kREG_SZ, Lit("default\0"));
   SetRaw(reg, k, "quote \"and\" back\\slash", kREG_SZ, Lit("C:\\dir\\\" \"x\" \xE9\xFC end\"\0"));
   SetRaw(reg, k, "empty", kREG_SZ, Lit("\0"));
+  SetRaw(reg, k, "more after zero", kREG_SZ, Lit("ab\0cd\0"));
+  SetRaw(reg, k, "expand after zero", kREG_EXPAND_SZ, Lit("%a%\0x"));
   SetRaw(reg, k, "multi line", kREG_SZ, Lit("one\r\ntwo\n[HKEY_CURRENT_USER\\Evil]\0"));
   SetRaw(reg, k, "expand", kREG_EXPAND_SZ, Lit("%SystemRoot%\\system32\\x.dll\0"));
   SetRaw(reg, k, "dword", kREG_DWORD, Lit("\xFF\xFF\xFF\xFF"));

@@ -121,6 +121,19 @@ TEST(ExportRegKey, TextWithLineBreakIsWrittenAsTypedHex) {
   EXPECT_EQ(lines[5], "");
 }
 
+TEST(ExportRegKey, TextsHoldingMoreAfterTheirFirstZeroKeepEveryByte) {
+  MemoryRegistry reg;
+  const std::uint32_t hk = kHKEY_CURRENT_USER;
+  reg.SetRaw(hk, "Z", "more", kREG_SZ, {'a', 'b', 0, 'c', 'd', 0});
+  reg.SetRaw(hk, "Z", "zeros", kREG_SZ, {'a', 'b', 0, 0});
+  reg.SetRaw(hk, "Z", "exp", kREG_EXPAND_SZ, {'%', 'a', '%', 0, 'x'});
+  reg.SetRaw(hk, "Z", "plain", kREG_EXPAND_SZ, {'%', 'a', '%', 0, 0});
+  EXPECT_EQ(Export(reg, hk, "Z"),
+            (Lines{"", "[HKEY_CURRENT_USER\\Z]", "\"more\"=hex(1):61,62,00,63,64,00", "",
+                   "\"zeros\"=\"ab\"", "\"exp\"=hex(2):25,61,25,00,78", "",
+                   "\"plain\"=hex(2):25,61,25,00", ""}));
+}
+
 TEST(ExportRegKey, SubkeysDepthFirstAndSingleValueMode) {
   MemoryRegistry reg;
   const std::uint32_t hk = kHKEY_CURRENT_USER;

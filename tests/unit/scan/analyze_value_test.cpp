@@ -52,6 +52,9 @@ TEST_F(AnalyzeValue, WorkedReadingsOnAnEmptyDisk) {
       {"ding.wav", "Sounds", true},
       {"C:\\M\xAEsic\\gone.exe", "Application Paths", false},
       {"C:\\M\xE9sic\\gone.exe", "Application Paths", true},
+      // "?" stands for a character the ANSI call could not carry: no proof.
+      {"C:\\Dir.old\\Gr?n.exe", "Application Paths", true},
+      {"\"C:\\Programme\\Gr?n\\app.exe\" /min", "Startup Programs", true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.acceptable, Ok(c.value, c.section)) << c.value << " in " << c.section;

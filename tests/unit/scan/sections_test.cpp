@@ -207,6 +207,7 @@ TEST_F(Shortcuts, InvalidShortcutsWalksDriveCWithItsRules) {
   links.AddShortcut("C:\\a\\net.lnk", "\\\\server\\share\\x.exe");
   links.AddShortcut("C:\\a\\none.lnk", "");
   links.AddShortcut("C:\\a\\rel.lnk", "gone.exe");
+  links.AddShortcut("C:\\a\\lost.lnk", "C:\\Old\\Gr?n.exe");  // "?": a character the ANSI call lost
   links.AddShortcut("C:\\a\\UPPER.LNK", "C:\\Old\\upper.exe");
   files.AddFile("C:\\a\\broken.lnk", "not a link");
   links.AddShortcut("C:\\a\\hiddenfile.lnk", "C:\\Old\\hf.exe", faHidden | faArchive);
@@ -323,6 +324,7 @@ TEST_F(Sections, FontsLookInTheFontsFolderUnlessGivenAFullPath) {
   mr.SetString(HKLM, fonts, "Empty", "");
   mr.SetString(HKLM, fonts, "Outside", "D:\\Other\\x.ttf");
   mr.SetString(HKLM, fonts, "OutsideGone", "D:\\Other\\y.ttf");
+  mr.SetString(HKLM, fonts, "Lost", "Gr?n.ttf");
   s.Run(10);
   EXPECT_EQ((std::vector<std::string>{"2|" + fonts + "|Gone|gone.ttf|0", "2|" + fonts + "|Empty||0",
                                       "2|" + fonts + "|OutsideGone|D:\\Other\\y.ttf|0"}),
