@@ -74,6 +74,7 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
     if (!problems.empty()) {
       RepairContext rc{s.ui().View(), problems, s.form().SharedRegistry(), ctx.platform.files,
                        ctx.platform.system};
+      rc.stillAProblem = [&s](const TRegRecord& r) { return s.form().StillAProblem(r); };
       if (!s.Run([&] { out = DoRepair(rc); }, ctx.err)) return kExitFailed;
       if (out.end == RepairEnd::Declined) {
         ctx.err << "corvanta-cli: repair not started: no restore point could be made\n";
@@ -88,6 +89,7 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       doc["failed"] = out.left;
       doc["failedProblems"] = out.leftIndexes;
       doc["backupFile"] = AnsiToUtf8(out.backupFile);
+      doc["unchanged"] = out.unchangedIndexes;
       ctx.out << doc.dump() << "\n";
     } else {
       ctx.out << "Total problems found: " << out.found << "\n"
@@ -95,6 +97,8 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
               << "Total problems repaired: " << out.repaired << "\n"
               << "Total problems failed: " << out.left << "\n";
       for (int i : out.leftIndexes) ctx.out << "  not repaired: [" << i << "]\n";
+      for (int i : out.unchangedIndexes)
+        ctx.out << "  unchanged since the scan, kept: [" << i << "]\n";
       ctx.out << "Backup file: " << (out.backupFile.empty() ? "(none)" : out.backupFile) << "\n";
     }
     if (out.left > 0) {

@@ -38,6 +38,7 @@ void TForm1::FormCreate() {
   };
   repairContext_.reset(
       new RepairContext{view_, problemList_, *sharedRegistry_, platform_.files, platform_.system});
+  repairContext_->stillAProblem = [this](const TRegRecord& r) { return StillAProblem(r); };
   BindCommands();
 }
 

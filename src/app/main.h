@@ -162,6 +162,8 @@ class TForm1 {
   void SetRunTarget(const std::string& programPath) { runTarget_ = programPath; }
   std::string RunTarget();
   bool AnySectionTicked() const;
+  // The scan's judgement over what is there now (the repair's second look).
+  bool StillAProblem(const TRegRecord& problem);
   bool Busy() const { return busy_ > 0; }
 
   // Long-running work (scan, repair) holds one while it pumps; a close asked

@@ -126,4 +126,10 @@ void TForm1::DoScan() {
   m.btRepair->SetVisible(!problemList_.empty());
 }
 
+bool TForm1::StillAProblem(const TRegRecord& problem) {
+  ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, *scanPage_, problemList_,
+                    globals_);
+  return engine.StillAProblem(problem);
+}
+
 }  // namespace corvanta

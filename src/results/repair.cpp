@@ -166,6 +166,12 @@ RepairOutcome DoRepair(RepairContext& ctx) {
     const TRegRecord& r = ctx.ProblemList[i];
     if (r.Action != kActionDelete) continue;
     if (r.Kind != kKindFile && !WillDeleteRegistryEntry(r)) continue;
+    // Time passed since the scan: a drive may be back, a program reinstalled.
+    if (!heldBack[i] && ctx.stillAProblem && !ctx.stillAProblem(r)) {
+      ++out.unchanged;
+      out.unchangedIndexes.push_back(static_cast<int>(i));
+      continue;
+    }
     if (!heldBack[i] && DeleteProblem(ctx, r)) {
       ++out.repaired;
     } else {
@@ -179,6 +185,7 @@ RepairOutcome DoRepair(RepairContext& ctx) {
   out.found = static_cast<int>(ctx.ProblemList.size());
   for (const TRegRecord& r : ctx.ProblemList)
     if (r.Action != kActionDelete) ++out.ignored;
+  out.ignored += out.unchanged;
   ShowResultsPage(ctx, out);
   return out;
 }

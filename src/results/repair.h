@@ -2,6 +2,7 @@
 // be deleted, the deletions, and the "Repair Results" page.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,11 +20,17 @@ class System;
 // exports go through its registry port with an accessor of their own), and
 // the file system and system ports.
 struct RepairContext {
+  RepairContext(MainView& v, TRegArray& problems, TRegistry& shared, FileSystem& f, System& s)
+      : view(v), ProblemList(problems), SharedRegistry(shared), files(f), system(s) {}
   MainView& view;
   TRegArray& ProblemList;
   TRegistry& SharedRegistry;
   FileSystem& files;
   System& system;
+  // Judges an entry again just before its deletion, as the scan did; false
+  // when it changed or points somewhere again since (then it stays). Unset:
+  // no second look.
+  std::function<bool(const TRegRecord&)> stillAProblem;
 };
 
 enum class RepairEnd {
@@ -34,8 +41,10 @@ enum class RepairEnd {
 
 struct RepairOutcome {
   RepairEnd end = RepairEnd::Done;
-  int found = 0;                 // records in the problem list
-  int ignored = 0;               // records set to Ignore
+  int found = 0;      // records in the problem list
+  int ignored = 0;    // records set to Ignore, and those unchanged
+  int unchanged = 0;  // no longer a problem when looked at again: kept
+  std::vector<int> unchangedIndexes;
   int repaired = 0;              // deletions done (or the entry was already gone)
   int left = 0;                  // deletions that failed or were held back for want of a backup
   std::vector<int> leftIndexes;  // their indexes in the problem list

@@ -421,15 +421,19 @@ void ScanEngine::DoAnalyzeBranch(const std::string& Section) {
 // ---------------------------------------------------------------------------
 // File associations
 
+bool ScanEngine::FileExtensionUnassociated(const std::string& ext) {
+  std::uint32_t listCount = 0;
+  std::uint32_t progidCount = 0;
+  const std::string base = std::string(kFileExtsBase) + ext + "\\";
+  if (reg_.OpenKey(base + "OpenWithList", false)) listCount = reg_.ValueCount();
+  if (reg_.OpenKey(base + "OpenWithprogids", false)) progidCount = reg_.ValueCount();
+  return listCount < 1 && progidCount < 1;
+}
+
 void ScanEngine::CheckFileExtensions() {
   const std::vector<std::string> names = reg_.GetKeyNames();
   for (const std::string& ext : names) {
-    std::uint32_t listCount = 0;
-    std::uint32_t progidCount = 0;
-    const std::string base = std::string(kFileExtsBase) + ext + "\\";
-    if (reg_.OpenKey(base + "OpenWithList", false)) listCount = reg_.ValueCount();
-    if (reg_.OpenKey(base + "OpenWithprogids", false)) progidCount = reg_.ValueCount();
-    if (listCount < 1 && progidCount < 1)
+    if (FileExtensionUnassociated(ext))
       RecordProblem(globals_.CurrentSection, reg_.RootKey(), kFileExtsBase + ext, ext,
                     "Invalid file association", kKindRegistry);
     if (Aborted()) return;
@@ -478,6 +482,19 @@ void ScanEngine::ScanShortcutFolder(const std::string& Folder) {
 // ---------------------------------------------------------------------------
 // Help files and fonts
 
+std::string ScanEngine::HelpFilePath(const std::string& folder, const std::string& name) {
+  const std::string joined = folder + "\\" + name;
+  // A network folder keeps its leading "\\"; the root folder "\" does not
+  // make one.
+  return folder.compare(0, 2, "\\\\") == 0 ? "\\" + CollapseDoubledBackslashes(joined.substr(1))
+                                           : CollapseDoubledBackslashes(joined);
+}
+
+std::string ScanEngine::FontFilePath(const std::string& file) {
+  // Windows accepts fonts registered by full path, outside the fonts folder.
+  return IsFullPath(file) ? file : platform_.shell.GetSpecialFolderPath(CSIDL_FONTS) + "\\" + file;
+}
+
 void ScanEngine::CheckHelpFiles() {
   const std::vector<std::string> names = reg_.GetValueNames();
   for (const std::string& name : names) {
@@ -489,12 +506,7 @@ void ScanEngine::CheckHelpFiles() {
     } catch (const ERegistryException&) {
       continue;
     }
-    const std::string joined = folder + "\\" + name;
-    // A network folder keeps its leading "\\"; the root folder "\" does not
-    // make one.
-    const std::string path = folder.compare(0, 2, "\\\\") == 0
-                                 ? "\\" + CollapseDoubledBackslashes(joined.substr(1))
-                                 : CollapseDoubledBackslashes(joined);
+    const std::string path = HelpFilePath(folder, name);
     bool exists;
     {
       QuietErrorMode quiet(platform_.files);
@@ -508,7 +520,6 @@ void ScanEngine::CheckHelpFiles() {
 }
 
 void ScanEngine::CheckFontFiles() {
-  const std::string fonts = platform_.shell.GetSpecialFolderPath(CSIDL_FONTS) + "\\";
   const std::vector<std::string> names = reg_.GetValueNames();
   for (const std::string& name : names) {
     std::string file;
@@ -518,8 +529,7 @@ void ScanEngine::CheckFontFiles() {
     } catch (const ERegistryException&) {
       continue;
     }
-    // Windows accepts fonts registered by full path, outside the fonts folder.
-    const std::string path = IsFullPath(file) ? file : fonts + file;
+    const std::string path = FontFilePath(file);
     bool exists;
     {
       QuietErrorMode quiet(platform_.files);
@@ -530,6 +540,64 @@ void ScanEngine::CheckFontFiles() {
                     kKindRegistry);
     if (Aborted()) return;
   }
+}
+
+// ---------------------------------------------------------------------------
+// The second look before a repair
+
+bool ScanEngine::StillAProblem(const TRegRecord& problem) {
+  QuietErrorMode quiet(platform_.files);
+  bool still;
+  try {
+    still = StillAProblemIn(problem);
+  } catch (const ERegistryException&) {
+    still = false;  // what cannot be read now cannot be judged again: it stays
+  }
+  reg_.CloseKey();
+  return still;
+}
+
+bool ScanEngine::StillAProblemIn(const TRegRecord& p) {
+  if (p.Kind == kKindFile) {
+    std::string target;
+    try {
+      target = platform_.links.ResolveShortcutTarget(p.KeyPath);
+    } catch (const ShellLinkError&) {
+      return false;
+    }
+    if (target == p.KeyPath) return true;  // gone or unreadable: nothing points anywhere
+    return target == p.ValueData && !ExistsAsFileOrFolder(target);
+  }
+  reg_.CloseKey();
+  reg_.SetRootKey(p.RootKey);
+  const std::string path =
+      !p.KeyPath.empty() && p.KeyPath[0] == '\\' ? p.KeyPath : "\\" + p.KeyPath;
+  const std::string fileExts = kFileExtsBase;
+  if (p.Section == SectionByNumber(7)->sectionName)
+    return path.compare(0, fileExts.size(), fileExts) == 0 &&
+           FileExtensionUnassociated(path.substr(fileExts.size()));
+  if (!reg_.OpenKey(path, false)) return true;       // gone already
+  if (!reg_.ValueExists(p.ValueName)) return false;  // the judged value changed
+  const std::uint32_t type = reg_.GetDataType(p.ValueName);
+  const bool help = p.Section == SectionByNumber(9)->sectionName;
+  const bool font = p.Section == SectionByNumber(10)->sectionName;
+  const bool addRemove = p.Section == kSectionAddRemovePrograms;
+  // The text the section judged, read by the section's own rule.
+  std::string text;
+  if ((help || font) ? IsTextType(type)
+                     : type == kREG_SZ || (!addRemove && type == kREG_EXPAND_SZ)) {
+    text = reg_.ReadString(p.ValueName);
+  } else if (!help && !font && !addRemove && type == kREG_DWORD) {
+    text = p.ValueName;
+  } else {
+    return false;
+  }
+  if (text != p.ValueData) return false;
+  if (help || font) {
+    const std::string file = help ? HelpFilePath(text, p.ValueName) : FontFilePath(text);
+    return !LostInTranslation(file) && !platform_.files.FileExists(file);
+  }
+  return !DoAnalyzeValue(text, p.Section);
 }
 
 }  // namespace corvanta

@@ -70,6 +70,12 @@ class ScanEngine {
   void CheckHelpFiles();
   void CheckFontFiles();
 
+  // Judges a recorded problem again, as its section did, over what is there
+  // now: false when its data changed or it no longer points nowhere (a drive
+  // came back, a program was reinstalled), so a repair must leave it alone.
+  // Uses the shared registry accessor; its current key is left closed.
+  bool StillAProblem(const TRegRecord& problem);
+
  private:
   bool Aborted() const { return globals_.AbortRequested; }
   // The section-scanner frame around walk; openKey is run before the row is
@@ -84,6 +90,12 @@ class ScanEngine {
   // DoAnalyzeKey on a key analysed directly: a registry error ends that key only.
   void AnalyzeKeyGuarded(const std::string& Section);
   bool ExistsAsFileOrFolder(const std::string& path);
+  // What the help and font checks probe for a value.
+  static std::string HelpFilePath(const std::string& folder, const std::string& name);
+  std::string FontFilePath(const std::string& file);
+  // Open-with lists of a file extension below the FileExts key, both empty.
+  bool FileExtensionUnassociated(const std::string& ext);
+  bool StillAProblemIn(const TRegRecord& problem);
   // A shorter prefix of a drive-path match, ending in an extension directly
   // followed by a blank, that exists as a file (an unquoted command line).
   bool CommandPrefixExists(const std::string& match);

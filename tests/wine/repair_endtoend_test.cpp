@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/main.h"
 #include "backup/reg_export.h"
 #include "platform/registry.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "results/os_name.h"
@@ -148,6 +150,48 @@ TEST(RepairRestorePoint, AskedOnXpAndMeNotOn2000) {
                                                      "CORVANTA_CHILD_OS", c.name),
               0u)
         << c.version;
+}
+
+}  // namespace
+}  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+// The second look over the real registry and disk: an entry whose file came
+// back after the scan is kept, its neighbour deleted.
+TEST(RepairEndToEnd, SecondLookKeepsWhatCameBack) {
+  Win32Platform win;
+  PrefixSystem system;
+  Platform platform{win.registry, win.files,       system,      win.shell,
+                    win.links,    win.versionInfo, win.process, win.http};
+  TRegistry seed(win.registry);
+  seed.SetRootKey(HKCU);
+  ASSERT_TRUE(seed.OpenKey("\\Software\\CorvantaTest\\Recheck", true));
+  seed.WriteString("Back", "C:\\corvanta-repair\\back.exe");
+  seed.WriteString("Gone", "C:\\corvanta-repair\\gone.exe");
+  seed.CloseKey();
+  HeadlessUi ui;
+  TForm1 form(platform, ui.View());
+  form.SetSaveOnDestroy(false);
+  ui.View().main.cbSysRestore->SetChecked(false);
+  for (const char* name : {"Back", "Gone"}) {
+    TRegRecord r = Problem("Software\\CorvantaTest\\Recheck", name, 0);
+    r.ValueData =
+        std::string("C:\\corvanta-repair\\") + (name[0] == 'B' ? "back" : "gone") + ".exe";
+    form.ProblemList().push_back(r);
+  }
+  win.files.MakeDirectory("C:\\corvanta-repair");
+  ASSERT_TRUE(win.files.WriteWholeFile("C:\\corvanta-repair\\back.exe", "MZ"));
+  HeadlessUi::H(ui.View().main.btRepair).Press();
+  EXPECT_EQ(ui.View().main.lbRepaired->Caption(), "1");
+  EXPECT_EQ(ui.View().main.lbIgnored->Caption(), "1");
+  ASSERT_TRUE(seed.OpenKey("\\Software\\CorvantaTest\\Recheck", false));
+  EXPECT_TRUE(seed.ValueExists("Back"));
+  EXPECT_FALSE(seed.ValueExists("Gone"));
+  seed.CloseKey();
+  seed.DeleteKey("\\Software\\CorvantaTest");
+  win.files.RemoveFile("C:\\corvanta-repair\\back.exe");
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST(CliRepairReport, NothingFoundRepairsNothingAndWritesNoBackup) {
   ASSERT_EQ(cli({"repair", "--sections", "2", "--json"}), 0) << cli.err;
   EXPECT_EQ(cli.out,
             "{\"found\":0,\"ignored\":0,\"repaired\":0,\"failed\":0,\"failedProblems\":[],"
-            "\"backupFile\":\"\"}\n");
+            "\"backupFile\":\"\",\"unchanged\":[]}\n");
   EXPECT_FALSE(cli.mem.files.DirectoryExists(kBackupFolder));
   EXPECT_TRUE(cli.mem.system.restorePointCalls().empty());
   EXPECT_EQ(cli({"repair", "--sections", "2", "--ignore", "0"}), 2);
