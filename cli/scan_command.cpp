@@ -73,6 +73,11 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
     list.push_back(p);
   }
   doc["problems"] = list;
+  const ScanGlobals& g = s.form().Globals();
+  doc["unreadable"] = g.UnreadableCount;
+  nlohmann::ordered_json unreadable = nlohmann::ordered_json::array();
+  for (const std::string& path : g.UnreadablePaths) unreadable.push_back(AnsiToUtf8(path));
+  doc["unreadablePaths"] = unreadable;
   out << doc.dump() << "\n";
 }
 
@@ -122,6 +127,17 @@ bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std
     for (const auto& box : s.app().Boxes()) err << box.text << "\n";
     return false;
   }
+  // An incomplete scan must not read as a clean registry.
+  const ScanGlobals& g = s.form().Globals();
+  if (g.UnreadableCount > 0) {
+    err << "corvanta-cli: " << g.UnreadableCount
+        << " registry key(s) could not be read (access denied); the scan is incomplete";
+    if (!g.UnreadablePaths.empty()) err << ", for example " << g.UnreadablePaths.front();
+    err << "\n";
+  }
+  if (s.form().platform().system.RunsWithoutAdminRights())
+    err << "corvanta-cli: not running as administrator: the machine-wide sections were not "
+           "fully scanned\n";
   return true;
 }
 

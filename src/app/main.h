@@ -65,6 +65,10 @@ std::string RunValueFor(const std::string& executablePath);
 // unquoted "path /scan"; "" when the text does not end with " /scan".
 std::string RunValueExecutable(const std::string& value);
 
+// The scanning page's last status line; it says how many keys could not be
+// read, so an incomplete scan does not look like a clean registry.
+std::string ScanCompleteStatus(int unreadable);
+
 // The summary line of the results list after a scan.
 std::string SummaryLine(std::size_t problemCount);
 

@@ -57,6 +57,13 @@ std::string SummaryLine(std::size_t problemCount) {
          "select a section on the left.</p>";
 }
 
+std::string ScanCompleteStatus(int unreadable) {
+  if (unreadable == 0) return "Scanning Complete.";
+  return "Scanning Complete. " + std::to_string(unreadable) +
+         (unreadable == 1 ? " registry key" : " registry keys") +
+         " could not be read (access denied): run as administrator to scan them.";
+}
+
 bool TForm1::AnySectionTicked() const {
   for (CheckBox* box : view_.main.SectionBoxes())
     if (box->Checked()) return true;
@@ -92,6 +99,9 @@ void TForm1::DoScan() {
   globals_.AbortRequested = false;
   ShowPage(kPageScanning);
   globals_.TotalFoundCount = 0;
+  globals_.UnreadableCount = 0;
+  globals_.UnreadablePaths.clear();
+  globals_.UnreadableSeen.clear();
   m.ProgressBar->SetPartsComplete(0);
   m.ProgressBar->SetTotalParts(13);
   problemList_.clear();
@@ -111,7 +121,7 @@ void TForm1::DoScan() {
     globals_.AbortRequested = true;
   }
 
-  m.StatusBar->SetCaption("Scanning Complete.");
+  m.StatusBar->SetCaption(ScanCompleteStatus(globals_.UnreadableCount));
   m.ProgressBar->SetPartsComplete(m.ProgressBar->TotalParts());
 
   // A close requested during the scan should not wait for the user's OK.

@@ -61,6 +61,9 @@ class System {
   virtual OsVersion GetVersion() = 0;
   // Enables every privilege the process token holds; failures are ignored.
   virtual void EnableAllPrivileges() = 0;
+  // True on a system with user account control when this process runs
+  // without its administrator rights (machine-wide keys may refuse it).
+  virtual bool RunsWithoutAdminRights() = 0;
 
   // Loads library, finds entry, calls it once with the request and releases
   // the library again.

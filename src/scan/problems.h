@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,15 @@ struct ScanGlobals {
   std::int32_t TotalFoundCount = 0;
   std::string CurrentSection;
   std::string CurrentProblemLabel;
+  // Keys the scan found but could not open for lack of rights: how many, and
+  // the first few by name, so an incomplete scan is never taken for a clean
+  // registry.
+  std::int32_t UnreadableCount = 0;
+  std::vector<std::string> UnreadablePaths;
+  std::set<std::string> UnreadableSeen;  // upper-case; two sections count a key once
 };
+
+// How many unreadable keys a scan names; the rest are only counted.
+constexpr std::size_t kUnreadablePathsKept = 10;
 
 }  // namespace corvanta

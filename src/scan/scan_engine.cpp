@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "backup/reg_export.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
@@ -127,10 +128,28 @@ void ScanEngine::FinishSection(int number) {
   reg_.CloseKey();
 }
 
+void ScanEngine::NoteIfUnreadable(const std::string& path) {
+  if (!reg_.KeyExists(path)) return;
+  std::string full = path;
+  if (full.empty() || full[0] != '\\')
+    full = reg_.CurrentPath().empty() ? full : reg_.CurrentPath() + "\\" + full;
+  if (!full.empty() && full[0] == '\\') full.erase(0, 1);
+  full = RootKeyName(reg_.RootKey()) + "\\" + full;
+  std::string upper = full;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (!globals_.UnreadableSeen.insert(upper).second) return;
+  ++globals_.UnreadableCount;
+  if (globals_.UnreadablePaths.size() < kUnreadablePathsKept)
+    globals_.UnreadablePaths.push_back(full);
+}
+
 void ScanEngine::OpenSectionKey(std::uint32_t root, const std::string& path) {
   reg_.SetRootKey(root);
   try {
-    if (!reg_.OpenKey(path, false)) reg_.CloseKey();
+    if (!reg_.OpenKey(path, false)) {
+      reg_.CloseKey();
+      NoteIfUnreadable(path);
+    }
   } catch (const ERegistryException&) {
     reg_.CloseKey();
   }
@@ -405,6 +424,8 @@ void ScanEngine::DoAnalyzeBranch(const std::string& Section) {
         DoAnalyzeKey(Section);
         if (Aborted()) return;
         if (reg_.HasSubKeys()) DoAnalyzeBranch(Section);
+      } else {
+        NoteIfUnreadable(name);
       }
     } catch (const ERegistryException&) {
       // The rest of this subkey is skipped; its siblings still run.

@@ -90,6 +90,8 @@ class ScanEngine {
   // DoAnalyzeKey on a key analysed directly: a registry error ends that key only.
   void AnalyzeKeyGuarded(const std::string& Section);
   bool ExistsAsFileOrFolder(const std::string& path);
+  // Counts a key that exists but refused to open (path as OpenKey takes it).
+  void NoteIfUnreadable(const std::string& path);
   // What the help and font checks probe for a value.
   static std::string HelpFilePath(const std::string& folder, const std::string& name);
   std::string FontFilePath(const std::string& file);

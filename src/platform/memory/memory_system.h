@@ -46,6 +46,8 @@ class MemorySystem : public System {
   void Sleep(uint32_t ms) override;
   OsVersion GetVersion() override { return version_; }
   void EnableAllPrivileges() override { ++enableAllPrivilegesCalls_; }
+  bool RunsWithoutAdminRights() override { return withoutAdminRights_; }
+  void SetWithoutAdminRights(bool without) { withoutAdminRights_ = without; }
   RestorePointResult CallRestorePoint(const std::string& library, const std::string& entry,
                                       const RestorePointRequest& req) override;
 
@@ -57,6 +59,7 @@ class MemorySystem : public System {
   uint64_t elapsedMs_ = 0;
   OsVersion version_;
   int enableAllPrivilegesCalls_ = 0;
+  bool withoutAdminRights_ = false;
   std::vector<uint32_t> sleeps_;
   std::map<std::string, std::map<std::string, bool>> libraries_;  // upper-case names
   std::vector<std::string> libraryLoads_;

@@ -15,6 +15,7 @@ class Win32System : public System {
   void Sleep(uint32_t ms) override;
   OsVersion GetVersion() override;
   void EnableAllPrivileges() override;
+  bool RunsWithoutAdminRights() override;  // win32_elevation.cpp
   RestorePointResult CallRestorePoint(const std::string& library, const std::string& entry,
                                       const RestorePointRequest& req) override;
 

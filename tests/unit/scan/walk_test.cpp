@@ -122,6 +122,9 @@ TEST_F(Walk, RefusedSubkeysAndReadErrorsSkipOnlyTheirSubtree) {
   engine.DoAnalyzeBranch("Application Paths");
   EXPECT_EQ((std::vector<std::string>{"S\\C|v", "S\\C\\Below|v", "S\\D|v"}), KeyPaths(s.problems));
   EXPECT_EQ("S", reg.CurrentPath());
+  // The refused key is counted and named: the walk is not complete.
+  EXPECT_EQ(s.globals.UnreadableCount, 1);
+  EXPECT_EQ(s.globals.UnreadablePaths, std::vector<std::string>{"HKEY_LOCAL_MACHINE\\S\\A"});
 
   // Analysed directly, the read error reaches the caller.
   ASSERT_TRUE(reg.OpenKey("\\S\\B", false));
