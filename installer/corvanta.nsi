@@ -148,6 +148,8 @@ Function ${un}WaitForFile
       StrCpy $2 1
       ${ExitDo}
     ${EndIf}
+    ; A read-only file is not in use: only a running program should make us wait.
+    SetFileAttributes $0 NORMAL
     ClearErrors
     FileOpen $1 $0 a
     ${IfNot} ${Errors}
