@@ -141,6 +141,10 @@ TEST(InstallerWine, InstallsWaitsAndUninstalls) {
   EXPECT_EQ(EntryValue("DisplayName"), "Corvanta " CORVANTA_VERSION);
   EXPECT_EQ(EntryValue("UninstallString"), "\"" + dir + "\\uninstall.exe\"");
   EXPECT_EQ(EntryValue("DisplayVersion"), CORVANTA_VERSION);
+  Finished listed = RunToEnd("\"" + dir + "\\corvanta-cli.exe\" uninstall list");
+  EXPECT_NE(listed.out.find("] Corvanta " CORVANTA_VERSION "\t\"" + dir + "\\uninstall.exe\"\t"),
+            std::string::npos)
+      << listed.out;
 
   // The update's start: the installer beside a running corvanta.exe, with its
   // quoted name (and parameters it does not know). No /D= and no recorded
