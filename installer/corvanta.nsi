@@ -266,8 +266,10 @@ Section "Uninstall"
 
   Delete "$INSTDIR\corvanta.exe"
   Delete "$INSTDIR\corvanta-cli.exe"
-  ; The installer an update downloaded into the program folder.
+  ; The installer an update downloaded into the program folder, and its
+  ; temporary name should a download have been cut off.
   Delete "$INSTDIR\Corvanta_setup.exe"
+  Delete "$INSTDIR\Corvanta_setup.exe.download"
   Delete "$INSTDIR\uninstall.exe"
 
   SetShellVarContext all
