@@ -57,8 +57,11 @@ std::vector<std::string> ExportBranch(RegistryApi& api) {
   return lines;
 }
 
-TRegRecord Problem(const std::string& key, const std::string& value, int deleteKey, int kind) {
+// A problem as the scan records it, with the text it judged.
+TRegRecord Problem(const std::string& key, const std::string& value, int deleteKey, int kind,
+                   const std::string& judged) {
   TRegRecord r;
+  r.ValueData = judged;
   r.RootKey = kind == kKindFile ? 0 : HKCU;
   r.KeyPath = key;
   r.ValueName = value;
@@ -88,12 +91,14 @@ TEST(BackupManagerWine, RepairThenRestoreThroughThePageAndTheConsole) {
   ASSERT_TRUE(a.win.files.ReadWholeFile(links + "\\Old.lnk", &linkBytes));
   const std::vector<std::string> before = ExportBranch(a.win.registry);
 
-  a.form->ProblemList() = {Problem(std::string(kBranch).substr(1), "Dead", 0, kKindRegistry),
-                           Problem(std::string(kBranch) + "\\DeadKey", "", 1, kKindRegistry),
-                           Problem(links + "\\Old.lnk", "", 0, kKindFile)};
+  a.form->ProblemList() = {
+      Problem(std::string(kBranch).substr(1), "Dead", 0, kKindRegistry, "C:\\gone\\dead.exe"),
+      Problem(std::string(kBranch) + "\\DeadKey\\Inner", "Path", 1, kKindRegistry,
+              "C:\\gone\\gone.exe"),
+      Problem(links + "\\Old.lnk", "", 0, kKindFile, "C:\\gone\\old.exe")};
   a.Press(a.w().btRepair);
   ASSERT_EQ(a.w().lbRepaired->Caption(), "3");
-  EXPECT_FALSE(seed.KeyExists(std::string(kBranch) + "\\DeadKey"));
+  EXPECT_FALSE(seed.KeyExists(std::string(kBranch) + "\\DeadKey\\Inner"));
   ASSERT_FALSE(a.win.files.FileExists(links + "\\Old.lnk"));
   RemoveFolderTree(a.win.files, scratch.path() + "\\Start Menu");
 
