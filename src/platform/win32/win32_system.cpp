@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/win32_library.h"
+
 namespace corvanta {
 
 namespace {
@@ -141,7 +143,8 @@ void Win32System::EnableAllPrivileges() {
 RestorePointResult Win32System::CallRestorePoint(const std::string& library,
                                                  const std::string& entry,
                                                  const RestorePointRequest& req) {
-  HMODULE module = LoadLibraryA(library.c_str());
+  // From the system folder only, never a planted copy beside the program.
+  HMODULE module = LoadSystemLibrary(library);
   if (module == nullptr) return RestorePointResult::LibraryMissing;
   auto fn = reinterpret_cast<SetRestorePointFn>(
       reinterpret_cast<void*>(GetProcAddress(module, entry.c_str())));
