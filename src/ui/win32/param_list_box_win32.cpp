@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/win32/win32_widgets.h"
+
 namespace corvanta {
 
 namespace {
@@ -338,7 +340,8 @@ bool ParamListBoxWin32::ActivateParam(int item, int paramNo) {
   const std::string href = a.href, text = a.text, before = items_[static_cast<size_t>(item)].markup;
   const unsigned generation = generation_;
   SetItemIndex(item);
-  if (OnParamClick) OnParamClick(item, href, text);
+  // A handler that raised has been told in the error box: no drop-down then.
+  if (OnParamClick && !RunEvent([&] { OnParamClick(item, href, text); })) return true;
   // The handler may have rebuilt the list: then the drop-down has no item left.
   if (generation != generation_ || item >= Count() ||
       items_[static_cast<size_t>(item)].markup != before)
@@ -412,7 +415,7 @@ void ParamListBoxWin32::Pick(int item, int paramNo, const std::string& choice) {
   if (top != LB_ERR) SendMessageA(hwnd_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
-  if (OnParamEditDone) OnParamEditDone(item, href, choice);
+  if (OnParamEditDone) RunEvent([&] { OnParamEditDone(item, href, choice); });
 }
 
 LRESULT CALLBACK ParamListBoxWin32::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
@@ -426,7 +429,7 @@ LRESULT CALLBACK ParamListBoxWin32::SubclassProc(HWND hwnd, UINT msg, WPARAM wPa
     self->hwnd_ = nullptr;
     return CallWindowProcA(old, hwnd, msg, wParam, lParam);
   }
-  return self->Proc(msg, wParam, lParam);
+  return CatchAll([&] { return self->Proc(msg, wParam, lParam); }, LRESULT{0});
 }
 
 LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -37,13 +37,23 @@ int Scale(int pixels96) {
   return MulDiv(pixels96, ScreenDpi(), 96);
 }
 
-void RunEvent(const std::function<void()>& handler) {
-  if (!handler) return;
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    MessageBoxA(GetActiveWindow(), e.what(), "Corvanta", MB_OK | MB_ICONERROR | MB_TASKMODAL);
-  }
+void ShowEscapedError(const char* what) {
+  static int showing = 0;
+  if (showing > 0) return;
+  ++showing;
+  MessageBoxA(GetActiveWindow(), what ? what : "An unexpected error occurred.", "Corvanta",
+              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  --showing;
+}
+
+bool RunEvent(const std::function<void()>& handler) {
+  if (!handler) return true;
+  return CatchAll(
+      [&] {
+        handler();
+        return true;
+      },
+      false);
 }
 
 HWND CreateChild(const char* cls, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
@@ -203,22 +213,26 @@ void Win32Panel::Paint() {
 }
 
 LRESULT CALLBACK Win32Panel::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = static_cast<Win32Panel*>(Win32Control::From(hwnd));
-  if (self) {
-    LRESULT result = 0;
-    if (self->pre_ && self->pre_(msg, wp, lp, &result)) return result;
-    if (RouteToChild(hwnd, msg, wp, lp, self->brush_, &result)) return result;
-    switch (msg) {
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
-        self->Paint();
-        return 0;
-      default:
-        break;
-    }
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return CatchAll(
+      [&]() -> LRESULT {
+        auto* self = static_cast<Win32Panel*>(Win32Control::From(hwnd));
+        if (self) {
+          LRESULT result = 0;
+          if (self->pre_ && self->pre_(msg, wp, lp, &result)) return result;
+          if (RouteToChild(hwnd, msg, wp, lp, self->brush_, &result)) return result;
+          switch (msg) {
+            case WM_ERASEBKGND:
+              return TRUE;
+            case WM_PAINT:
+              self->Paint();
+              return 0;
+            default:
+              break;
+          }
+        }
+        return DefWindowProcA(hwnd, msg, wp, lp);
+      },
+      LRESULT{0});
 }
 
 // ---------------------------------------------------------------------------
@@ -1037,8 +1051,8 @@ LRESULT CALLBACK Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self) return self->Handle(msg, wp, lp);
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return CatchAll([&] { return self->Handle(msg, wp, lp); }, LRESULT{0});
 }
 
 LRESULT Win32Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
@@ -1089,14 +1103,18 @@ namespace {
 // The system has no Yes/Cancel box: an OK/Cancel box whose OK reads "Yes".
 HHOOK yesHook = nullptr;
 LRESULT CALLBACK YesButtonHook(int code, WPARAM wp, LPARAM lp) {
-  if (code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(wp);
-    SetDlgItemTextA(box, IDOK, "&Yes");
-    UnhookWindowsHookEx(yesHook);
-    yesHook = nullptr;
-    return 0;
-  }
-  return CallNextHookEx(yesHook, code, wp, lp);
+  return CatchAll(
+      [&]() -> LRESULT {
+        if (code == HCBT_ACTIVATE) {
+          HWND box = reinterpret_cast<HWND>(wp);
+          SetDlgItemTextA(box, IDOK, "&Yes");
+          UnhookWindowsHookEx(yesHook);
+          yesHook = nullptr;
+          return 0;
+        }
+        return CallNextHookEx(yesHook, code, wp, lp);
+      },
+      LRESULT{0});
 }
 }  // namespace
 

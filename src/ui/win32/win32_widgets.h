@@ -8,6 +8,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,10 +23,30 @@ class Win32Window;
 // Pixels at 96 DPI scaled to the screen's DPI.
 int Scale(int pixels96);
 
-// Runs an event handler; an escaped exception is shown in an error box (the
-// controller has its own dispatcher, this only keeps exceptions from
-// unwinding through the system's window procedures).
-void RunEvent(const std::function<void()>& handler);
+// Shows the error box of an exception that reached a window procedure.
+// While one such box is up, a further error (a repaint of the same fault)
+// is not shown again.
+void ShowEscapedError(const char* what);
+
+// Runs body and returns its result; any exception (std::exception or not) is
+// shown in the error box and `failed` returned. Every window procedure, hook
+// and timer callback runs under it: nothing may unwind through the system.
+template <typename Body, typename Result>
+Result CatchAll(Body&& body, Result failed) noexcept {
+  try {
+    return body();
+  } catch (const std::exception& e) {
+    ShowEscapedError(e.what());
+  } catch (...) {
+    ShowEscapedError(nullptr);
+  }
+  return failed;
+}
+
+// Runs an event handler under CatchAll (the controller has its own
+// dispatcher; this keeps anything else from unwinding through the system's
+// window procedures). False when the handler raised.
+bool RunEvent(const std::function<void()>& handler);
 
 // Creates a child control at 96-DPI coordinates (scaled here) with a font.
 HWND CreateChild(const char* cls, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
