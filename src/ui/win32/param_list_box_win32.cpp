@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/markup/list_geometry.h"
 #include "ui/win32/win32_widgets.h"
 
 namespace corvanta {
@@ -277,10 +278,16 @@ bool ParamListBoxWin32::HitTest(POINT pt, int* item, int* param) const {
   *item = -1;
   *param = -1;
   if (!hwnd_ || Count() == 0) return false;
-  LRESULT r = SendMessageA(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y));
-  if (HIWORD(r) != 0) return false;  // outside every item
-  int index = static_cast<int>(LOWORD(r));
-  if (index < 0 || index >= Count()) return false;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (!PtInRect(&client, pt)) return false;
+  // LB_ITEMFROMPOINT answers in 16 bits: count from the top index instead.
+  const LRESULT top = SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0);
+  if (top == LB_ERR) return false;
+  const int index =
+      markup::ItemAtOffset(Count(), static_cast<int>(top), static_cast<int>(pt.y - client.top),
+                           [this](int i) { return ItemHeight(i); });
+  if (index < 0) return false;  // below the last item
   RECT rc;
   if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index),
                    reinterpret_cast<LPARAM>(&rc)) == LB_ERR)
