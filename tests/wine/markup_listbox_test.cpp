@@ -206,6 +206,21 @@ TEST_F(MarkupListBoxWine, KeyboardReachesTheChoices) {
   EXPECT_EQ(edits_.size(), 1u);
 }
 
+TEST_F(MarkupListBoxWine, TheCallersFontOutlivesTheBox) {
+  HFONT font =
+      CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+  ASSERT_NE(font, nullptr);
+  box_->SetFont(font);
+  box_->AddItem(ProblemLine(0, "Delete", "a"));
+  box_->SetFont(font);  // again: only the box's own bold font is replaced
+  g_box = nullptr;
+  box_.reset();
+  EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT))
+      << "the box deleted a font not its own";
+  DeleteObject(font);
+}
+
 TEST_F(MarkupListBoxWine, AClickOnLine70000ActsOnLine70000) {
   SendMessageA(box_->Handle(), WM_SETREDRAW, FALSE, 0);
   for (int i = 0; i < 70000; ++i)

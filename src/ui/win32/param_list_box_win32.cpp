@@ -43,30 +43,25 @@ std::string MenuText(const std::string& s) {
 
 class DcMeasurer {
  public:
-  DcMeasurer(HWND hwnd, HFONT normal, HFONT bold)
-      : hwnd_(hwnd), dc_(GetDC(hwnd)), normal_(normal), bold_(bold) {
-    old_ = static_cast<HFONT>(SelectObject(dc_, normal_));
+  DcMeasurer(HWND hwnd, HFONT normal, HFONT bold) : dc_(hwnd), normal_(normal), bold_(bold) {
+    old_ = static_cast<HFONT>(SelectObject(dc_.get(), normal_));
   }
-  ~DcMeasurer() {
-    SelectObject(dc_, old_);
-    ReleaseDC(hwnd_, dc_);
-  }
+  ~DcMeasurer() { SelectObject(dc_.get(), old_); }  // before dc_ is given back
   DcMeasurer(const DcMeasurer&) = delete;
   DcMeasurer& operator=(const DcMeasurer&) = delete;
 
   int Width(const std::string& text, bool bold) {
     if (bold != boldSelected_) {
-      SelectObject(dc_, bold ? bold_ : normal_);
+      SelectObject(dc_.get(), bold ? bold_ : normal_);
       boldSelected_ = bold;
     }
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(dc_.get(), text.data(), static_cast<int>(text.size()), &size);
     return static_cast<int>(size.cx);
   }
 
  private:
-  HWND hwnd_;
-  HDC dc_;
+  WindowDc dc_;
   HFONT normal_, bold_, old_ = nullptr;
   bool boldSelected_ = false;
 };
@@ -82,7 +77,7 @@ std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, 
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (!hwnd) return nullptr;
-  std::unique_ptr<ParamListBoxWin32> box(new ParamListBoxWin32());
+  auto box = std::make_unique<ParamListBoxWin32>(ParamListBoxWin32::Key());
   box->hwnd_ = hwnd;
   box->id_ = id;
   SetPropA(hwnd, kPropName, box.get());
@@ -94,18 +89,17 @@ std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, 
 
 ParamListBoxWin32::~ParamListBoxWin32() {
   if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY unhooks us
-  if (boldFont_) DeleteObject(boldFont_);
 }
 
 void ParamListBoxWin32::SetFont(HFONT font) {
   font_ = font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (boldFont_) DeleteObject(boldFont_);
   LOGFONTA lf;
   ZeroMemory(&lf, sizeof lf);
   GetObjectA(font_, sizeof lf, &lf);
   lf.lfWeight = FW_BOLD;
-  boldFont_ = CreateFontIndirectA(&lf);
-  if (!boldFont_) boldFont_ = font_;  // unlikely; draw bold as normal rather than fail
+  ownBold_.reset(CreateFontIndirectA(&lf));
+  // Unlikely: then bold draws as normal, and the normal font stays the caller's.
+  boldFont_ = ownBold_ ? ownBold_.get() : font_;
   if (!hwnd_) return;
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   lastWidth_ = -1;
@@ -226,9 +220,8 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
     return;
   }
   const bool selected = (dis.itemState & ODS_SELECTED) != 0;
-  HBRUSH back = CreateSolidBrush(selected ? kSelectedBack : GetSysColor(COLOR_WINDOW));
-  FillRect(dc, &rc, back);
-  DeleteObject(back);
+  const UniqueBrush back(CreateSolidBrush(selected ? kSelectedBack : GetSysColor(COLOR_WINDOW)));
+  FillRect(dc, &rc, back.get());
 
   const Entry& e = items_[static_cast<size_t>(index)];
   const markup::ItemLayout& layout = LayoutOf(index);
@@ -237,14 +230,13 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
   SetBkMode(dc, TRANSPARENT);
 
   if (index == hoverItem_ && hoverParam_ >= 0) {
-    HBRUSH white = CreateSolidBrush(kHoverBack);
+    const UniqueBrush white(CreateSolidBrush(kHoverBack));
     for (const markup::ParamRect& p : layout.paramRects) {
       if (p.param != hoverParam_) continue;
       RECT r = {rc.left + p.rect.left, rc.top + p.rect.top, rc.left + p.rect.right,
                 rc.top + p.rect.bottom};
-      FillRect(dc, &r, white);
+      FillRect(dc, &r, white.get());
     }
-    DeleteObject(white);
   }
 
   TEXTMETRICA tm;
@@ -363,11 +355,11 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
       parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])];
   const std::vector<std::string> choices = markup::SplitChoices(a.props);
   if (choices.empty()) return;
-  HMENU menu = CreatePopupMenu();
+  const UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   for (size_t i = 0; i < choices.size(); ++i) {
     UINT flags = MF_STRING | (choices[i] == a.text ? MF_CHECKED : 0u);
-    AppendMenuA(menu, flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
+    AppendMenuA(menu.get(), flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
   }
   RECT r;
   POINT pt = {0, 0};
@@ -383,9 +375,8 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
   const unsigned generation = generation_;
   const std::string before = items_[static_cast<size_t>(item)].markup;
   BOOL cmd = TrackPopupMenu(
-      menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
+      menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
       static_cast<int>(pt.x), static_cast<int>(pt.y), 0, hwnd_, nullptr);
-  DestroyMenu(menu);
   if (cmd <= 0 || static_cast<size_t>(cmd) > choices.size()) return;
   if (generation != generation_ || item >= Count() ||
       items_[static_cast<size_t>(item)].markup != before)

@@ -10,9 +10,11 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "ui/widgets.h"
 
 namespace corvanta {
@@ -92,7 +94,7 @@ class Win32Panel : public Win32Control {
   ~Win32Panel() override;
   static void RegisterWindowClass();
 
-  HBRUSH Background() const { return brush_; }
+  HBRUSH Background() const { return brush_.get(); }
   COLORREF BackgroundColour() const { return colour_; }
   // A caption band across the top (side groups).
   void SetBand(const std::string& caption, HFONT font, int height96, COLORREF bandColour,
@@ -110,7 +112,7 @@ class Win32Panel : public Win32Control {
   void Paint();
 
   COLORREF colour_;
-  HBRUSH brush_;
+  UniqueBrush brush_;
   std::string band_;
   HFONT bandFont_ = nullptr;
   int bandHeight_ = 0;
@@ -216,7 +218,7 @@ class Win32Memo : public Memo, public Win32Control {
   HBRUSH OwnBackground(COLORREF* colour) const override;
 
  private:
-  HBRUSH brush_;
+  UniqueBrush brush_;
 };
 
 class Win32ReportListView : public ReportListView, public Win32Control {
@@ -272,8 +274,8 @@ class Win32PageStack : public PageStack {
   HWND PageHwnd(int index) { return pages_[index]->hwnd(); }
 
  private:
-  Win32Panel* container_;
-  std::vector<Win32Panel*> pages_;
+  std::unique_ptr<Win32Panel> container_;
+  std::vector<std::unique_ptr<Win32Panel>> pages_;
   int index_ = 0;
 };
 
@@ -310,9 +312,9 @@ class Win32GroupBar : public GroupBar {
   void CollapseClicked();
   void DrawItemButton(int index, const DRAWITEMSTRUCT* dis);
 
-  Win32Panel* panel_;
-  std::vector<Item*> items_;
-  CollapseButton* collapse_ = nullptr;
+  std::unique_ptr<Win32Panel> panel_;
+  std::vector<std::unique_ptr<Item>> items_;
+  std::unique_ptr<CollapseButton> collapse_;
   HWND body_ = nullptr;
   HFONT itemFont_;
   int width96_;
@@ -347,7 +349,7 @@ class Win32Window : public Window {
   void Close() override;
 
   HWND hwnd() const { return hwnd_; }
-  HBRUSH Background() const { return brush_; }
+  HBRUSH Background() const { return brush_.get(); }
   // Centres the window on the desktop's work area, or on another window.
   void Centre(HWND on = nullptr);
   // Show and ShowModal centre the window anew each time: on `on`, or on the
@@ -372,7 +374,7 @@ class Win32Window : public Window {
   HWND hwnd_ = nullptr;
   std::string caption_;
   COLORREF colour_;
-  HBRUSH brush_;
+  UniqueBrush brush_;
   Win32Button* default_ = nullptr;
   Win32Label* blink_ = nullptr;
   bool inModal_ = false;
