@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "platform/win32/win32_library.h"
 #include "platform/win32/win32_platform.h"
 
 int main(int argc, char** argv) {
+  // Before anything can load a library by name.
+  corvanta::HardenDllSearchPath();
   // The shortcut sections create shell link objects on this thread.
   const HRESULT com = CoInitialize(nullptr);
   int rc;

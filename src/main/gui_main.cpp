@@ -5,11 +5,14 @@
 #include <objbase.h>
 
 #include "app/main.h"
+#include "platform/win32/win32_library.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/win32_ui.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
+  // Before anything can load a library by name.
+  corvanta::HardenDllSearchPath();
   const HRESULT com = CoInitialize(nullptr);
   int code = 0;
   {

@@ -1,6 +1,7 @@
 // The owner-drawn markup list box in a real (hidden or off-screen) window:
-// measured heights, re-measuring on resize, painting, and the drop-down of a
-// parameter driven by the mouse and by the keyboard.
+// measured heights, re-measuring on resize, painting, the drop-down of a
+// parameter driven by the mouse and by the keyboard, and clicks past line
+// 65,536.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -203,6 +204,48 @@ TEST_F(MarkupListBoxWine, KeyboardReachesTheChoices) {
   SendMessageA(box_->Handle(), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_EQ(clicks_.size(), 2u);
   EXPECT_EQ(edits_.size(), 1u);
+}
+
+TEST_F(MarkupListBoxWine, TheCallersFontOutlivesTheBox) {
+  HFONT font =
+      CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+  ASSERT_NE(font, nullptr);
+  box_->SetFont(font);
+  box_->AddItem(ProblemLine(0, "Delete", "a"));
+  box_->SetFont(font);  // again: only the box's own bold font is replaced
+  g_box = nullptr;
+  box_.reset();
+  EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT))
+      << "the box deleted a font not its own";
+  DeleteObject(font);
+}
+
+TEST_F(MarkupListBoxWine, AClickOnLine70000ActsOnLine70000) {
+  SendMessageA(box_->Handle(), WM_SETREDRAW, FALSE, 0);
+  for (int i = 0; i < 70000; ++i)
+    box_->AddItem("Line " + std::to_string(i) + " <a href=\"list" + std::to_string(i) +
+                  "\" class=\"LIST\" props=\"Delete|Ignore\">Delete</a>");
+  SendMessageA(box_->Handle(), WM_SETREDRAW, TRUE, 0);
+  ASSERT_EQ(box_->Count(), 70000);
+  ShowWindow(parent_, SW_SHOWNOACTIVATE);
+  SendMessageA(box_->Handle(), LB_SETTOPINDEX, 69995, 0);
+  RECT rc;
+  ASSERT_TRUE(box_->ParamClientRect(69999, 0, &rc));
+  const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  QueueMenuKeys({VK_ESCAPE});
+  SendMessageA(box_->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(box_->Handle(), WM_LBUTTONUP, 0, at);
+  ASSERT_EQ(clicks_.size(), 1u);
+  EXPECT_EQ(clicks_[0].idx, 69999);
+  EXPECT_EQ(clicks_[0].href, "list69999");
+  EXPECT_EQ(box_->ItemIndex(), 69999);
+
+  // The keyboard opens the drop-down of the selected line, not of line 4,463.
+  QueueMenuKeys({VK_ESCAPE});
+  SendMessageA(box_->Handle(), WM_KEYDOWN, VK_F4, 0);
+  ASSERT_EQ(clicks_.size(), 2u);
+  EXPECT_EQ(clicks_[1].href, "list69999");
 }
 
 }  // namespace

@@ -1,23 +1,51 @@
 // The Win32 widget adapters over real controls: what the logic relies on
 // (setters never raise events, the sorted list view and its selection, state
 // images, page changes, group items, modal results from Enter, Esc and the
-// close box, large progress totals).
+// close box, large progress totals, anything a handler throws shown and
+// survived).
 #include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ui/win32/control_ids.h"
+#include "ui/win32/param_list_box_win32.h"
 #include "ui/win32/win32_ui.h"
 #include "ui/win32/win32_widgets.h"
 
 namespace {
 
 using namespace corvanta;
+
+// Answers the message boxes of this thread with OK, keeping their texts.
+std::vector<std::string> g_boxes;
+HHOOK g_boxHook = nullptr;
+LRESULT CALLBACK AnswerBoxes(int code, WPARAM wp, LPARAM lp) {
+  if (code == HCBT_ACTIVATE) {
+    HWND w = reinterpret_cast<HWND>(wp);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0) {
+      char text[256] = {};
+      GetDlgItemTextA(w, 0xFFFF, text, sizeof text);
+      g_boxes.push_back(text);
+      PostMessageA(w, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return CallNextHookEx(g_boxHook, code, wp, lp);
+}
+
+// Ends a drop-down that should not have opened, so the test cannot hang.
+bool g_strayMenu = false;
+void CALLBACK EndStrayMenu(HWND, UINT, UINT_PTR, DWORD) {
+  g_strayMenu = true;
+  EndMenu();
+}
 
 class Win32WidgetsWine : public ::testing::Test {
  protected:
@@ -139,6 +167,57 @@ TEST_F(Win32WidgetsWine, SettersRaiseNoEventsUserClicksDo) {
   char shown[64] = {};
   GetWindowTextA(link.hwnd(), shown, sizeof shown);
   EXPECT_STREQ(shown, "Check for Updates");
+}
+
+TEST_F(Win32WidgetsWine, WhateverAHandlerThrowsIsShownAndTheProgramGoesOn) {
+  ShowWindow(parent(), SW_SHOWNOACTIVATE);
+  g_boxes.clear();
+  g_boxHook = SetWindowsHookExA(WH_CBT, AnswerBoxes, nullptr, GetCurrentThreadId());
+  ASSERT_NE(g_boxHook, nullptr);
+
+  Win32Button button(parent(), 3, "Repair Problems", 0, 0, 100, 26, nullptr);
+  int pressed = 0;
+  button.OnClick = [&] {
+    if (++pressed == 1) throw 42;  // not a std::exception
+  };
+  SendMessageA(button.hwnd(), BM_CLICK, 0, 0);
+  SendMessageA(button.hwnd(), BM_CLICK, 0, 0);
+  EXPECT_EQ(pressed, 2) << "the second click still runs";
+
+  // A fault in a window procedure itself.
+  Win32Panel panel(parent(), 9, 0, 30, 100, 40, RGB(255, 255, 255));
+  panel.SetPreHandler([](UINT msg, WPARAM, LPARAM, LRESULT*) -> bool {
+    if (msg == WM_APP + 7) throw std::runtime_error("panel fault");
+    return false;
+  });
+  EXPECT_EQ(SendMessageA(panel.hwnd(), WM_APP + 7, 0, 0), 0);
+
+  // The results list's click event takes the same path; no drop-down opens
+  // after a handler that failed.
+  const RECT bounds = {0, 80, 380, 280};
+  auto box = CreateParamListBoxWin32(parent(), 10, bounds, nullptr);
+  ASSERT_TRUE(box);
+  box->AddItem("Set to <a href=\"list0\" class=\"LIST\" props=\"Delete|Ignore\">Delete</a>");
+  int clicked = 0;
+  box->OnParamClick = [&](int, const std::string&, const std::string&) {
+    ++clicked;
+    throw "a text";
+  };
+  RECT rc;
+  ASSERT_TRUE(box->ParamClientRect(0, 0, &rc));
+  const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  const UINT_PTR watchdog = SetTimer(nullptr, 0, 5000, EndStrayMenu);
+  SendMessageA(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(box->Handle(), WM_LBUTTONUP, 0, at);
+  KillTimer(nullptr, watchdog);
+  EXPECT_EQ(clicked, 1);
+  EXPECT_FALSE(g_strayMenu);
+  EXPECT_EQ(box->ItemIndex(), 0);
+
+  UnhookWindowsHookEx(g_boxHook);
+  g_boxHook = nullptr;
+  EXPECT_EQ(g_boxes, (std::vector<std::string>{"An unexpected error occurred.", "panel fault",
+                                               "An unexpected error occurred."}));
 }
 
 TEST_F(Win32WidgetsWine, PageStackShowsOnePageAndReportsChanges) {

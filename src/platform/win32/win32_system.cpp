@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_library.h"
+
 namespace corvanta {
 
 namespace {
@@ -118,30 +121,31 @@ OsVersion Win32System::GetVersion() {
 }
 
 void Win32System::EnableAllPrivileges() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) {
     return;
   }
+  const UniqueKernelHandle token(raw);
   DWORD size = 0;
-  GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+  GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
   if (size != 0) {
     std::vector<unsigned char> buffer(size, 0);
-    if (GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+    if (GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) {
       auto* privileges = reinterpret_cast<TOKEN_PRIVILEGES*>(buffer.data());
       for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
         privileges->Privileges[i].Attributes |= SE_PRIVILEGE_ENABLED;
       }
       // Privileges the account does not hold simply stay absent.
-      AdjustTokenPrivileges(token, FALSE, privileges, 0, nullptr, nullptr);
+      AdjustTokenPrivileges(token.get(), FALSE, privileges, 0, nullptr, nullptr);
     }
   }
-  CloseHandle(token);
 }
 
 RestorePointResult Win32System::CallRestorePoint(const std::string& library,
                                                  const std::string& entry,
                                                  const RestorePointRequest& req) {
-  HMODULE module = LoadLibraryA(library.c_str());
+  // From the system folder only, never a planted copy beside the program.
+  HMODULE module = LoadSystemLibrary(library);
   if (module == nullptr) return RestorePointResult::LibraryMissing;
   auto fn = reinterpret_cast<SetRestorePointFn>(
       reinterpret_cast<void*>(GetProcAddress(module, entry.c_str())));

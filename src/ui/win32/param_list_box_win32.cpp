@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "ui/markup/list_geometry.h"
+#include "ui/win32/win32_widgets.h"
+
 namespace corvanta {
 
 namespace {
@@ -40,30 +43,25 @@ std::string MenuText(const std::string& s) {
 
 class DcMeasurer {
  public:
-  DcMeasurer(HWND hwnd, HFONT normal, HFONT bold)
-      : hwnd_(hwnd), dc_(GetDC(hwnd)), normal_(normal), bold_(bold) {
-    old_ = static_cast<HFONT>(SelectObject(dc_, normal_));
+  DcMeasurer(HWND hwnd, HFONT normal, HFONT bold) : dc_(hwnd), normal_(normal), bold_(bold) {
+    old_ = static_cast<HFONT>(SelectObject(dc_.get(), normal_));
   }
-  ~DcMeasurer() {
-    SelectObject(dc_, old_);
-    ReleaseDC(hwnd_, dc_);
-  }
+  ~DcMeasurer() { SelectObject(dc_.get(), old_); }  // before dc_ is given back
   DcMeasurer(const DcMeasurer&) = delete;
   DcMeasurer& operator=(const DcMeasurer&) = delete;
 
   int Width(const std::string& text, bool bold) {
     if (bold != boldSelected_) {
-      SelectObject(dc_, bold ? bold_ : normal_);
+      SelectObject(dc_.get(), bold ? bold_ : normal_);
       boldSelected_ = bold;
     }
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(dc_.get(), text.data(), static_cast<int>(text.size()), &size);
     return static_cast<int>(size.cx);
   }
 
  private:
-  HWND hwnd_;
-  HDC dc_;
+  WindowDc dc_;
   HFONT normal_, bold_, old_ = nullptr;
   bool boldSelected_ = false;
 };
@@ -79,7 +77,7 @@ std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, 
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (!hwnd) return nullptr;
-  std::unique_ptr<ParamListBoxWin32> box(new ParamListBoxWin32());
+  auto box = std::make_unique<ParamListBoxWin32>(ParamListBoxWin32::Key());
   box->hwnd_ = hwnd;
   box->id_ = id;
   SetPropA(hwnd, kPropName, box.get());
@@ -91,18 +89,17 @@ std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, 
 
 ParamListBoxWin32::~ParamListBoxWin32() {
   if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY unhooks us
-  if (boldFont_) DeleteObject(boldFont_);
 }
 
 void ParamListBoxWin32::SetFont(HFONT font) {
   font_ = font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  if (boldFont_) DeleteObject(boldFont_);
   LOGFONTA lf;
   ZeroMemory(&lf, sizeof lf);
   GetObjectA(font_, sizeof lf, &lf);
   lf.lfWeight = FW_BOLD;
-  boldFont_ = CreateFontIndirectA(&lf);
-  if (!boldFont_) boldFont_ = font_;  // unlikely; draw bold as normal rather than fail
+  ownBold_.reset(CreateFontIndirectA(&lf));
+  // Unlikely: then bold draws as normal, and the normal font stays the caller's.
+  boldFont_ = ownBold_ ? ownBold_.get() : font_;
   if (!hwnd_) return;
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   lastWidth_ = -1;
@@ -223,9 +220,8 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
     return;
   }
   const bool selected = (dis.itemState & ODS_SELECTED) != 0;
-  HBRUSH back = CreateSolidBrush(selected ? kSelectedBack : GetSysColor(COLOR_WINDOW));
-  FillRect(dc, &rc, back);
-  DeleteObject(back);
+  const UniqueBrush back(CreateSolidBrush(selected ? kSelectedBack : GetSysColor(COLOR_WINDOW)));
+  FillRect(dc, &rc, back.get());
 
   const Entry& e = items_[static_cast<size_t>(index)];
   const markup::ItemLayout& layout = LayoutOf(index);
@@ -234,14 +230,13 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
   SetBkMode(dc, TRANSPARENT);
 
   if (index == hoverItem_ && hoverParam_ >= 0) {
-    HBRUSH white = CreateSolidBrush(kHoverBack);
+    const UniqueBrush white(CreateSolidBrush(kHoverBack));
     for (const markup::ParamRect& p : layout.paramRects) {
       if (p.param != hoverParam_) continue;
       RECT r = {rc.left + p.rect.left, rc.top + p.rect.top, rc.left + p.rect.right,
                 rc.top + p.rect.bottom};
-      FillRect(dc, &r, white);
+      FillRect(dc, &r, white.get());
     }
-    DeleteObject(white);
   }
 
   TEXTMETRICA tm;
@@ -275,10 +270,16 @@ bool ParamListBoxWin32::HitTest(POINT pt, int* item, int* param) const {
   *item = -1;
   *param = -1;
   if (!hwnd_ || Count() == 0) return false;
-  LRESULT r = SendMessageA(hwnd_, LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y));
-  if (HIWORD(r) != 0) return false;  // outside every item
-  int index = static_cast<int>(LOWORD(r));
-  if (index < 0 || index >= Count()) return false;
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (!PtInRect(&client, pt)) return false;
+  // LB_ITEMFROMPOINT answers in 16 bits: count from the top index instead.
+  const LRESULT top = SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0);
+  if (top == LB_ERR) return false;
+  const int index =
+      markup::ItemAtOffset(Count(), static_cast<int>(top), static_cast<int>(pt.y - client.top),
+                           [this](int i) { return ItemHeight(i); });
+  if (index < 0) return false;  // below the last item
   RECT rc;
   if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index),
                    reinterpret_cast<LPARAM>(&rc)) == LB_ERR)
@@ -338,7 +339,8 @@ bool ParamListBoxWin32::ActivateParam(int item, int paramNo) {
   const std::string href = a.href, text = a.text, before = items_[static_cast<size_t>(item)].markup;
   const unsigned generation = generation_;
   SetItemIndex(item);
-  if (OnParamClick) OnParamClick(item, href, text);
+  // A handler that raised has been told in the error box: no drop-down then.
+  if (OnParamClick && !RunEvent([&] { OnParamClick(item, href, text); })) return true;
   // The handler may have rebuilt the list: then the drop-down has no item left.
   if (generation != generation_ || item >= Count() ||
       items_[static_cast<size_t>(item)].markup != before)
@@ -353,11 +355,11 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
       parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])];
   const std::vector<std::string> choices = markup::SplitChoices(a.props);
   if (choices.empty()) return;
-  HMENU menu = CreatePopupMenu();
+  const UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   for (size_t i = 0; i < choices.size(); ++i) {
     UINT flags = MF_STRING | (choices[i] == a.text ? MF_CHECKED : 0u);
-    AppendMenuA(menu, flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
+    AppendMenuA(menu.get(), flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
   }
   RECT r;
   POINT pt = {0, 0};
@@ -373,9 +375,8 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
   const unsigned generation = generation_;
   const std::string before = items_[static_cast<size_t>(item)].markup;
   BOOL cmd = TrackPopupMenu(
-      menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
+      menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
       static_cast<int>(pt.x), static_cast<int>(pt.y), 0, hwnd_, nullptr);
-  DestroyMenu(menu);
   if (cmd <= 0 || static_cast<size_t>(cmd) > choices.size()) return;
   if (generation != generation_ || item >= Count() ||
       items_[static_cast<size_t>(item)].markup != before)
@@ -412,7 +413,7 @@ void ParamListBoxWin32::Pick(int item, int paramNo, const std::string& choice) {
   if (top != LB_ERR) SendMessageA(hwnd_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
-  if (OnParamEditDone) OnParamEditDone(item, href, choice);
+  if (OnParamEditDone) RunEvent([&] { OnParamEditDone(item, href, choice); });
 }
 
 LRESULT CALLBACK ParamListBoxWin32::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
@@ -426,7 +427,7 @@ LRESULT CALLBACK ParamListBoxWin32::SubclassProc(HWND hwnd, UINT msg, WPARAM wPa
     self->hwnd_ = nullptr;
     return CallWindowProcA(old, hwnd, msg, wParam, lParam);
   }
-  return self->Proc(msg, wParam, lParam);
+  return CatchAll([&] { return self->Proc(msg, wParam, lParam); }, LRESULT{0});
 }
 
 LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "ui/markup/layout.h"
 #include "ui/markup/markup.h"
 #include "ui/param_list_box.h"
@@ -36,7 +37,13 @@
 namespace corvanta {
 
 class ParamListBoxWin32 : public ParamListBox {
+  // Only CreateParamListBoxWin32 makes one (it needs the window first).
+  struct Key {
+    explicit Key() = default;
+  };
+
  public:
+  explicit ParamListBoxWin32(Key) {}
   ~ParamListBoxWin32() override;
   ParamListBoxWin32(const ParamListBoxWin32&) = delete;
   ParamListBoxWin32& operator=(const ParamListBoxWin32&) = delete;
@@ -77,7 +84,6 @@ class ParamListBoxWin32 : public ParamListBox {
     mutable int layoutWidth = -1;
   };
 
-  ParamListBoxWin32() = default;
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -98,8 +104,9 @@ class ParamListBoxWin32 : public ParamListBox {
   HWND hwnd_ = nullptr;
   int id_ = 0;
   WNDPROC oldProc_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT boldFont_ = nullptr;
+  HFONT font_ = nullptr;      // not owned
+  UniqueFont ownBold_;        // the bold font made from font_
+  HFONT boldFont_ = nullptr;  // ownBold_, or font_ when none could be made
   std::vector<Entry> items_;
   unsigned generation_ = 0;  // changes when items go away (Clear)
   int hoverItem_ = -1, hoverParam_ = -1;

@@ -4,9 +4,10 @@
 // after windows.h
 #include <commctrl.h>
 
-#include <functional>
+#include <memory>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/param_list_box_win32.h"
 #include "ui/win32/win32_widgets.h"
@@ -22,14 +23,29 @@ const Colour kLinkColour = kColourBlue;
 const int kClientW = 684;
 const int kClientH = 394;
 
-HFONT MakeFont(int points, bool bold, bool underline, const char* face = "Tahoma") {
-  HDC dc = GetDC(nullptr);
-  int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, dc);
-  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline ? TRUE : FALSE,
-                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+UniqueFont MakeFont(int points, bool bold, bool underline, const char* face = "Tahoma") {
+  int height = 0;
+  {
+    const WindowDc dc(nullptr);
+    height = -MulDiv(points, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
+  }
+  return UniqueFont(CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_SWISS, face));
 }
+
+// Owns one object of any widget type, so the builder keeps them in one list
+// and destroys them in the reverse order of their making.
+struct AnyOwned {
+  virtual ~AnyOwned() = default;
+};
+template <typename T>
+struct Owned final : AnyOwned {
+  template <typename... Args>
+  explicit Owned(Args&&... args) : object(std::forward<Args>(args)...) {}
+  T object;
+};
 
 // The section descriptions of the results page, in item order.
 const char* const kResultItems[13] = {"Application Paths",
@@ -61,15 +77,16 @@ class Win32Ui : public UiHost {
  private:
   template <typename T, typename... Args>
   T* Make(Args&&... args) {
-    T* p = new T(std::forward<Args>(args)...);
-    deleters_.push_back([p] { delete p; });
+    auto owned = std::make_unique<Owned<T>>(std::forward<Args>(args)...);
+    T* p = &owned->object;
+    objects_.push_back(std::move(owned));
     return p;
   }
   Win32Window* NewWindow(Win32Window::Kind kind, const char* caption, int w, int h, HWND owner,
                          bool topMost, COLORREF colour) {
-    auto* win = new Win32Window(app_, kind, caption, w, h, owner, topMost, colour);
-    windows_.push_back(win);
-    return win;
+    windows_.push_back(
+        std::make_unique<Win32Window>(app_, kind, caption, w, h, owner, topMost, colour));
+    return windows_.back().get();
   }
 
   Win32Label* Text(HWND parent, int id, const std::string& caption, int x, int y, int w, int h,
@@ -120,10 +137,12 @@ class Win32Ui : public UiHost {
 
   Win32Application app_;
   MainView view_;
+  // The fonts are made first and go last; the widgets hold them unowned.
+  UniqueFont normalFont_, boldFont_, headingFont_, linkFont_, entryFont_, titleFont_;
   HFONT normal_, bold_, heading_, link_, entry_, title_;
-  HIMAGELIST lamps_ = nullptr;
-  std::vector<Win32Window*> windows_;
-  std::vector<std::function<void()>> deleters_;
+  UniqueImageList lamps_;
+  std::vector<std::unique_ptr<Win32Window>> windows_;
+  std::vector<std::unique_ptr<AnyOwned>> objects_;
   std::unique_ptr<ParamListBoxWin32> paramListBox_;
 };
 
@@ -132,13 +151,19 @@ Win32Ui::Win32Ui() {
   InitCommonControlsEx(&icc);
   Win32Panel::RegisterWindowClass();
   Win32Window::RegisterClasses();
-  normal_ = MakeFont(8, false, false);
-  bold_ = MakeFont(8, true, false);
-  heading_ = MakeFont(12, true, false);
-  link_ = MakeFont(8, false, true);
-  entry_ = MakeFont(10, true, true);
-  title_ = MakeFont(18, true, false);
-  lamps_ = CreateLampImages();
+  normalFont_ = MakeFont(8, false, false);
+  boldFont_ = MakeFont(8, true, false);
+  headingFont_ = MakeFont(12, true, false);
+  linkFont_ = MakeFont(8, false, true);
+  entryFont_ = MakeFont(10, true, true);
+  titleFont_ = MakeFont(18, true, false);
+  normal_ = normalFont_.get();
+  bold_ = boldFont_.get();
+  heading_ = headingFont_.get();
+  link_ = linkFont_.get();
+  entry_ = entryFont_.get();
+  title_ = titleFont_.get();
+  lamps_.reset(CreateLampImages());
 
   view_.app = &app_;
   app_.SetTitle("Corvanta");
@@ -149,11 +174,10 @@ Win32Ui::Win32Ui() {
 Win32Ui::~Win32Ui() {
   // Windows first (their children still find their objects while they go),
   // then the objects.
-  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) delete *it;
+  while (!windows_.empty()) windows_.pop_back();
   paramListBox_.reset();
-  for (auto it = deleters_.rbegin(); it != deleters_.rend(); ++it) (*it)();
-  if (lamps_) ImageList_Destroy(lamps_);
-  for (HFONT f : {normal_, bold_, heading_, link_, entry_, title_}) DeleteObject(f);
+  while (!objects_.empty()) objects_.pop_back();
+  // The image list and the fonts go with their members.
 }
 
 void Win32Ui::BuildMainWindow() {
@@ -232,7 +256,7 @@ void Win32Ui::BuildPage1(HWND page) {
   m.lbTotalFound->SetFontColour(kColourRed);
   auto* list = List(page, ctl::kScanListView, x, 106, w, 248,
                     {{"Section", 250}, {"Errors Found", 100}, {"Status", 106}});
-  list->SetStateImages(lamps_);
+  list->SetStateImages(lamps_.get());
   m.ScanListView = list;
   m.StatusBar = Text(page, ctl::kStatusBar, "", x, 362, w - 106, 20, nullptr,
                      SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE);

@@ -15,9 +15,8 @@ const char kObjectProp[] = "CorvantaControl";
 int ScreenDpi() {
   static int dpi = 0;
   if (dpi == 0) {
-    HDC dc = GetDC(nullptr);
-    dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    const WindowDc dc(nullptr);
+    dpi = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 96;
     if (dpi <= 0) dpi = 96;
   }
   return dpi;
@@ -37,13 +36,23 @@ int Scale(int pixels96) {
   return MulDiv(pixels96, ScreenDpi(), 96);
 }
 
-void RunEvent(const std::function<void()>& handler) {
-  if (!handler) return;
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    MessageBoxA(GetActiveWindow(), e.what(), "Corvanta", MB_OK | MB_ICONERROR | MB_TASKMODAL);
-  }
+void ShowEscapedError(const char* what) {
+  static int showing = 0;
+  if (showing > 0) return;
+  ++showing;
+  MessageBoxA(GetActiveWindow(), what ? what : "An unexpected error occurred.", "Corvanta",
+              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  --showing;
+}
+
+bool RunEvent(const std::function<void()>& handler) {
+  if (!handler) return true;
+  return CatchAll(
+      [&] {
+        handler();
+        return true;
+      },
+      false);
 }
 
 HWND CreateChild(const char* cls, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
@@ -143,9 +152,7 @@ Win32Panel::Win32Panel(HWND parent, int id, int x, int y, int w, int h, COLORREF
   Attach(hwnd);
 }
 
-Win32Panel::~Win32Panel() {
-  DeleteObject(brush_);
-}
+Win32Panel::~Win32Panel() = default;
 
 void Win32Panel::RegisterWindowClass() {
   WNDCLASSA wc = {};
@@ -179,13 +186,12 @@ void Win32Panel::Paint() {
   HDC dc = BeginPaint(hwnd_, &ps);
   RECT r;
   GetClientRect(hwnd_, &r);
-  FillRect(dc, &r, brush_);
+  FillRect(dc, &r, brush_.get());
   if (bandHeight_ > 0) {
     RECT band = r;
     band.bottom = bandHeight_;
-    HBRUSH b = CreateSolidBrush(bandColour_);
-    FillRect(dc, &band, b);
-    DeleteObject(b);
+    const UniqueBrush b(CreateSolidBrush(bandColour_));
+    FillRect(dc, &band, b.get());
     HGDIOBJ old = SelectObject(dc, bandFont_);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, bandText_);
@@ -195,30 +201,34 @@ void Win32Panel::Paint() {
     SelectObject(dc, old);
   }
   if (border_) {
-    HBRUSH frame = CreateSolidBrush(bandHeight_ > 0 ? bandColour_ : GetSysColor(COLOR_BTNSHADOW));
-    FrameRect(dc, &r, frame);
-    DeleteObject(frame);
+    const UniqueBrush frame(
+        CreateSolidBrush(bandHeight_ > 0 ? bandColour_ : GetSysColor(COLOR_BTNSHADOW)));
+    FrameRect(dc, &r, frame.get());
   }
   EndPaint(hwnd_, &ps);
 }
 
 LRESULT CALLBACK Win32Panel::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = static_cast<Win32Panel*>(Win32Control::From(hwnd));
-  if (self) {
-    LRESULT result = 0;
-    if (self->pre_ && self->pre_(msg, wp, lp, &result)) return result;
-    if (RouteToChild(hwnd, msg, wp, lp, self->brush_, &result)) return result;
-    switch (msg) {
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
-        self->Paint();
-        return 0;
-      default:
-        break;
-    }
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return CatchAll(
+      [&]() -> LRESULT {
+        auto* self = static_cast<Win32Panel*>(Win32Control::From(hwnd));
+        if (self) {
+          LRESULT result = 0;
+          if (self->pre_ && self->pre_(msg, wp, lp, &result)) return result;
+          if (RouteToChild(hwnd, msg, wp, lp, self->brush_.get(), &result)) return result;
+          switch (msg) {
+            case WM_ERASEBKGND:
+              return TRUE;
+            case WM_PAINT:
+              self->Paint();
+              return 0;
+            default:
+              break;
+          }
+        }
+        return DefWindowProcA(hwnd, msg, wp, lp);
+      },
+      LRESULT{0});
 }
 
 // ---------------------------------------------------------------------------
@@ -403,13 +413,11 @@ Win32Memo::Win32Memo(HWND parent, int id, int x, int y, int w, int h, HFONT font
       WS_EX_CLIENTEDGE, parent, id, x, y, w, h, font));
 }
 
-Win32Memo::~Win32Memo() {
-  DeleteObject(brush_);
-}
+Win32Memo::~Win32Memo() = default;
 
 HBRUSH Win32Memo::OwnBackground(COLORREF* colour) const {
   *colour = kCream;
-  return brush_;
+  return brush_.get();
 }
 
 std::string Win32Memo::Text() const {
@@ -620,17 +628,18 @@ bool Win32ReportListView::HandleNotify(NMHDR* hdr, LRESULT* result) {
 
 Win32PageStack::Win32PageStack(HWND parent, int id, int x, int y, int w, int h, int pages,
                                COLORREF background)
-    : container_(new Win32Panel(parent, id, x, y, w, h, background)) {
+    : container_(std::make_unique<Win32Panel>(parent, id, x, y, w, h, background)) {
   ShowWindow(container_->hwnd(), SW_SHOWNA);
   for (int i = 0; i < pages; ++i) {
-    pages_.push_back(new Win32Panel(container_->hwnd(), ctl::kPage0 + i, 0, 0, w, h, background));
+    pages_.push_back(
+        std::make_unique<Win32Panel>(container_->hwnd(), ctl::kPage0 + i, 0, 0, w, h, background));
   }
   if (!pages_.empty()) ShowWindow(pages_[0]->hwnd(), SW_SHOWNA);
 }
 
 Win32PageStack::~Win32PageStack() {
-  for (auto* p : pages_) delete p;
-  delete container_;
+  pages_.clear();  // the pages before their container
+  container_.reset();
 }
 
 void Win32PageStack::SetPageIndex(int index) {
@@ -689,9 +698,8 @@ class Win32GroupBar::CollapseButton : public Win32Control {
   }
   bool DrawItem(const DRAWITEMSTRUCT* dis) override {
     RECT r = dis->rcItem;
-    HBRUSH b = CreateSolidBrush(RGB(255, 255, 255));
-    FillRect(dis->hDC, &r, b);
-    DeleteObject(b);
+    const UniqueBrush b(CreateSolidBrush(RGB(255, 255, 255)));
+    FillRect(dis->hDC, &r, b.get());
     // A chevron: up when open (click collapses), down when collapsed.
     int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2, d = Scale(3);
     POINT p[3];
@@ -704,11 +712,10 @@ class Win32GroupBar::CollapseButton : public Win32Control {
       p[1] = {cx, cy + d / 2 + 1};
       p[2] = {cx + d, cy - d / 2};
     }
-    HPEN pen = CreatePen(PS_SOLID, 2, RGB(33, 66, 140));
-    HGDIOBJ old = SelectObject(dis->hDC, pen);
+    const UniquePen pen(CreatePen(PS_SOLID, 2, RGB(33, 66, 140)));
+    HGDIOBJ old = SelectObject(dis->hDC, pen.get());
     Polyline(dis->hDC, p, 3);
     SelectObject(dis->hDC, old);
-    DeleteObject(pen);
     return true;
   }
   bool HandCursor() const override { return true; }
@@ -726,22 +733,24 @@ const int kItem96 = 17;
 
 Win32GroupBar::Win32GroupBar(HWND parent, int id, const std::string& caption, int x, int y, int w,
                              int h, HFONT captionFont, HFONT itemFont)
-    : panel_(new Win32Panel(parent, id, x, y, w, h, kGroupBody)), itemFont_(itemFont), width96_(w) {
+    : panel_(std::make_unique<Win32Panel>(parent, id, x, y, w, h, kGroupBody)),
+      itemFont_(itemFont),
+      width96_(w) {
   panel_->SetBand(caption, captionFont, kBand96, kGroupBand, RGB(255, 255, 255));
   panel_->SetBorder(true);
   ShowWindow(panel_->hwnd(), SW_SHOWNA);
-  collapse_ = new CollapseButton(*this, panel_->hwnd(), w - 22);
+  collapse_ = std::make_unique<CollapseButton>(*this, panel_->hwnd(), w - 22);
 }
 
 Win32GroupBar::~Win32GroupBar() {
-  for (auto* i : items_) delete i;
-  delete collapse_;
-  delete panel_;
+  items_.clear();  // the buttons before their panel
+  collapse_.reset();
+  panel_.reset();
 }
 
 int Win32GroupBar::AddItem(const std::string& caption) {
   int index = ItemCount();
-  items_.push_back(new Item(*this, index, panel_->hwnd(), caption, itemFont_));
+  items_.push_back(std::make_unique<Item>(*this, index, panel_->hwnd(), caption, itemFont_));
   Layout();
   return index;
 }
@@ -786,7 +795,7 @@ void Win32GroupBar::SetBodyText(const std::string& text, HFONT font) {
 
 void Win32GroupBar::Layout() {
   int y = kBand96 + 6;
-  for (auto* item : items_) {
+  for (const auto& item : items_) {
     bool show = open_ && item->visible_;
     if (show) {
       SetWindowPos(item->hwnd(), nullptr, Scale(6), Scale(y), Scale(width96_ - 12), Scale(kItem96),
@@ -826,9 +835,8 @@ void Win32GroupBar::CollapseClicked() {
 void Win32GroupBar::DrawItemButton(int index, const DRAWITEMSTRUCT* dis) {
   RECT r = dis->rcItem;
   bool selected = index == selected_;
-  HBRUSH bg = CreateSolidBrush(selected ? RGB(255, 255, 255) : kGroupBody);
-  FillRect(dis->hDC, &r, bg);
-  DeleteObject(bg);
+  const UniqueBrush bg(CreateSolidBrush(selected ? RGB(255, 255, 255) : kGroupBody));
+  FillRect(dis->hDC, &r, bg.get());
   SetBkMode(dis->hDC, TRANSPARENT);
   SetTextColor(dis->hDC, selected ? RGB(0, 0, 0) : RGB(33, 66, 140));
   HGDIOBJ old = SelectObject(dis->hDC, itemFont_);
@@ -838,9 +846,8 @@ void Win32GroupBar::DrawItemButton(int index, const DRAWITEMSTRUCT* dis) {
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   SelectObject(dis->hDC, old);
   if (selected) {
-    HBRUSH frame = CreateSolidBrush(kGroupBand);
-    FrameRect(dis->hDC, &r, frame);
-    DeleteObject(frame);
+    const UniqueBrush frame(CreateSolidBrush(kGroupBand));
+    FrameRect(dis->hDC, &r, frame.get());
   }
   if (dis->itemState & ODS_FOCUS) {
     RECT f = r;
@@ -892,7 +899,6 @@ Win32Window::~Win32Window() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
-  DeleteObject(brush_);
 }
 
 void Win32Window::RegisterClasses() {
@@ -1037,13 +1043,13 @@ LRESULT CALLBACK Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self) return self->Handle(msg, wp, lp);
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  return CatchAll([&] { return self->Handle(msg, wp, lp); }, LRESULT{0});
 }
 
 LRESULT Win32Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
-  if (RouteToChild(hwnd_, msg, wp, lp, brush_, &result)) return result;
+  if (RouteToChild(hwnd_, msg, wp, lp, brush_.get(), &result)) return result;
   switch (msg) {
     case WM_CLOSE:
       Close();
@@ -1051,7 +1057,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(hwnd_, &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, brush_);
+      FillRect(reinterpret_cast<HDC>(wp), &r, brush_.get());
       return TRUE;
     }
     case DM_GETDEFID:
@@ -1089,14 +1095,18 @@ namespace {
 // The system has no Yes/Cancel box: an OK/Cancel box whose OK reads "Yes".
 HHOOK yesHook = nullptr;
 LRESULT CALLBACK YesButtonHook(int code, WPARAM wp, LPARAM lp) {
-  if (code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(wp);
-    SetDlgItemTextA(box, IDOK, "&Yes");
-    UnhookWindowsHookEx(yesHook);
-    yesHook = nullptr;
-    return 0;
-  }
-  return CallNextHookEx(yesHook, code, wp, lp);
+  return CatchAll(
+      [&]() -> LRESULT {
+        if (code == HCBT_ACTIVATE) {
+          HWND box = reinterpret_cast<HWND>(wp);
+          SetDlgItemTextA(box, IDOK, "&Yes");
+          UnhookWindowsHookEx(yesHook);
+          yesHook = nullptr;
+          return 0;
+        }
+        return CallNextHookEx(yesHook, code, wp, lp);
+      },
+      LRESULT{0});
 }
 }  // namespace
 
@@ -1222,36 +1232,30 @@ HIMAGELIST CreateLampImages() {
       {RGB(30, 180, 40), RGB(0, 90, 0), RGB(170, 255, 170)},      // green
       {RGB(160, 160, 160), RGB(90, 90, 90), RGB(235, 235, 235)},  // grey
   };
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
+  const WindowDc screen(nullptr);
+  const UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  HDC dc = memory.get();
   for (const Lamp& lamp : lamps) {
-    HBITMAP bmp = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    // Selected objects are put back before their owners delete them.
+    const UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), size, size));
+    HGDIOBJ oldBmp = SelectObject(dc, bmp.get());
     RECT all = {0, 0, size, size};
-    HBRUSH bg = CreateSolidBrush(key);
-    FillRect(dc, &all, bg);
-    DeleteObject(bg);
-    HBRUSH body = CreateSolidBrush(lamp.body);
-    HPEN rim = CreatePen(PS_SOLID, 1, lamp.rim);
-    HGDIOBJ ob = SelectObject(dc, body), op = SelectObject(dc, rim);
+    const UniqueBrush bg(CreateSolidBrush(key));
+    FillRect(dc, &all, bg.get());
+    const UniqueBrush body(CreateSolidBrush(lamp.body));
+    const UniquePen rim(CreatePen(PS_SOLID, 1, lamp.rim));
+    HGDIOBJ ob = SelectObject(dc, body.get()), op = SelectObject(dc, rim.get());
     Ellipse(dc, 2, 2, 14, 14);
-    HBRUSH shine = CreateSolidBrush(lamp.shine);
-    HPEN none = CreatePen(PS_SOLID, 1, lamp.shine);
-    SelectObject(dc, shine);
-    SelectObject(dc, none);
+    const UniqueBrush shine(CreateSolidBrush(lamp.shine));
+    const UniquePen none(CreatePen(PS_SOLID, 1, lamp.shine));
+    SelectObject(dc, shine.get());
+    SelectObject(dc, none.get());
     Ellipse(dc, 5, 4, 9, 8);
     SelectObject(dc, ob);
     SelectObject(dc, op);
-    DeleteObject(body);
-    DeleteObject(rim);
-    DeleteObject(shine);
-    DeleteObject(none);
     SelectObject(dc, oldBmp);
-    ImageList_AddMasked(list, bmp, key);
-    DeleteObject(bmp);
+    ImageList_AddMasked(list, bmp.get(), key);
   }
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
   return list;
 }
 

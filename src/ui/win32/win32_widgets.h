@@ -8,10 +8,13 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/unique_handle.h"
 #include "ui/widgets.h"
 
 namespace corvanta {
@@ -22,10 +25,30 @@ class Win32Window;
 // Pixels at 96 DPI scaled to the screen's DPI.
 int Scale(int pixels96);
 
-// Runs an event handler; an escaped exception is shown in an error box (the
-// controller has its own dispatcher, this only keeps exceptions from
-// unwinding through the system's window procedures).
-void RunEvent(const std::function<void()>& handler);
+// Shows the error box of an exception that reached a window procedure.
+// While one such box is up, a further error (a repaint of the same fault)
+// is not shown again.
+void ShowEscapedError(const char* what);
+
+// Runs body and returns its result; any exception (std::exception or not) is
+// shown in the error box and `failed` returned. Every window procedure, hook
+// and timer callback runs under it: nothing may unwind through the system.
+template <typename Body, typename Result>
+Result CatchAll(Body&& body, Result failed) noexcept {
+  try {
+    return body();
+  } catch (const std::exception& e) {
+    ShowEscapedError(e.what());
+  } catch (...) {
+    ShowEscapedError(nullptr);
+  }
+  return failed;
+}
+
+// Runs an event handler under CatchAll (the controller has its own
+// dispatcher; this keeps anything else from unwinding through the system's
+// window procedures). False when the handler raised.
+bool RunEvent(const std::function<void()>& handler);
 
 // Creates a child control at 96-DPI coordinates (scaled here) with a font.
 HWND CreateChild(const char* cls, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
@@ -71,7 +94,7 @@ class Win32Panel : public Win32Control {
   ~Win32Panel() override;
   static void RegisterWindowClass();
 
-  HBRUSH Background() const { return brush_; }
+  HBRUSH Background() const { return brush_.get(); }
   COLORREF BackgroundColour() const { return colour_; }
   // A caption band across the top (side groups).
   void SetBand(const std::string& caption, HFONT font, int height96, COLORREF bandColour,
@@ -89,7 +112,7 @@ class Win32Panel : public Win32Control {
   void Paint();
 
   COLORREF colour_;
-  HBRUSH brush_;
+  UniqueBrush brush_;
   std::string band_;
   HFONT bandFont_ = nullptr;
   int bandHeight_ = 0;
@@ -195,7 +218,7 @@ class Win32Memo : public Memo, public Win32Control {
   HBRUSH OwnBackground(COLORREF* colour) const override;
 
  private:
-  HBRUSH brush_;
+  UniqueBrush brush_;
 };
 
 class Win32ReportListView : public ReportListView, public Win32Control {
@@ -251,8 +274,8 @@ class Win32PageStack : public PageStack {
   HWND PageHwnd(int index) { return pages_[index]->hwnd(); }
 
  private:
-  Win32Panel* container_;
-  std::vector<Win32Panel*> pages_;
+  std::unique_ptr<Win32Panel> container_;
+  std::vector<std::unique_ptr<Win32Panel>> pages_;
   int index_ = 0;
 };
 
@@ -289,9 +312,9 @@ class Win32GroupBar : public GroupBar {
   void CollapseClicked();
   void DrawItemButton(int index, const DRAWITEMSTRUCT* dis);
 
-  Win32Panel* panel_;
-  std::vector<Item*> items_;
-  CollapseButton* collapse_ = nullptr;
+  std::unique_ptr<Win32Panel> panel_;
+  std::vector<std::unique_ptr<Item>> items_;
+  std::unique_ptr<CollapseButton> collapse_;
   HWND body_ = nullptr;
   HFONT itemFont_;
   int width96_;
@@ -326,7 +349,7 @@ class Win32Window : public Window {
   void Close() override;
 
   HWND hwnd() const { return hwnd_; }
-  HBRUSH Background() const { return brush_; }
+  HBRUSH Background() const { return brush_.get(); }
   // Centres the window on the desktop's work area, or on another window.
   void Centre(HWND on = nullptr);
   // Show and ShowModal centre the window anew each time: on `on`, or on the
@@ -351,7 +374,7 @@ class Win32Window : public Window {
   HWND hwnd_ = nullptr;
   std::string caption_;
   COLORREF colour_;
-  HBRUSH brush_;
+  UniqueBrush brush_;
   Win32Button* default_ = nullptr;
   Win32Label* blink_ = nullptr;
   bool inModal_ = false;
