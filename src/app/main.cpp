@@ -62,6 +62,8 @@ void TForm1::Dispatch(const std::function<void()>& handler) {
     handler();
   } catch (const std::exception& e) {
     view_.app->ShowMessageBox(MessageKind::Error, e.what());
+  } catch (...) {
+    view_.app->ShowMessageBox(MessageKind::Error, "An unexpected error occurred.");
   }
 }
 

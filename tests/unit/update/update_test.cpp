@@ -176,6 +176,23 @@ TEST(UpdateCheck, OnlyAWholeInstallerIsPlacedAndStarted) {
   c.form->DoUpdate();
   EXPECT_EQ(c.Texts(), (std::vector<std::string>{kUpdateStartsText, kUpdateFailedText}));
   EXPECT_FALSE(c.app().Terminated());
+
+  // Closing the window during the download cancels it, says nothing, and the
+  // window closes once the check has returned.
+  UpdateApp d;
+  d.Reply(kInstallerPath, 200, kProgram, -2, 100);
+  bool closing = false;
+  d.app().EveryPump([&] {
+    if (!closing && d.ui.View().progressForm.window->Visible()) {
+      closing = true;
+      d.w().window->Close();
+    }
+  });
+  d.form->DoUpdate();
+  d.app().EveryPump(nullptr);
+  EXPECT_TRUE(d.app().Boxes().empty());
+  EXPECT_TRUE(HeadlessUi::H(d.w().window).Closed());
+  EXPECT_TRUE(d.mem.shell.executeCalls().empty());
 }
 
 TEST(UpdateCheck, ServerSettingAndConsoleCommand) {
@@ -193,7 +210,10 @@ TEST(UpdateCheck, ServerSettingAndConsoleCommand) {
   EXPECT_EQ(cli.out,
             "{\"server\":\"http://127.0.0.1:8123\",\"serverVersion\":\"1.4.0\",\"update\":true,"
             "\"whatsNew\":\"New \xC3\xA9\"}\n");
-  EXPECT_EQ(cli.mem.http.requests().size(), 2u);  // no download
+  EXPECT_EQ(cli.mem.http.requests().size(), 2u);                 // no download
+  ASSERT_EQ(cli({"settings", "set", "Section1=0"}), kExitDone);  // saving leaves it alone
+  EXPECT_TRUE(
+      cli.mem.registry.HasValue(kHKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", "UpdateServer"));
 
   // A bad setting means the built-in server; no answer is a failed check.
   cli.mem.registry.SetString(kHKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", "UpdateServer",
