@@ -60,11 +60,13 @@ bool HasLineBreak(const std::string& s) {
   return s.find_first_of("\r\n") != std::string::npos;
 }
 
-// A text value's stored bytes when they hold more than the text: something
-// other than 0 bytes after its first 0. Quoting the text would lose that.
+// A text value's stored bytes when quoting would lose some: something other
+// than 0 bytes after its first 0, or no terminating 0 at all (the import
+// adds one).
 bool HoldsMoreThanItsText(const std::vector<std::uint8_t>& raw) {
   std::size_t i = 0;
   while (i < raw.size() && raw[i] != 0) ++i;
+  if (i == raw.size()) return !raw.empty();
   for (; i < raw.size(); ++i)
     if (raw[i] != 0) return true;
   return false;
@@ -103,6 +105,12 @@ void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::strin
       return;
     }
     case kREG_DWORD: {
+      // "dword:" carries exactly four bytes; any other size keeps its bytes.
+      const std::vector<std::uint8_t> raw = reg.ReadBinaryData(name);
+      if (raw.size() != 4) {
+        AppendHexList(line + TypedHexPrefix(kREG_DWORD), raw, kMultiLayout, lines);
+        return;
+      }
       char buf[16];
       std::snprintf(buf, sizeof buf, "dword:%08X",
                     static_cast<unsigned>(static_cast<std::uint32_t>(reg.ReadInteger(name))));

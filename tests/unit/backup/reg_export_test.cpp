@@ -128,10 +128,13 @@ TEST(ExportRegKey, TextsHoldingMoreAfterTheirFirstZeroKeepEveryByte) {
   reg.SetRaw(hk, "Z", "zeros", kREG_SZ, {'a', 'b', 0, 0});
   reg.SetRaw(hk, "Z", "exp", kREG_EXPAND_SZ, {'%', 'a', '%', 0, 'x'});
   reg.SetRaw(hk, "Z", "plain", kREG_EXPAND_SZ, {'%', 'a', '%', 0, 0});
+  reg.SetRaw(hk, "Z", "open", kREG_SZ, {'o', 'k'});  // no terminating 0
+  reg.SetRaw(hk, "Z", "dword8", kREG_DWORD, Seq(8, 1));
   EXPECT_EQ(Export(reg, hk, "Z"),
             (Lines{"", "[HKEY_CURRENT_USER\\Z]", "\"more\"=hex(1):61,62,00,63,64,00", "",
                    "\"zeros\"=\"ab\"", "\"exp\"=hex(2):25,61,25,00,78", "",
-                   "\"plain\"=hex(2):25,61,25,00", ""}));
+                   "\"plain\"=hex(2):25,61,25,00", "", "\"open\"=hex(1):6F,6B", "",
+                   "\"dword8\"=hex(4):01,02,03,04,05,06,07,08", ""}));
 }
 
 TEST(ExportRegKey, SubkeysDepthFirstAndSingleValueMode) {
