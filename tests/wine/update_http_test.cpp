@@ -62,6 +62,13 @@ struct UpdateApp {
     form = std::make_unique<TForm1>(platform, ui.View());
     form->SetSaveOnDestroy(false);
   }
+  // Later tests start from no settings at all.
+  ~UpdateApp() {
+    form.reset();
+    TRegistry reg(win.registry);
+    reg.SetRootKey(kHKEY_LOCAL_MACHINE);
+    reg.DeleteKey("\\Software\\Corvanta");
+  }
   std::string LastBox() { return ui.App().Boxes().empty() ? "" : ui.App().Boxes().back().text; }
 };
 
@@ -148,10 +155,6 @@ TEST(UpdateHttpWine, StartUpChecksOnlyWhenTheSettingIsOn) {
   UpdateApp c(scratch.path(), Server("current"));
   c.form->DoUpdate();
   EXPECT_EQ(c.LastBox(), kNoUpdateText);
-  Win32Registry api;
-  TRegistry reg(api);
-  reg.SetRootKey(kHKEY_LOCAL_MACHINE);
-  reg.DeleteKey("\\Software\\Corvanta");
 }
 
 }  // namespace
