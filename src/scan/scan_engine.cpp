@@ -597,8 +597,11 @@ bool ScanEngine::StillAProblemIn(const TRegRecord& p) {
   if (p.Section == SectionByNumber(7)->sectionName)
     return path.compare(0, fileExts.size(), fileExts) == 0 &&
            FileExtensionUnassociated(path.substr(fileExts.size()));
-  if (!reg_.OpenKey(path, false)) return true;       // gone already
-  if (!reg_.ValueExists(p.ValueName)) return false;  // the judged value changed
+  if (!reg_.OpenKey(path, false)) return true;  // gone already
+  // A value already gone (another section's record of the same entry went
+  // first) leaves nothing to judge: its deletion counts as done. A key kept
+  // for a value that is gone has changed.
+  if (!reg_.ValueExists(p.ValueName)) return p.DeleteKey == 0;
   const std::uint32_t type = reg_.GetDataType(p.ValueName);
   const bool help = p.Section == SectionByNumber(9)->sectionName;
   const bool font = p.Section == SectionByNumber(10)->sectionName;

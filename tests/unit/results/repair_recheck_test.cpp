@@ -25,13 +25,24 @@ TEST(RepairRecheck, ChangedOrFoundAgainIsKept) {
   f.w().cbSysRestore->SetChecked(false);
   form.DoScan();
   ASSERT_EQ(form.ProblemList().size(), 5u);
+  // The same value found twice (as the deep scan finds again what a section
+  // found): the second record finds it gone and counts as repaired.
+  f.mem.registry.SetString(kHKEY_LOCAL_MACHINE, "SOFTWARE\\Run", "App", "C:\\Gone\\run.exe");
+  TRegRecord twice;
+  twice.RootKey = kHKEY_LOCAL_MACHINE;
+  twice.Section = "Deep Registry Scan";
+  twice.KeyPath = "SOFTWARE\\Run";
+  twice.ValueName = "App";
+  twice.ValueData = "C:\\Gone\\run.exe";
+  form.ProblemList().push_back(twice);
+  form.ProblemList().push_back(twice);
 
   // Meanwhile a program comes back and one entry is pointed elsewhere.
   f.mem.files.AddFile("C:\\Gone\\back.exe");
   f.mem.registry.SetString(kHKEY_LOCAL_MACHINE, std::string(kAppPaths) + "changed.exe", "",
                            "C:\\Elsewhere\\changed.exe");
   HeadlessUi::H(f.w().btRepair).Press();
-  EXPECT_EQ(f.w().lbRepaired->Caption(), "2");  // gone.exe and Gone.lnk
+  EXPECT_EQ(f.w().lbRepaired->Caption(), "4");  // gone.exe, run.exe twice, Gone.lnk
   EXPECT_EQ(f.w().lbIgnored->Caption(), "3");
   EXPECT_TRUE(f.mem.registry.HasKey(kHKEY_LOCAL_MACHINE, std::string(kAppPaths) + "back.exe"));
   EXPECT_TRUE(f.mem.registry.HasKey(kHKEY_LOCAL_MACHINE, std::string(kAppPaths) + "changed.exe"));
