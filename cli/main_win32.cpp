@@ -1,5 +1,4 @@
 // corvanta-cli.exe: the console program over the real system.
-#include <objbase.h>
 #include <windows.h>
 
 #include <iostream>
@@ -14,14 +13,10 @@ int main(int argc, char** argv) {
   // Before anything can load a library by name.
   corvanta::HardenDllSearchPath();
   // The shortcut sections create shell link objects on this thread.
-  const HRESULT com = CoInitialize(nullptr);
-  int rc;
-  {
-    corvanta::Win32Platform win32;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    rc = corvanta::RunCli(win32.platform(), args, std::cout, std::cerr);
-    std::cout.flush();
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
+  corvanta::ComScope com;
+  corvanta::Win32Platform win32;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const int rc = corvanta::RunCli(win32.platform(), args, std::cout, std::cerr);
+  std::cout.flush();
   return rc;
 }

@@ -1,8 +1,6 @@
 // The GUI program: COM for the GUI thread (the shell-link reader needs it),
 // the Win32 platform, the real windows, and the controller's whole run.
 #include <windows.h>
-// after windows.h
-#include <objbase.h>
 
 #include "app/main.h"
 #include "platform/win32/win32_library.h"
@@ -13,12 +11,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
                    int /*show*/) {
   // Before anything can load a library by name.
   corvanta::HardenDllSearchPath();
-  const HRESULT com = CoInitialize(nullptr);
-  int code = 0;
-  {
-    corvanta::Win32Platform platform;
-    code = corvanta::RunApplication(platform.platform(), corvanta::BuildWin32Ui);
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
-  return code;
+  corvanta::ComScope com;
+  corvanta::Win32Platform platform;
+  return corvanta::RunApplication(platform.platform(), corvanta::BuildWin32Ui);
 }
