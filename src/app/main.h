@@ -27,7 +27,6 @@ constexpr const char kVersionText[] = "version 1.3.0";
 constexpr const char kLoadingText[] = "Loading software...";
 constexpr const char kCheckingUpdatesText[] = "Checking for software updates...";
 constexpr const char kSettingsKey[] = "\\Software\\Corvanta\\Corvix";
-constexpr const char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char kRunValueName[] = "Corvanta";
 constexpr const char kScanSwitch[] = "/scan";
 constexpr const char kNoSectionsText[] =

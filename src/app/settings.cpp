@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/main.h"
+#include "platform/known_keys.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -90,7 +91,7 @@ void TForm1::SaveSettings() {
     reg.WriteInteger(row.valueName, (w().*row.box)->Checked() ? 1 : 0);
   reg.CloseKey();
 
-  const bool runOpen = reg.OpenKey(kRunKey, false);
+  const bool runOpen = reg.OpenKey(kRunKeyPath, false);
   if (w().cbRunStartUp->Checked()) {
     // Without the Run key no key is open and the write reports the failure.
     reg.WriteString(kRunValueName, RunValueFor(RunTarget()));

@@ -4,6 +4,7 @@
 
 #include "backup/reg_export.h"
 #include "platform/file_system.h"
+#include "platform/known_keys.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -19,7 +20,6 @@ namespace {
 const char kAppPathsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 const char kSharedDllsKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
 const char kTypeLibKey[] = "\\TypeLib\\";
-const char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Relative on purpose: taken from the root because no key is open.
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kFileExtsKey[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
@@ -251,11 +251,11 @@ void ScanEngine::ScanCustomControls() {
 
 void ScanEngine::ScanStartupPrograms() {
   Frame(
-      5, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kRunKey); },
+      5, [this] { OpenSectionKey(kHKEY_LOCAL_MACHINE, kRunKeyPath); },
       [this] {
         if (reg_.CurrentKey() != 0) AnalyzeKeyGuarded(globals_.CurrentSection);
         reg_.CloseKey();
-        OpenSectionKey(kHKEY_CURRENT_USER, kRunKey);
+        OpenSectionKey(kHKEY_CURRENT_USER, kRunKeyPath);
         if (reg_.CurrentKey() != 0) AnalyzeKeyGuarded(globals_.CurrentSection);
       });
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/known_keys.h"
+
 namespace corvanta {
 
 class RegistryApi;
@@ -20,7 +22,6 @@ class VersionInfo;
 
 inline constexpr char kBhoKeyPath[] =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
-inline constexpr char kRunKeyPath[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kUninstallKeyPath[] =
     "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr char kExplorerKeyPath[] = "\\Software\\Microsoft\\Internet Explorer";
