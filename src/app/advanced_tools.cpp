@@ -146,14 +146,8 @@ void TForm1::ReportRemoval(bool removed, const std::string& error, const char* s
 void TForm1::RemoveBHO() {
   lastToolOutcome_ = ToolOutcome{};
   MainWindowView& m = w();
-  const int row = m.BhoListView->SelectedRow();
-  if (row < 0 || row >= static_cast<int>(bhoIdList_.size())) {
-    view_.app->ShowMessageBox(MessageKind::Error, kBhoSelectText);
-    return;
-  }
-  if (view_.app->ShowMessageBox(MessageKind::Information, kBhoConfirmText,
-                                MessageButtons::YesCancel) != ModalResult::Yes)
-    return;
+  const int row = SelectedRecord(*m.BhoListView, bhoIdList_.size(), kBhoSelectText);
+  if (row < 0 || !AnsweredYes(kBhoConfirmText)) return;
   const RemovalOutcome out =
       RemoveToolEntry(platform_.registry, platform_.files, platform_.system,
                       RemovalTarget{kHKEY_LOCAL_MACHINE, kBhoKeyPath, true, bhoIdList_[row], ""},
@@ -166,14 +160,8 @@ void TForm1::RemoveBHO() {
 void TForm1::RemoveStartup() {
   lastToolOutcome_ = ToolOutcome{};
   MainWindowView& m = w();
-  const int row = m.StartupListView->SelectedRow();
-  if (row < 0 || row >= static_cast<int>(startupOriginList_.size())) {
-    view_.app->ShowMessageBox(MessageKind::Error, kStartupSelectText);
-    return;
-  }
-  if (view_.app->ShowMessageBox(MessageKind::Information, kStartupConfirmText,
-                                MessageButtons::YesCancel) != ModalResult::Yes)
-    return;
+  const int row = SelectedRecord(*m.StartupListView, startupOriginList_.size(), kStartupSelectText);
+  if (row < 0 || !AnsweredYes(kStartupConfirmText)) return;
   const std::uint32_t root =
       startupOriginList_[row] == kOriginMachine ? kHKEY_LOCAL_MACHINE : kHKEY_CURRENT_USER;
   const RemovalOutcome out =
@@ -188,14 +176,9 @@ void TForm1::RemoveStartup() {
 void TForm1::RzBitBtn14Click() {
   lastToolOutcome_ = ToolOutcome{};
   MainWindowView& m = w();
-  const int row = m.UninstallListView->SelectedRow();
-  if (row < 0 || row >= static_cast<int>(uninstallKeyList_.size())) {
-    view_.app->ShowMessageBox(MessageKind::Error, kUninstallSelectText);
-    return;
-  }
-  if (view_.app->ShowMessageBox(MessageKind::Information, kUninstallConfirmText,
-                                MessageButtons::YesCancel) != ModalResult::Yes)
-    return;
+  const int row =
+      SelectedRecord(*m.UninstallListView, uninstallKeyList_.size(), kUninstallSelectText);
+  if (row < 0 || !AnsweredYes(kUninstallConfirmText)) return;
   // The row's own key, and only while it still describes the same entry.
   const UninstallEntry entry{m.UninstallListView->Cell(row, 0), m.UninstallListView->Cell(row, 1),
                              uninstallKeyList_[row]};

@@ -55,11 +55,8 @@ void TForm1::FullRegistryBackup() {
 
 void TForm1::DoRestore() {
   if (backupBusy_) return;
-  const int row = w().RestoreListView->SelectedRow();
-  if (row < 0 || row >= static_cast<int>(restoreList_.size())) {
-    view_.app->ShowMessageBox(MessageKind::Error, kSelectRestoreText);
-    return;
-  }
+  const int row = SelectedRecord(*w().RestoreListView, restoreList_.size(), kSelectRestoreText);
+  if (row < 0) return;
   // The row's own file name: rebuilding it from the parsed parts misses
   // names without "_" and confuses "..._10-00-00.reg.reg" with another file.
   ImportRegFile(BackupFolder(platform_.system) + restoreList_[row].FileName);
@@ -90,17 +87,12 @@ void TForm1::ImportRegFile(const std::string& path) {
 
 void TForm1::DeleteBackup() {
   if (backupBusy_) return;
-  const int row = w().RestoreListView->SelectedRow();
-  if (row < 0 || row >= static_cast<int>(restoreList_.size())) {
-    view_.app->ShowMessageBox(MessageKind::Error, kSelectDeleteText);
-    return;
-  }
+  const int row = SelectedRecord(*w().RestoreListView, restoreList_.size(), kSelectDeleteText);
+  if (row < 0) return;
   const TRestoreRecord record = restoreList_[row];
   const std::string question = "Are you sure you want to delete the backup \"" + record.BackupType +
                                " " + record.DateText + " " + record.TimeText + "\"";
-  if (view_.app->ShowMessageBox(MessageKind::Information, question, MessageButtons::YesCancel) !=
-      ModalResult::Yes)
-    return;
+  if (!AnsweredYes(question)) return;
   if (!DeleteBackupFiles(platform_.files, BackupFolder(platform_.system) + record.FileName)) {
     view_.app->ShowMessageBox(MessageKind::Error, kDeleteFailedText);
     return;

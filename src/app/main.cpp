@@ -164,6 +164,19 @@ bool TForm1::FormCloseQuery() {
   return false;
 }
 
+int TForm1::SelectedRecord(const ReportListView& list, std::size_t records,
+                           const char* selectText) {
+  const int row = list.SelectedRow();
+  if (row >= 0 && static_cast<std::size_t>(row) < records) return row;
+  view_.app->ShowMessageBox(MessageKind::Error, selectText);
+  return -1;
+}
+
+bool TForm1::AnsweredYes(const std::string& question) {
+  return view_.app->ShowMessageBox(MessageKind::Information, question, MessageButtons::YesCancel) ==
+         ModalResult::Yes;
+}
+
 void TForm1::CloseIfPending() {
   if (!closePending_) return;
   closePending_ = false;

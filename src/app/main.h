@@ -217,6 +217,11 @@ class TForm1 {
   void ShowPage(int page) { w().NoteBook->SetPageIndex(page); }
   void RunSectionWithEngine(int number);
   void CloseIfPending();
+  // The list's selected row when it has a record among the first `records`;
+  // otherwise the error box with selectText and -1.
+  int SelectedRecord(const ReportListView& list, std::size_t records, const char* selectText);
+  // An information box with Yes and Cancel: true for Yes.
+  bool AnsweredYes(const std::string& question);
   class BackupWork;  // keeps the backup page inert while the registry editor runs
   void BindAdvancedPage();
   void FillBhoList();
