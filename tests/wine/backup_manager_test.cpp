@@ -17,6 +17,7 @@
 #include "platform/registry.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/headless/headless_ui.h"
+#include "wine/child_process.h"
 #include "wine/ports_scratch.h"
 
 namespace corvanta {
@@ -28,8 +29,7 @@ const char kBranch[] = "\\Software\\CorvantaTest\\Backups";
 struct RealApp {
   Win32Platform win;
   wine::FolderSystem system{""};
-  Platform platform{win.registry, win.files,       system,      win.shell,
-                    win.links,    win.versionInfo, win.process, win.http};
+  Platform platform = win.WithSystem(system);
   HeadlessUi ui;
   std::unique_ptr<TForm1> form;
   explicit RealApp(const std::string& folder) {
@@ -263,18 +263,7 @@ TEST(BackupManagerWine, ThirtyTwoBitRestoreLandsInThe32BitView) {
   };
   drop();
 
-  std::string cmd = "\"" + exe + "\" backups restore \"" + name + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(
-      CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  WaitForSingleObject(pi.hProcess, 120000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(testing::RunChild("\"" + exe + "\" backups restore \"" + name + "\"", 120000), 0u);
   EXPECT_TRUE(openView(KEY_WOW64_32KEY));
   EXPECT_FALSE(openView(KEY_WOW64_64KEY));
   drop();

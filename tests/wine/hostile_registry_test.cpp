@@ -17,6 +17,7 @@
 #include "platform/registry.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/headless/headless_ui.h"
+#include "wine/child_process.h"
 #include "wine/ports_scratch.h"
 #include "wine/regedit_import.h"
 
@@ -25,65 +26,35 @@ namespace {
 
 const char kBranch[] = "\\Software\\CorvantaHostile";
 
-// Starts the seeder; waits for it unless `wait` is false (then its handle).
-DWORD RunSeeder(const std::string& args, bool wait = true, HANDLE* running = nullptr) {
-  std::string exe = std::string(CORVANTA_BUILD_DIR) + "/tests/corvanta_hostile_seed.exe";
-  std::string dos = "Z:" + exe;
+// A program of this build, by its DOS path (Wine shows / as Z:).
+std::string BuildProgram(const std::string& relative) {
+  std::string dos = "\"Z:" + std::string(CORVANTA_BUILD_DIR) + "/" + relative + "\"";
   for (char& c : dos)
     if (c == '/') c = '\\';
-  std::string cmd = "\"" + dos + "\" " + args;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return 0xFFFFFFFFu;
-  CloseHandle(pi.hThread);
-  if (!wait) {
-    *running = pi.hProcess;
-    return 0;
-  }
-  WaitForSingleObject(pi.hProcess, 300000);
-  DWORD code = 0xFFFFFFFFu;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  return code;
+  return dos;
+}
+
+std::string Seeder(const std::string& args) {
+  return BuildProgram("tests/corvanta_hostile_seed.exe") + " " + args;
 }
 
 // Runs the console program of this build on args, its output thrown away;
 // its exit code and peak working set in bytes.
 DWORD RunConsoleProgram(const std::string& args, SIZE_T* peak) {
-  std::string dos = "Z:" + std::string(CORVANTA_BUILD_DIR) + "/cli/corvanta-cli.exe";
-  for (char& c : dos)
-    if (c == '/') c = '\\';
-  std::string cmd = "\"" + dos + "\" " + args;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE nul =
-      CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = nul;
-  PROCESS_INFORMATION pi{};
-  DWORD code = 0xFFFFFFFFu;
   *peak = 0;
-  if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    // Asked while it runs: an ended process answers nothing.
-    using MemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
-    auto info = reinterpret_cast<MemoryInfoFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
-    for (int i = 0; i < 6000 && WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT; ++i) {
-      PROCESS_MEMORY_COUNTERS counters{};
-      counters.cb = sizeof counters;
-      if (info && info(pi.hProcess, &counters, sizeof counters) &&
-          counters.PeakWorkingSetSize > *peak)
-        *peak = counters.PeakWorkingSetSize;
-    }
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+  HANDLE process =
+      testing::StartChild(BuildProgram("cli/corvanta-cli.exe") + " " + args, nullptr, true);
+  // Asked while it runs: an ended process answers nothing.
+  using MemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+  auto info = reinterpret_cast<MemoryInfoFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "K32GetProcessMemoryInfo")));
+  for (int i = 0; process && i < 6000 && WaitForSingleObject(process, 50) == WAIT_TIMEOUT; ++i) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (info && info(process, &counters, sizeof counters) && counters.PeakWorkingSetSize > *peak)
+      *peak = counters.PeakWorkingSetSize;
   }
-  CloseHandle(nul);
-  return code;
+  return testing::WaitChild(process, 10000);
 }
 
 // Gives the seeder's denied key an open access list again so it can go.
@@ -112,14 +83,14 @@ TEST(HostileRegistry, ScansEndAndARepairIsUndoneByteForByte) {
   reg.SetRootKey(kHKEY_CURRENT_USER);
   UnlockDenied();
   reg.DeleteKey(kBranch);
-  ASSERT_EQ(RunSeeder("20261208 300"), 0u);
+  ASSERT_EQ(testing::RunChild(Seeder("20261208 300"), 300000), 0u);
   bool complete = true;
   const std::vector<std::string> before = ExportBranch(win.registry, &complete);
   EXPECT_FALSE(complete);  // the denied key's contents cannot be read
 
   // Meanwhile one value outside the branch keeps changing its size.
-  HANDLE churn = nullptr;
-  ASSERT_EQ(RunSeeder("--churn 60", false, &churn), 0u);
+  HANDLE churn = testing::StartChild(Seeder("--churn 60"));
+  ASSERT_NE(churn, nullptr);
   // Every section through the console program, in bounded memory.
   SIZE_T peak = 0;
   EXPECT_EQ(RunConsoleProgram("scan --sections 1,2,3,4,5,6,7,8,9,10,11,12,13 --json", &peak), 0u);
@@ -132,8 +103,7 @@ TEST(HostileRegistry, ScansEndAndARepairIsUndoneByteForByte) {
   // repair of everything found in the hostile branch.
   wine::ScratchFolder scratch;
   wine::FolderSystem system(scratch.path() + "\\");
-  Platform platform{win.registry, win.files,       system,      win.shell,
-                    win.links,    win.versionInfo, win.process, win.http};
+  Platform platform = win.WithSystem(system);
   HeadlessUi ui;
   TForm1 form(platform, ui.View());
   form.SetSaveOnDestroy(false);
@@ -161,8 +131,7 @@ TEST(HostileRegistry, ScansEndAndARepairIsUndoneByteForByte) {
   EXPECT_GT(m.ParamListBox->Count(), 1);
   HeadlessUi::H(m.btRepair).Press();
   TerminateProcess(churn, 0);
-  WaitForSingleObject(churn, 10000);
-  CloseHandle(churn);
+  testing::WaitChild(churn, 10000);
   EXPECT_GT(std::atoi(m.lbRepaired->Caption().c_str()), 50);
   std::vector<std::string> afterRepair = ExportBranch(win.registry, &complete);
   EXPECT_NE(afterRepair, before);

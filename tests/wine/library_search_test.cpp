@@ -52,19 +52,7 @@ TEST(Win32LibrarySearch, PlantedLibrariesAreNotLoaded) {
 
   std::string cmd = "\"" + copy + "\" --gtest_filter=Win32LibrarySearch.ChildSide --gtest_brief=1";
   SetEnvironmentVariableA(kChildEnv, "1");
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  DWORD code = 0xFFFFFFFFu;
-  if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si,
-                     &pi)) {
-    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
-      GetExitCodeProcess(pi.hProcess, &code);
-    else
-      TerminateProcess(pi.hProcess, code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
+  const DWORD code = child::RunChild(cmd, 120000, cwd.c_str());
   SetEnvironmentVariableA(kChildEnv, nullptr);
   EXPECT_EQ(code, 0u) << "the child's expectations failed (its output is above)";
   for (const std::string& f :

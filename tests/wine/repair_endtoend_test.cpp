@@ -163,8 +163,7 @@ namespace {
 TEST(RepairEndToEnd, SecondLookKeepsWhatCameBack) {
   Win32Platform win;
   PrefixSystem system;
-  Platform platform{win.registry, win.files,       system,      win.shell,
-                    win.links,    win.versionInfo, win.process, win.http};
+  Platform platform = win.WithSystem(system);
   TRegistry seed(win.registry);
   seed.SetRootKey(HKCU);
   ASSERT_TRUE(seed.OpenKey("\\Software\\CorvantaTest\\Recheck", true));

@@ -14,6 +14,7 @@
 #include "platform/win32/win32_platform.h"
 #include "tools/advanced_tools.h"
 #include "ui/headless/headless_ui.h"
+#include "wine/ports_scratch.h"
 #include "wine/regedit_import.h"
 
 namespace corvanta {
@@ -21,17 +22,11 @@ namespace {
 
 const char kProgramFolder[] = "C:\\corvanta-tools\\";
 
-class PrefixSystem : public Win32System {
- public:
-  std::string ExecutableFolder() override { return kProgramFolder; }
-};
-
 // The Win32 platform with the program's folder moved into the prefix.
 struct ToolsApp {
   Win32Platform w;
-  PrefixSystem system;
-  Platform platform{w.registry, w.files,       system,    w.shell,
-                    w.links,    w.versionInfo, w.process, w.http};
+  wine::FolderSystem system{kProgramFolder};
+  Platform platform = w.WithSystem(system);
   HeadlessUi ui;
   TForm1 form{platform, ui.View()};
   MainWindowView& m() { return ui.View().main; }
@@ -49,20 +44,8 @@ struct ToolsApp {
 
 // reg.exe's exit code for "reg query KEY /v NAME": 0 when the value exists.
 DWORD RegQuery(const std::string& key, const std::string& value) {
-  std::string cmd = "reg.exe query \"" + key + "\" /v \"" + value + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &si, &pi))
-    return 0xFFFFFFFFu;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 0xFFFFFFFFu;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
+  return testing::RunChild("reg.exe query \"" + key + "\" /v \"" + value + "\"", 60000, nullptr,
+                           true);
 }
 
 // The test DLL built beside this binary.

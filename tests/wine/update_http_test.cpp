@@ -53,8 +53,7 @@ struct ProgramSystem : wine::FolderSystem {
 struct UpdateApp {
   Win32Platform win;
   ProgramSystem system;
-  Platform platform{win.registry, win.files,       system,      win.shell,
-                    win.links,    win.versionInfo, win.process, win.http};
+  Platform platform = win.WithSystem(system);
   HeadlessUi ui;
   std::unique_ptr<TForm1> form;
   explicit UpdateApp(const std::string& folder, const std::string& server) : system(folder + "\\") {

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "wine/child_process.h"
+
 namespace corvanta::testing {
 
 // An environment variable of this process, "" when it is not set.
@@ -25,18 +27,7 @@ inline DWORD RunChildTests(const std::string& filter, const char* envName,
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   std::string cmd = std::string("\"") + exe + "\" --gtest_filter=" + filter + " --gtest_brief=1";
   SetEnvironmentVariableA(envName, envValue.c_str());
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  DWORD code = 0xFFFFFFFFu;
-  if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
-      GetExitCodeProcess(pi.hProcess, &code);
-    else
-      TerminateProcess(pi.hProcess, code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
+  const DWORD code = RunChild(cmd, 120000);
   SetEnvironmentVariableA(envName, nullptr);
   return code;
 }

@@ -20,6 +20,10 @@ class Win32Platform {
   Win32Platform& operator=(const Win32Platform&) = delete;
 
   Platform& platform() { return platform_; }
+  // The same adapters with another System (tests move the program's folder).
+  Platform WithSystem(System& other) {
+    return Platform{registry, files, other, shell, links, versionInfo, process, http};
+  }
 
   Win32Registry registry;
   Win32FileSystem files;
