@@ -516,51 +516,40 @@ std::string ScanEngine::FontFilePath(const std::string& file) {
   return IsFullPath(file) ? file : platform_.shell.GetSpecialFolderPath(CSIDL_FONTS) + "\\" + file;
 }
 
-void ScanEngine::CheckHelpFiles() {
+template <typename FilePath>
+void ScanEngine::CheckFileValues(FilePath filePath) {
   const std::vector<std::string> names = reg_.GetValueNames();
   for (const std::string& name : names) {
-    std::string folder;
+    std::string text;
     try {
-      // A value that is not text names no folder; it is left alone.
+      // A value that is not text names no file; it is left alone.
       if (!IsTextType(reg_.GetDataType(name))) continue;
-      folder = reg_.ReadString(name);
+      text = reg_.ReadString(name);
     } catch (const ERegistryException&) {
       continue;
     }
-    const std::string path = HelpFilePath(folder, name);
+    const std::string path = filePath(name, text);
     bool exists;
     {
       QuietErrorMode quiet(platform_.files);
       exists = platform_.files.FileExists(path);
     }
     if (!exists && !LostInTranslation(path))
-      RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, folder,
+      RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, text,
                     kKindRegistry);
     if (Aborted()) return;
   }
 }
 
+void ScanEngine::CheckHelpFiles() {
+  CheckFileValues([](const std::string& name, const std::string& folder) {
+    return HelpFilePath(folder, name);
+  });
+}
+
 void ScanEngine::CheckFontFiles() {
-  const std::vector<std::string> names = reg_.GetValueNames();
-  for (const std::string& name : names) {
-    std::string file;
-    try {
-      if (!IsTextType(reg_.GetDataType(name))) continue;
-      file = reg_.ReadString(name);
-    } catch (const ERegistryException&) {
-      continue;
-    }
-    const std::string path = FontFilePath(file);
-    bool exists;
-    {
-      QuietErrorMode quiet(platform_.files);
-      exists = platform_.files.FileExists(path);
-    }
-    if (!exists && !LostInTranslation(path))
-      RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, file,
-                    kKindRegistry);
-    if (Aborted()) return;
-  }
+  CheckFileValues(
+      [this](const std::string&, const std::string& file) { return FontFilePath(file); });
 }
 
 // ---------------------------------------------------------------------------

@@ -95,6 +95,10 @@ class ScanEngine {
   // What the help and font checks probe for a value.
   static std::string HelpFilePath(const std::string& folder, const std::string& name);
   std::string FontFilePath(const std::string& file);
+  // The value walk of both: every text value of the current key names a file
+  // (filePath(name, text)) that must exist; the text is what is recorded.
+  template <typename FilePath>
+  void CheckFileValues(FilePath filePath);
   // Open-with lists of a file extension below the FileExts key, both empty.
   bool FileExtensionUnassociated(const std::string& ext);
   bool StillAProblemIn(const TRegRecord& problem);
