@@ -68,11 +68,12 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
     if (o->noBackup) s.w().cbBackup->SetChecked(false);
     if (o->noRestorePoint) s.w().cbSysRestore->SetChecked(false);
 
-    RepairOutcome out;
+    RepairReport out;
     // Nothing found, nothing to repair: no restore point and no backup file
     // holding only its header (the window offers no repair then either).
     if (!problems.empty()) {
-      RepairContext rc{s.ui().View(), problems, s.form().SharedRegistry(), ctx.platform.files,
+      WidgetRepairPage page(s.ui().View());
+      RepairContext rc{page, problems, s.form().SharedRegistry(), ctx.platform.files,
                        ctx.platform.system};
       rc.stillAProblem = [&s](const TRegRecord& r) { return s.form().StillAProblem(r); };
       if (!s.Run([&] { out = DoRepair(rc); }, ctx.err)) return kExitFailed;

@@ -29,12 +29,6 @@ std::vector<int> ParseSectionList(const std::string& list) {
   return numbers;
 }
 
-static const SectionInfo* SectionByRowCaption(const std::string& caption) {
-  for (const SectionInfo& s : kSections)
-    if (caption == s.rowCaption) return &s;
-  return nullptr;
-}
-
 static const char* ActionName(int32_t action) {
   return action == kActionIgnore ? "Ignore" : "Delete";
 }
@@ -44,14 +38,13 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
   const TRegArray& problems = s.form().ProblemList();
   doc["total"] = problems.size();
   nlohmann::ordered_json sections = nlohmann::ordered_json::array();
-  const ReportListView& rows = *s.w().ScanListView;
-  for (int i = 0; i < rows.RowCount(); ++i) {
-    const SectionInfo* info = SectionByRowCaption(rows.Cell(i, 0));
+  for (const SectionFound& ran : s.form().LastScan().sections) {
+    const SectionInfo& info = *SectionByNumber(ran.number);
     nlohmann::ordered_json row;
-    row["number"] = info ? info->number : 0;
-    row["caption"] = AnsiToUtf8(rows.Cell(i, 0));
-    row["name"] = info ? info->sectionName : "";
-    row["found"] = std::atoi(rows.Cell(i, 1).c_str());
+    row["number"] = info.number;
+    row["caption"] = AnsiToUtf8(info.rowCaption);
+    row["name"] = info.sectionName;
+    row["found"] = ran.found;
     sections.push_back(row);
   }
   doc["sections"] = sections;
@@ -91,11 +84,10 @@ static std::string FullKeyName(uint32_t rootKey, const std::string& keyPath) {
 }
 
 void WriteScanText(HeadlessSession& s, std::ostream& out) {
-  const ReportListView& rows = *s.w().ScanListView;
-  for (int i = 0; i < rows.RowCount(); ++i) {
-    std::string caption = rows.Cell(i, 0);
+  for (const SectionFound& ran : s.form().LastScan().sections) {
+    std::string caption = SectionByNumber(ran.number)->rowCaption;
     caption.resize(std::max<size_t>(caption.size(), 24), ' ');
-    out << caption << " " << rows.Cell(i, 1) << "\n";
+    out << caption << " " << ran.found << "\n";
   }
   const TRegArray& problems = s.form().ProblemList();
   out << "Total problems found: " << problems.size() << "\n";
@@ -128,11 +120,11 @@ bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std
     return false;
   }
   // An incomplete scan must not read as a clean registry.
-  const ScanGlobals& g = s.form().Globals();
-  if (g.UnreadableCount > 0) {
-    err << "corvanta-cli: " << g.UnreadableCount
+  const ScanReport& report = s.form().LastScan();
+  if (report.unreadable > 0) {
+    err << "corvanta-cli: " << report.unreadable
         << " registry key(s) could not be read (access denied); the scan is incomplete";
-    if (!g.UnreadablePaths.empty()) err << ", for example " << g.UnreadablePaths.front();
+    if (!report.unreadablePaths.empty()) err << ", for example " << report.unreadablePaths.front();
     err << "\n";
   }
   if (s.form().platform().system.RunsWithoutAdminRights())

@@ -11,13 +11,16 @@
 #include "results/os_name.h"
 #include "results/repair.h"
 #include "results/result_list.h"
-#include "scan/scan_page.h"
 
 namespace corvanta {
 
-std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view);  // scan_driver.cpp
-
-TForm1::TForm1(Platform& platform, MainView& view) : platform_(platform), view_(view) {
+TForm1::TForm1(Platform& platform, MainView& view)
+    : platform_(platform),
+      view_(view),
+      scanPage_(view),
+      resultsPage_(view.main),
+      repairPage_(view),
+      backupListPage_(view) {
   FormCreate();
 }
 
@@ -30,14 +33,13 @@ void TForm1::FormCreate() {
   sharedRegExpr_ = std::make_unique<TRegExpr>();
   bhoIdList_.clear();
   startupOriginList_.clear();
-  scanPage_ = MakeWidgetScanPage(view_);
   RunSection = [this](int number) { RunSectionWithEngine(number); };
   CheckForUpdate = [this] { RunUpdateCheck(); };
   RebuildRestoreList = [this] {
-    corvanta::RebuildRestoreList(w(), *view_.app, platform_.system, platform_.files, restoreList_);
+    corvanta::RebuildRestoreList(backupListPage_, platform_.system, platform_.files, restoreList_);
   };
-  repairContext_.reset(
-      new RepairContext{view_, problemList_, *sharedRegistry_, platform_.files, platform_.system});
+  repairContext_.reset(new RepairContext{repairPage_, scanReport_.problems, *sharedRegistry_,
+                                         platform_.files, platform_.system});
   repairContext_->stillAProblem = [this](const TRegRecord& r) { return StillAProblem(r); };
   BindCommands();
 }
@@ -129,7 +131,7 @@ void TForm1::BindCommands() {
 
   // The results page and the repair bind their own handlers; they run under
   // the dispatcher too.
-  BindResultsPage(m, problemList_);
+  BindResultsPage(m, resultsPage_, scanReport_.problems);
   if (m.ResultGroup->OnItemClick) {
     auto inner = std::move(m.ResultGroup->OnItemClick);
     m.ResultGroup->OnItemClick = [this, inner](int i) { Dispatch([&] { inner(i); }); };
@@ -142,7 +144,7 @@ void TForm1::BindCommands() {
       Dispatch([&] { inner(idx, href, value); });
     };
   }
-  BindRepair(*repairContext_);
+  BindRepair(view_, *repairContext_);
   Wrap(*this, m.btRepair->OnClick, true);
   Wrap(*this, view_.repairStatus.window->OnShow, false);
 }

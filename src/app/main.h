@@ -9,17 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "app/widget_pages.h"
 #include "backup/backup_store.h"
 #include "platform/http.h"
 #include "platform/platform.h"
 #include "scan/problems.h"
+#include "scan/scan_report.h"
+#include "scan/sections.h"
 #include "ui/main_view.h"
 
 namespace corvanta {
 
 class TRegistry;
 class TRegExpr;
-class ScanPage;
 struct RepairContext;
 
 constexpr const char kAppTitle[] = "Corvanta";
@@ -55,7 +57,8 @@ struct SettingRow {
   CheckBox* MainWindowView::*box;
   bool defaultTicked;
 };
-extern const SettingRow kSettingRows[17];
+// The thirteen sections (from the section table), then the four options.
+extern const std::array<SettingRow, kSectionCount + 4> kSettingRows;
 
 // The Run value for an executable path: the path in double quotes (a path
 // with blanks must not be split at log-on), a blank, "/scan".
@@ -165,6 +168,8 @@ class TForm1 {
   void SetRunTarget(const std::string& programPath) { runTarget_ = programPath; }
   std::string RunTarget();
   bool AnySectionTicked() const;
+  // The section check boxes, in section order.
+  std::array<bool, kSectionCount> TickedSections() const;
   // The scan's judgement over what is there now (the repair's second look).
   bool StillAProblem(const TRegRecord& problem);
   bool Busy() const { return busy_ > 0; }
@@ -201,10 +206,13 @@ class TForm1 {
   std::vector<std::string>& StartupOriginList() { return startupOriginList_; }
   // The uninstall key of each row of UninstallListView, parallel to the rows.
   std::vector<std::string>& UninstallKeyList() { return uninstallKeyList_; }
-  TRegArray& ProblemList() { return problemList_; }
+  TRegArray& ProblemList() { return scanReport_.problems; }
+  // What the last scan found; its problem list is ProblemList().
+  const ScanReport& LastScan() const { return scanReport_; }
   TRestoreArray& RestoreList() { return restoreList_; }
   ScanGlobals& Globals() { return globals_; }
-  ScanPage& ScanningPage() { return *scanPage_; }
+  ScanPage& ScanningPage() { return scanPage_; }
+  ResultsPage& ResultsView() { return resultsPage_; }
 
   Platform& platform() { return platform_; }
   MainView& view() { return view_; }
@@ -238,10 +246,13 @@ class TForm1 {
   std::vector<std::string> startupOriginList_;
   std::vector<std::string> uninstallKeyList_;
   ToolOutcome lastToolOutcome_;
-  TRegArray problemList_;
+  ScanReport scanReport_;
   TRestoreArray restoreList_;
   ScanGlobals globals_;
-  std::unique_ptr<ScanPage> scanPage_;
+  WidgetScanPage scanPage_;
+  WidgetResultsPage resultsPage_;
+  WidgetRepairPage repairPage_;
+  WidgetBackupListPage backupListPage_;
   std::unique_ptr<RepairContext> repairContext_;
   int scanSwitchOverride_ = -1;  // -1 ask the command line
   bool saveOnDestroy_ = true;

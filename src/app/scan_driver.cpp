@@ -6,49 +6,8 @@
 #include "regexpr/regexpr.h"
 #include "results/result_counts.h"
 #include "scan/scan_engine.h"
-#include "scan/scan_page.h"
 
 namespace corvanta {
-
-namespace {
-
-class WidgetScanPage : public ScanPage {
- public:
-  explicit WidgetScanPage(MainView& view) : view_(view), m_(view.main) {}
-
-  void AddRow(const std::string& caption, const std::string& errorsFound, const std::string& status,
-              int stateImage) override {
-    ReportListView& list = *m_.ScanListView;
-    const int row = list.AddRow(caption);
-    list.SetCell(row, 1, errorsFound);
-    list.SetCell(row, 2, status);
-    list.SetStateImage(row, stateImage);
-  }
-  void SetLastRowErrorsFound(const std::string& text) override {
-    if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 1, text);
-  }
-  void SetLastRowStatus(const std::string& text) override {
-    if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 2, text);
-  }
-  void SetLastRowStateImage(int stateImage) override {
-    if (int row = LastRow(); row >= 0) m_.ScanListView->SetStateImage(row, stateImage);
-  }
-  void SetTotalFound(const std::string& text) override { m_.lbTotalFound->SetCaption(text); }
-  void SetStatusText(const std::string& text) override { m_.StatusBar->SetCaption(text); }
-  void SetProgressPosition(int completed) override { m_.ProgressBar->SetPartsComplete(completed); }
-  void ProcessMessages() override { view_.app->ProcessMessages(); }
-
- private:
-  int LastRow() const { return m_.ScanListView->RowCount() - 1; }
-  MainView& view_;
-  MainWindowView& m_;
-};
-
-}  // namespace
-
-std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view) {
-  return std::make_unique<WidgetScanPage>(view);
-}
 
 std::string SummaryLine(std::size_t problemCount) {
   return std::string("<br><p align=\"center\">Found a total of <b>") +
@@ -65,14 +24,20 @@ std::string ScanCompleteStatus(int unreadable) {
 }
 
 bool TForm1::AnySectionTicked() const {
-  for (CheckBox* box : view_.main.SectionBoxes())
-    if (box->Checked()) return true;
+  for (bool ticked : TickedSections())
+    if (ticked) return true;
   return false;
 }
 
+std::array<bool, kSectionCount> TForm1::TickedSections() const {
+  std::array<bool, kSectionCount> ticked{};
+  const auto boxes = view_.main.SectionBoxes();
+  for (int i = 0; i < kSectionCount; ++i) ticked[i] = boxes[i]->Checked();
+  return ticked;
+}
+
 void TForm1::RunSectionWithEngine(int number) {
-  ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, *scanPage_, problemList_,
-                    globals_);
+  ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, scanPage_, scanReport_, globals_);
   engine.RunSection(number);
 }
 
@@ -85,8 +50,6 @@ void TForm1::DoScan() {
   if (Busy()) return;
   MainWindowView& m = w();
   UiApplication& app = *view_.app;
-  const auto boxes = m.SectionBoxes();
-
   if (!AnySectionTicked()) {
     app.ShowMessageBox(MessageKind::Plain, kNoSectionsText);
     ShowPage(kPageSettings);
@@ -104,14 +67,15 @@ void TForm1::DoScan() {
   globals_.UnreadableSeen.clear();
   m.ProgressBar->SetPartsComplete(0);
   m.ProgressBar->SetTotalParts(13);
-  problemList_.clear();
+  scanReport_.Clear();
   // Sections open their keys relative to no open key (Custom Controls opens
   // "", the root): nothing left open before may shift them.
   sharedRegistry_->CloseKey();
 
   const bool all = StartedWithScan();
+  const auto boxes = m.SectionBoxes();
   try {
-    for (int n = 1; n <= 13; ++n)
+    for (int n = 1; n <= kSectionCount; ++n)
       if (all || boxes[n - 1]->Checked()) RunSection(n);
   } catch (const std::exception& e) {
     // A failure that ends the scan (the shell link object cannot be made) is
@@ -121,24 +85,24 @@ void TForm1::DoScan() {
     globals_.AbortRequested = true;
   }
 
-  m.StatusBar->SetCaption(ScanCompleteStatus(globals_.UnreadableCount));
+  m.StatusBar->SetCaption(ScanCompleteStatus(scanReport_.unreadable));
   m.ProgressBar->SetPartsComplete(m.ProgressBar->TotalParts());
 
   // A close requested during the scan should not wait for the user's OK.
   if (!closePending_) view_.dlgComplete.window->ShowModal();
 
-  UpdateDeleteKey(problemList_);
+  TRegArray& problems = scanReport_.problems;
+  UpdateDeleteKey(problems);
   ShowPage(kPageResults);
-  UpdateResultCount(*m.ResultGroup, *m.lbTotalProblems, boxes, all, problemList_);
+  UpdateResultCount(resultsPage_, TickedSections(), all, problems);
   m.lbResultHeader->SetCaption("Scan Results");
   m.ParamListBox->Clear();
-  m.ParamListBox->AddItem(SummaryLine(problemList_.size()));
-  m.btRepair->SetVisible(!problemList_.empty());
+  m.ParamListBox->AddItem(SummaryLine(problems.size()));
+  m.btRepair->SetVisible(!problems.empty());
 }
 
 bool TForm1::StillAProblem(const TRegRecord& problem) {
-  ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, *scanPage_, problemList_,
-                    globals_);
+  ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, scanPage_, scanReport_, globals_);
   return engine.StillAProblem(problem);
 }
 

@@ -9,25 +9,22 @@
 
 namespace corvanta {
 
-const SettingRow kSettingRows[17] = {
-    {"Section1", &MainWindowView::cbsection1, true},
-    {"Section2", &MainWindowView::cbSection2, true},
-    {"Section3", &MainWindowView::cbSection3, true},
-    {"Section4", &MainWindowView::cbSection4, true},
-    {"Section5", &MainWindowView::cbSection5, true},
-    {"Section6", &MainWindowView::cbSection6, true},
-    {"Section7", &MainWindowView::cbSection7, true},
-    {"Section8", &MainWindowView::cbSection8, true},
-    {"Section9", &MainWindowView::cbSection9, true},
-    {"Section10", &MainWindowView::cbSection10, false},
-    {"Section11", &MainWindowView::cbSection11, true},
-    {"Section12", &MainWindowView::cbSection12, false},
-    {"Section13", &MainWindowView::cbSection13, true},
-    {"RunStartUp", &MainWindowView::cbRunStartUp, true},
-    {"SysRestore", &MainWindowView::cbSysRestore, true},
-    {"AutoUpdate", &MainWindowView::cbAutoUpdate, true},
-    {"Backup", &MainWindowView::cbBackup, true},
-};
+namespace {
+
+constexpr std::array<SettingRow, kSectionCount + 4> MakeSettingRows() {
+  std::array<SettingRow, kSectionCount + 4> rows{};
+  for (int i = 0; i < kSectionCount; ++i)
+    rows[i] = {kSections[i].settingsValue, kSectionBoxMembers[i], kSections[i].defaultTicked};
+  rows[kSectionCount + 0] = {"RunStartUp", &MainWindowView::cbRunStartUp, true};
+  rows[kSectionCount + 1] = {"SysRestore", &MainWindowView::cbSysRestore, true};
+  rows[kSectionCount + 2] = {"AutoUpdate", &MainWindowView::cbAutoUpdate, true};
+  rows[kSectionCount + 3] = {"Backup", &MainWindowView::cbBackup, true};
+  return rows;
+}
+
+}  // namespace
+
+const std::array<SettingRow, kSectionCount + 4> kSettingRows = MakeSettingRows();
 
 static const char kScanSuffix[] = " /scan";
 

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "backup/backup_list_page.h"
 #include "platform/file_system.h"
-#include "ui/main_view.h"
 
 namespace corvanta {
 
@@ -99,18 +99,14 @@ TRestoreArray ListBackups(System& system, FileSystem& files,
   return list;
 }
 
-void RebuildRestoreList(MainWindowView& view, UiApplication& app, System& system, FileSystem& files,
+void RebuildRestoreList(BackupListPage& page, System& system, FileSystem& files,
                         TRestoreArray& RestoreList) {
-  constexpr int kBackupPage = 5;
-  view.RestoreListView->Clear();
-  app.ProcessMessages();
-  if (view.NoteBook->PageIndex() != kBackupPage) return;
-  view.BackupNotebook->SetPageIndex(0);
-  RestoreList = ListBackups(system, files, [&app] { app.ProcessMessages(); });
-  for (const TRestoreRecord& r : RestoreList) {
-    const int row = view.RestoreListView->AddRow(r.BackupType);
-    view.RestoreListView->SetCell(row, 1, RestoreRowDateTime(r));
-  }
+  page.ClearRows();
+  page.ProcessMessages();
+  if (!page.Shown()) return;
+  page.ShowRestorePane();
+  RestoreList = ListBackups(system, files, [&page] { page.ProcessMessages(); });
+  for (const TRestoreRecord& r : RestoreList) page.AddRow(r.BackupType, RestoreRowDateTime(r));
 }
 
 }  // namespace corvanta

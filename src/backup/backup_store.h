@@ -10,9 +10,8 @@
 
 namespace corvanta {
 
+class BackupListPage;
 class FileSystem;
-struct MainWindowView;
-class UiApplication;
 
 // The three families of backup files.
 extern const char kAutomaticBackupPrefix[];  // "Automatic Backup_"
@@ -55,10 +54,10 @@ std::string RestoreRowDateTime(const TRestoreRecord& record);
 TRestoreArray ListBackups(System& system, FileSystem& files,
                           const std::function<void()>& beforeEach = {});
 
-// The backup page's part of the page-change hook: empties RestoreListView and,
-// when the backup page is the one shown, shows the restore pane and refills
-// RestoreList and the list view from the backup folder.
-void RebuildRestoreList(MainWindowView& view, UiApplication& app, System& system, FileSystem& files,
+// The backup page's part of the page-change hook: empties the page's list
+// and, when the backup page is the one shown, shows the restore pane and
+// refills RestoreList and the list from the backup folder.
+void RebuildRestoreList(BackupListPage& page, System& system, FileSystem& files,
                         TRestoreArray& RestoreList);
 
 }  // namespace corvanta

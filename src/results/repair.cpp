@@ -7,8 +7,8 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "results/os_name.h"
+#include "results/repair_page.h"
 #include "results/restore_point.h"
-#include "ui/main_view.h"
 
 namespace corvanta {
 
@@ -26,8 +26,8 @@ bool WillDeleteRegistryEntry(const TRegRecord& r) {
 }
 
 void SetStatus(RepairContext& ctx, const std::string& text) {
-  ctx.view.repairStatus.lbStatus->SetCaption(text);
-  ctx.view.app->ProcessMessages();
+  ctx.page.SetStatusText(text);
+  ctx.page.ProcessMessages();
 }
 
 // Restore point step. False when the user chose not to go on.
@@ -37,8 +37,7 @@ bool RestorePointStep(RepairContext& ctx) {
     if (CreateRestorePoint(ctx.system)) return true;
     const std::string os = GetOSName(ctx.system);
     if (os != "Windows XP" && os != "Windows ME") return true;
-    return ctx.view.app->ShowMessageBox(MessageKind::Confirmation, kRepairQuestion,
-                                        MessageButtons::YesNo) == ModalResult::Yes;
+    return ctx.page.AskYesNo(kRepairQuestion);
   } catch (const std::exception&) {
     // The program's own backup follows; a restore point is only an extra.
     return true;
@@ -47,7 +46,7 @@ bool RestorePointStep(RepairContext& ctx) {
 
 // Backup step. Marks in heldBack every record whose export failed or left out
 // something that exists. False when the file could not be written.
-bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairOutcome& out) {
+bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairReport& out) {
   SetStatus(ctx, "Backing up Registry Keys...");
   std::vector<std::string> lines{kRegEditHeader};
   RegistryApi& api = ctx.SharedRegistry.Api();
@@ -108,55 +107,25 @@ bool DeleteProblem(RepairContext& ctx, const TRegRecord& r) {
   }
 }
 
-void ShowResultsPage(RepairContext& ctx, const RepairOutcome& out) {
-  MainWindowView& v = ctx.view.main;
-  if (out.left == 0) {
-    v.lbResultTitle->SetCaption("Repair Successful");
-    v.lbResultText->SetCaption(
-        "All detected registry problems were repaired. It is advisable to rescan your computer "
-        "weekly to keep your Windows Registry in shape.");
-    v.lbResultText->SetFontColour(kColourBlack);
-  } else {
-    v.lbResultTitle->SetCaption("Repair Incomplete");
-    v.lbResultText->SetCaption(
-        "Not every registry problem could be repaired: some entries could not be deleted or "
-        "backed up, for example because access was denied or a file is in use. Rescan your "
-        "computer to see the problems left.");
-    v.lbResultText->SetFontColour(kColourRed);
-  }
-  v.lbLeftLabel->SetVisible(out.left != 0);
-  v.lbLeft->SetVisible(out.left != 0);
-  v.lbLeft->SetCaption(std::to_string(out.left));
-  v.lbResultBack->SetCaption(
-      "To further boost system performance, click the \"Back\" button below and visit our "
-      "advanced tools section, then remove any unnecessary BHOs and Startup Entries.");
-  v.lbFound->SetCaption(std::to_string(out.found));
-  v.lbIgnored->SetCaption(std::to_string(out.ignored));
-  v.lbRepaired->SetCaption(std::to_string(out.repaired));
-  v.NoteBook->SetPageIndex(3);
-}
-
 }  // namespace
 
-RepairOutcome DoRepair(RepairContext& ctx) {
-  RepairOutcome out;
-  MainView& view = ctx.view;
-  Window* status = view.repairStatus.window;
-  status->Show();
-  status->SetLeft(view.main.window->Left() + 300);
-  view.app->ProcessMessages();
+RepairReport DoRepair(RepairContext& ctx) {
+  RepairReport out;
+  RepairPage& page = ctx.page;
+  page.ShowStatusWindow();
+  page.ProcessMessages();
 
-  if (view.main.cbSysRestore->Checked() && !RestorePointStep(ctx)) {
-    status->Hide();
+  if (page.RestorePointWanted() && !RestorePointStep(ctx)) {
+    page.HideStatusWindow();
     out.end = RepairEnd::Declined;
     return out;
   }
 
   std::vector<bool> heldBack(ctx.ProblemList.size(), false);
-  if (view.main.cbBackup->Checked() && !BackupStep(ctx, heldBack, out)) {
-    status->Hide();
-    view.app->ProcessMessages();
-    view.app->ShowMessageBox(MessageKind::Error, out.error);
+  if (page.BackupWanted() && !BackupStep(ctx, heldBack, out)) {
+    page.HideStatusWindow();
+    page.ProcessMessages();
+    page.ShowError(out.error);
     out.end = RepairEnd::BackupNotWritten;
     return out;
   }
@@ -179,22 +148,15 @@ RepairOutcome DoRepair(RepairContext& ctx) {
       out.leftIndexes.push_back(static_cast<int>(i));
     }
   }
-  status->Hide();
-  view.app->ProcessMessages();
+  page.HideStatusWindow();
+  page.ProcessMessages();
 
   out.found = static_cast<int>(ctx.ProblemList.size());
   for (const TRegRecord& r : ctx.ProblemList)
     if (r.Action != kActionDelete) ++out.ignored;
   out.ignored += out.unchanged;
-  ShowResultsPage(ctx, out);
+  page.ShowReport(out);
   return out;
-}
-
-void BindRepair(RepairContext& ctx) {
-  RepairContext* c = &ctx;
-  ctx.view.main.btRepair->OnClick = [c] { DoRepair(*c); };
-  UiApplication* app = ctx.view.app;
-  ctx.view.repairStatus.window->OnShow = [app] { app->ProcessMessages(); };
 }
 
 }  // namespace corvanta

@@ -1,5 +1,6 @@
 // The repair: optional restore point, automatic backup of everything about to
-// be deleted, the deletions, and the "Repair Results" page.
+// be deleted, the deletions, and the RepairReport that page 3 and the console
+// program show.
 #pragma once
 
 #include <functional>
@@ -10,19 +11,19 @@
 
 namespace corvanta {
 
-struct MainView;
+class RepairPage;
 class TRegistry;
 class FileSystem;
 class System;
 
-// What one repair reaches: the widgets (main window, status window, message
-// boxes, pump), the problem list, the shared accessor for the deletions (the
+// What one repair reaches: the page (settings, status window, questions,
+// results, pump), the problem list, the shared accessor for the deletions (the
 // exports go through its registry port with an accessor of their own), and
 // the file system and system ports.
 struct RepairContext {
-  RepairContext(MainView& v, TRegArray& problems, TRegistry& shared, FileSystem& f, System& s)
-      : view(v), ProblemList(problems), SharedRegistry(shared), files(f), system(s) {}
-  MainView& view;
+  RepairContext(RepairPage& p, TRegArray& problems, TRegistry& shared, FileSystem& f, System& s)
+      : page(p), ProblemList(problems), SharedRegistry(shared), files(f), system(s) {}
+  RepairPage& page;
   TRegArray& ProblemList;
   TRegistry& SharedRegistry;
   FileSystem& files;
@@ -39,7 +40,7 @@ enum class RepairEnd {
   BackupNotWritten  // the backup file could not be written; nothing deleted
 };
 
-struct RepairOutcome {
+struct RepairReport {
   RepairEnd end = RepairEnd::Done;
   int found = 0;      // records in the problem list
   int ignored = 0;    // records set to Ignore, and those unchanged
@@ -54,10 +55,6 @@ struct RepairOutcome {
 
 extern const char kRepairQuestion[];
 
-RepairOutcome DoRepair(RepairContext& ctx);
-
-// Binds btRepair and the status window's show handler (which pumps once so the
-// window paints at once). ctx must outlive the widgets.
-void BindRepair(RepairContext& ctx);
+RepairReport DoRepair(RepairContext& ctx);
 
 }  // namespace corvanta

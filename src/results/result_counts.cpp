@@ -1,27 +1,13 @@
 #include "results/result_counts.h"
 
-#include <string>
-
-#include "ui/widgets.h"
+#include "results/results_page.h"
 
 namespace corvanta {
 
 int DeleteKeyForSection(const std::string& section) {
-  struct Row {
-    const char* section;
-    int deleteKey;
-  };
-  static const Row kRows[] = {
-      {"Application Paths", 1},  {"Shared Program Files", 0},
-      {"Program IDs", 1},        {"Custom Controls", 1},
-      {"Startup Programs", 0},   {"Add/Remove Programs", 1},
-      {"File Associations", 1},  {"Help Files", 0},
-      {"Windows Fonts", 0},      {"Sounds", 1},
-      {"Deep Registry Scan", 0},
-  };
-  for (const Row& r : kRows)
-    if (section == r.section) return r.deleteKey;
-  return -1;
+  const SectionInfo* info = SectionByName(section);
+  if (info == nullptr || info->repairUnit == kRepairShortcut) return -1;
+  return info->repairUnit;
 }
 
 void UpdateDeleteKey(TRegArray& ProblemList) {
@@ -31,35 +17,28 @@ void UpdateDeleteKey(TRegArray& ProblemList) {
   }
 }
 
-// The caption without its " (count)" suffix.
-static std::string ItemName(const std::string& caption) {
-  auto cut = caption.find(" (");
-  return cut == std::string::npos ? caption : caption.substr(0, cut);
+std::string ResultItemCaption(int number, std::size_t count) {
+  return std::string(SectionByNumber(number)->resultItem) + " (" + std::to_string(count) + ")";
 }
 
-void UpdateResultCount(GroupBar& ResultGroup, Label& lbTotalProblems,
-                       const std::array<CheckBox*, 13>& sectionBoxes, bool startedWithScan,
-                       const TRegArray& ProblemList) {
-  const int items = ResultGroup.ItemCount();
-  for (int k = 0; k < items && k < 13; ++k)
-    ResultGroup.SetItemVisible(k, startedWithScan || sectionBoxes[k]->Checked());
+void UpdateResultCount(ResultsPage& page, const std::array<bool, kSectionCount>& ticked,
+                       bool startedWithScan, const TRegArray& ProblemList) {
+  for (int k = 0; k < kSectionCount; ++k) page.SetItemVisible(k, startedWithScan || ticked[k]);
 
-  for (int k = 0; k < items; ++k) {
-    if (ResultGroup.ItemVisible(k)) {
-      ResultGroup.SetSelectedItem(k);
+  for (int k = 0; k < kSectionCount; ++k) {
+    if (page.ItemVisible(k)) {
+      page.SetSelectedItem(k);
       break;
     }
   }
 
-  lbTotalProblems.SetCaption("Total Problems Found: " + std::to_string(ProblemList.size()));
+  page.SetTotalProblems("Total Problems Found: " + std::to_string(ProblemList.size()));
 
-  for (int k = 0; k < items; ++k) {
-    const std::string caption = ResultGroup.ItemCaption(k);
-    size_t count = 0;
-    for (const TRegRecord& r : ProblemList)
-      if (caption.find(r.Section) != std::string::npos) ++count;
-    ResultGroup.SetItemCaption(k, ItemName(caption) + " (" + std::to_string(count) + ")");
-  }
+  std::array<std::size_t, kSectionCount> counts{};
+  for (const TRegRecord& r : ProblemList)
+    if (const SectionInfo* info = SectionByName(r.Section)) ++counts[info->number - 1];
+  for (int k = 0; k < kSectionCount; ++k)
+    page.SetItemCaption(k, ResultItemCaption(k + 1, counts[k]));
 }
 
 }  // namespace corvanta

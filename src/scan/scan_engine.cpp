@@ -89,12 +89,13 @@ bool IsTextType(std::uint32_t type) {
 }  // namespace
 
 ScanEngine::ScanEngine(TRegistry& SharedRegistry, TRegExpr& SharedRegExpr, Platform& platform,
-                       ScanPage& page, TRegArray& ProblemList, ScanGlobals& globals)
+                       ScanPage& page, ScanReport& report, ScanGlobals& globals)
     : reg_(SharedRegistry),
       regex_(SharedRegExpr),
       platform_(platform),
       page_(page),
-      problems_(ProblemList),
+      report_(report),
+      problems_(report.problems),
       globals_(globals) {}
 
 // ---------------------------------------------------------------------------
@@ -121,6 +122,9 @@ void ScanEngine::Frame(int number, OpenKey openKey, Walk walk) {
 }
 
 void ScanEngine::FinishSection(int number) {
+  report_.sections.push_back({number, globals_.SectionFoundCount});
+  report_.unreadable = globals_.UnreadableCount;
+  report_.unreadablePaths = globals_.UnreadablePaths;
   page_.SetLastRowStateImage(globals_.SectionFoundCount > 0 ? kLampRed : kLampGreen);
   page_.SetLastRowStatus("Done.");
   page_.SetProgressPosition(number);

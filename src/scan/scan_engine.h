@@ -8,6 +8,7 @@
 #include <string>
 
 #include "scan/problems.h"
+#include "scan/scan_report.h"
 
 namespace corvanta {
 
@@ -23,8 +24,10 @@ inline constexpr const char kDrivePathPattern[] =
 
 class ScanEngine {
  public:
+  // Problems go into report.problems (ProblemList); each section that runs
+  // adds its count to report.sections.
   ScanEngine(TRegistry& SharedRegistry, TRegExpr& SharedRegExpr, Platform& platform, ScanPage& page,
-             TRegArray& ProblemList, ScanGlobals& globals);
+             ScanReport& report, ScanGlobals& globals);
 
   // Runs section 1..13 inside the section-scanner frame: abort test, counter
   // reset, key opened, row added, walk, lamp, "Done.", progress, pump, key
@@ -82,8 +85,8 @@ class ScanEngine {
   // added (it opens the section's key).
   template <typename OpenKey, typename Walk>
   void Frame(int number, OpenKey openKey, Walk walk);
-  // The frame's end: lamp by the count found, "Done.", progress, pump, key
-  // closed. Also run when the walk raises.
+  // The frame's end: the section's count into the report, lamp by the count
+  // found, "Done.", progress, pump, key closed. Also run when the walk raises.
   void FinishSection(int number);
   // Opens path on root without creating it; failures leave no key open.
   void OpenSectionKey(std::uint32_t root, const std::string& path);
@@ -110,6 +113,7 @@ class ScanEngine {
   TRegExpr& regex_;
   Platform& platform_;
   ScanPage& page_;
+  ScanReport& report_;
   TRegArray& problems_;
   ScanGlobals& globals_;
 };

@@ -173,11 +173,23 @@ struct MainWindowView {
   Button* btAdvancedBack = nullptr;    // "Back"
 
   // The thirteen section check boxes in section order (1..13).
-  std::array<CheckBox*, 13> SectionBoxes() const {
-    return {cbsection1, cbSection2, cbSection3,  cbSection4,  cbSection5,  cbSection6, cbSection7,
-            cbSection8, cbSection9, cbSection10, cbSection11, cbSection12, cbSection13};
-  }
+  std::array<CheckBox*, 13> SectionBoxes() const;
 };
+
+// The members behind SectionBoxes(), in section order; the section table
+// (scan/sections.h) gives each its name and caption.
+inline constexpr std::array<CheckBox * MainWindowView::*, 13> kSectionBoxMembers = {
+    &MainWindowView::cbsection1,  &MainWindowView::cbSection2,  &MainWindowView::cbSection3,
+    &MainWindowView::cbSection4,  &MainWindowView::cbSection5,  &MainWindowView::cbSection6,
+    &MainWindowView::cbSection7,  &MainWindowView::cbSection8,  &MainWindowView::cbSection9,
+    &MainWindowView::cbSection10, &MainWindowView::cbSection11, &MainWindowView::cbSection12,
+    &MainWindowView::cbSection13};
+
+inline std::array<CheckBox*, 13> MainWindowView::SectionBoxes() const {
+  std::array<CheckBox*, 13> boxes{};
+  for (std::size_t i = 0; i < boxes.size(); ++i) boxes[i] = this->*kSectionBoxMembers[i];
+  return boxes;
+}
 
 // All windows of the program.
 struct MainView {

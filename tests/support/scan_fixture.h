@@ -16,9 +16,10 @@ struct MemoryScan {
   TRegistry reg{mem.registry, 0x2001F};
   TRegExpr regex;
   RecordingScanPage page;
-  TRegArray problems;
+  ScanReport report;
+  TRegArray& problems = report.problems;
   ScanGlobals globals;
-  ScanEngine engine{reg, regex, mem.platform(), page, problems, globals};
+  ScanEngine engine{reg, regex, mem.platform(), page, report, globals};
 
   // Runs one section as a scan would: counters cleared first.
   void Run(int number) {

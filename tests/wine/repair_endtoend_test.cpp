@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/main.h"
+#include "app/widget_pages.h"
 #include "backup/reg_export.h"
 #include "platform/registry.h"
 #include "platform/win32/win32_file_system.h"
@@ -81,8 +82,9 @@ TEST(RepairEndToEnd, ImportingTheBackupRestoresWhatWasDeleted) {
                         Problem("\\Software\\CorvantaTest\\Repair\\DeadKey", "", 1),
                         Problem("C:\\corvanta-repair\\dead.lnk", "", 0, kKindFile)};
   TRegistry shared(api, 0x2001F);
-  RepairContext ctx{ui.View(), problems, shared, files, system};
-  const RepairOutcome out = DoRepair(ctx);
+  WidgetRepairPage page(ui.View());
+  RepairContext ctx{page, problems, shared, files, system};
+  const RepairReport out = DoRepair(ctx);
   ASSERT_EQ(out.end, RepairEnd::Done);
   EXPECT_EQ(out.repaired, 4);
   EXPECT_EQ(out.left, 0);
@@ -127,8 +129,9 @@ TEST(RepairRestorePointChild, QuestionOnlyWhereSystemRestoreShouldWork) {
   ui.App().QueueAnswer(ModalResult::No);
   TRegArray problems;
   TRegistry shared(api, 0x2001F);
-  RepairContext ctx{ui.View(), problems, shared, files, system};
-  const RepairOutcome out = DoRepair(ctx);
+  WidgetRepairPage page(ui.View());
+  RepairContext ctx{page, problems, shared, files, system};
+  const RepairReport out = DoRepair(ctx);
   if (offered && !made) {
     ASSERT_EQ(ui.App().Boxes().size(), 1u);
     EXPECT_EQ(ui.App().Boxes()[0].text, kRepairQuestion);

@@ -85,7 +85,7 @@ class ScanEndToEnd : public ::testing::Test {
         platform{w.registry, probe, w.system, w.shell, w.links, w.versionInfo, w.process, w.http},
         seed(w.registry),
         reg(w.registry, 0x2001F),
-        engine(reg, regex, platform, page, problems, globals) {}
+        engine(reg, regex, platform, page, report, globals) {}
 
   ~ScanEndToEnd() override {
     for (const auto& k : cleanupKeys) {
@@ -152,7 +152,8 @@ class ScanEndToEnd : public ::testing::Test {
   TRegistry reg;
   TRegExpr regex;
   RecordingScanPage page;
-  TRegArray problems;
+  ScanReport report;
+  TRegArray& problems = report.problems;
   ScanGlobals globals;
   ScanEngine engine;
   wine::ScratchFolder scratch;

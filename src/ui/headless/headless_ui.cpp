@@ -3,6 +3,7 @@
 #include <string>
 
 #if __has_include("ui/headless/headless_param_list_box.h")
+#include "scan/sections.h"
 #include "ui/headless/headless_param_list_box.h"
 #define CORVANTA_HAVE_HEADLESS_PARAM_LIST_BOX 1
 #endif
@@ -51,7 +52,7 @@ HeadlessUi::HeadlessUi() {
     w->SetCaption(caption);
     return w;
   };
-  auto label = [&](const char* name, const char* caption = "") {
+  auto label = [&](const char* name, const std::string& caption = "") {
     auto* l = Make<HeadlessLabel>(app_, name);
     l->SetCaption(caption);
     return l;
@@ -101,12 +102,10 @@ HeadlessUi::HeadlessUi() {
   m.StatusBar = label("StatusBar");
   m.btAbort = button("btAbort", "Abort");
 
-  m.lbResultHeader = label("lbResultHeader", "Scan Results - Application Paths");
-  m.ResultGroup =
-      group("ResultGroup", "     View Scan Results",
-            {"Application Paths", "Shared Program Files", "Program IDs", "Custom Controls",
-             "Startup Programs", "Add/Remove Programs", "File Associations", "Start Menu Shortcuts",
-             "Help Files", "Windows Fonts", "Sounds", "Invalid Shortcuts", "Deep Registry Scan"});
+  m.lbResultHeader =
+      label("lbResultHeader", std::string("Scan Results - ") + kSections[0].resultItem);
+  m.ResultGroup = group("ResultGroup", "     View Scan Results", {});
+  for (const SectionInfo& section : kSections) m.ResultGroup->AddItem(section.resultItem);
   m.ResultGroup->SetSelectedItem(0);
 #ifdef CORVANTA_HAVE_HEADLESS_PARAM_LIST_BOX
   m.ParamListBox = Make<HeadlessParamListBox>();
@@ -114,10 +113,7 @@ HeadlessUi::HeadlessUi() {
   m.ParamListBox = Make<PlainParamListBox>();
 #endif
   m.lbTotalProblems = label("lbTotalProblems");
-  m.SectionDesc = label("SectionDesc",
-                        "This section contains paths to applications installed on the system. "
-                        "References to files that no longer exist are considered invalid and set "
-                        "to be deleted on Repair.");
+  m.SectionDesc = label("SectionDesc", kSections[0].resultDescription);
   m.btRepair = button("btRepair", "Repair Problems");
   m.btResultsBack = button("btResultsBack", "Back");
 
@@ -132,19 +128,8 @@ HeadlessUi::HeadlessUi() {
   m.lbResultBack = label("lbResultBack");
   m.btRepairBack = button("btRepairBack", "Back");
 
-  m.cbsection1 = check("cbsection1", "Application Paths");
-  m.cbSection2 = check("cbSection2", "Shared Program Files");
-  m.cbSection3 = check("cbSection3", "Program IDs");
-  m.cbSection4 = check("cbSection4", "Custom Controls");
-  m.cbSection5 = check("cbSection5", "Startup Programs");
-  m.cbSection6 = check("cbSection6", "Add/Remove Programs");
-  m.cbSection7 = check("cbSection7", "File Associations");
-  m.cbSection8 = check("cbSection8", "Start Menu Shortcuts");
-  m.cbSection9 = check("cbSection9", "Help Files");
-  m.cbSection10 = check("cbSection10", "Windows Fonts");
-  m.cbSection11 = check("cbSection11", "Event Sounds");
-  m.cbSection12 = check("cbSection12", "Invalid Shortcuts");
-  m.cbSection13 = check("cbSection13", "Deep Registry Scan");
+  for (int i = 0; i < kSectionCount; ++i)
+    m.*kSectionBoxMembers[i] = check(kSections[i].checkBoxName, kSections[i].checkBoxCaption);
   m.cbSysRestore =
       check("cbSysRestore", "Create a System Restore Point before Repair (Recommended)");
   m.cbRunStartUp = check("cbRunStartUp", "Run Corvanta when the computer starts");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
+#include "scan/sections.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/param_list_box_win32.h"
 #include "ui/win32/win32_widgets.h"
@@ -46,27 +47,6 @@ struct Owned final : AnyOwned {
   explicit Owned(Args&&... args) : object(std::forward<Args>(args)...) {}
   T object;
 };
-
-// The section descriptions of the results page, in item order.
-const char* const kResultItems[13] = {"Application Paths",
-                                      "Shared Program Files",
-                                      "Program IDs",
-                                      "Custom Controls",
-                                      "Startup Programs",
-                                      "Add/Remove Programs",
-                                      "File Associations",
-                                      "Start Menu Shortcuts",
-                                      "Help Files",
-                                      "Windows Fonts",
-                                      "Sounds",
-                                      "Invalid Shortcuts",
-                                      "Deep Registry Scan"};
-
-const char* const kSectionBoxes[13] = {
-    "Application Paths", "Shared Program Files", "Program IDs",       "Custom Controls",
-    "Startup Programs",  "Add/Remove Programs",  "File Associations", "Start Menu Shortcuts",
-    "Help Files",        "Windows Fonts",        "Event Sounds",      "Invalid Shortcuts",
-    "Deep Registry Scan"};
 
 class Win32Ui : public UiHost {
  public:
@@ -266,19 +246,17 @@ void Win32Ui::BuildPage1(HWND page) {
 void Win32Ui::BuildPage2(Win32Panel& page) {
   MainWindowView& m = view_.main;
   HWND p = page.hwnd();
-  m.lbResultHeader = Text(p, ctl::kLbResultHeader, "Scan Results - Application Paths", 20, 12, 540,
-                          24, heading_, SS_LEFT | SS_NOPREFIX);
+  const std::string header = std::string("Scan Results - ") + kSections[0].resultItem;
+  m.lbResultHeader = Text(p, ctl::kLbResultHeader, header.c_str(), 20, 12, 540, 24, heading_,
+                          SS_LEFT | SS_NOPREFIX);
   m.lbResultHeader->SetFontColour(kHeadingColour);
   CreateChild("STATIC", "", SS_ETCHEDHORZ | WS_VISIBLE, 0, p, -1, 20, 40, 644, 2, nullptr);
   auto* group = Group(p, ctl::kResultGroup, "     View Scan Results", 12, 50, 196, 272, {});
-  for (const char* item : kResultItems) group->AddItem(item);
+  for (const SectionInfo& section : kSections) group->AddItem(section.resultItem);
   group->SetSelectedItem(0);
   m.ResultGroup = group;
-  m.SectionDesc = Text(p, ctl::kSectionDesc,
-                       "This section contains paths to applications installed on the system. "
-                       "References to files that no longer exist are considered invalid and set "
-                       "to be deleted on Repair.",
-                       14, 326, 192, 66, nullptr, SS_LEFT | SS_NOPREFIX);
+  m.SectionDesc = Text(p, ctl::kSectionDesc, kSections[0].resultDescription, 14, 326, 192, 66,
+                       nullptr, SS_LEFT | SS_NOPREFIX);
   m.SectionDesc->SetFontColour(0x404040);
   RECT bounds = {Scale(216), Scale(50), Scale(216 + 456), Scale(50 + 286)};
   paramListBox_ = CreateParamListBoxWin32(p, ctl::kParamListBox, bounds, normal_);
@@ -316,14 +294,11 @@ void Win32Ui::BuildPage4(HWND page) {
   MainWindowView& m = view_.main;
   Heading(page, "Program Settings");
   Frame(page, " Sections to Scan ", 20, 50, 440, 172);
-  CheckBox** boxes[13] = {&m.cbsection1, &m.cbSection2,  &m.cbSection3,  &m.cbSection4,
-                          &m.cbSection5, &m.cbSection6,  &m.cbSection7,  &m.cbSection8,
-                          &m.cbSection9, &m.cbSection10, &m.cbSection11, &m.cbSection12,
-                          &m.cbSection13};
-  for (int i = 0; i < 13; ++i) {
+  for (int i = 0; i < kSectionCount; ++i) {
     int col = i < 7 ? 0 : 1, row = i < 7 ? i : i - 7;
-    *boxes[i] = Make<Win32CheckBox>(page, ctl::kCbSection1 + i, kSectionBoxes[i], 36 + col * 210,
-                                    70 + row * 21, 200, 18, normal_);
+    m.*kSectionBoxMembers[i] =
+        Make<Win32CheckBox>(page, ctl::kCbSection1 + i, kSections[i].checkBoxCaption,
+                            36 + col * 210, 70 + row * 21, 200, 18, normal_);
   }
   struct Option {
     CheckBox** port;

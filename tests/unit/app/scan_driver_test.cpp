@@ -176,8 +176,8 @@ TEST(ResultCounts, VisibilitySelectionSuffixesAndDeleteKeys) {
   add("Start Menu Shortcuts", 5);
   add("Windows Fonts", 1);
   f.w().cbsection1->SetChecked(false);  // hidden, still counted
-  UpdateResultCount(group, *f.w().lbTotalProblems, f.w().SectionBoxes(), false, list);
-  UpdateResultCount(group, *f.w().lbTotalProblems, f.w().SectionBoxes(), false, list);
+  UpdateResultCount(f.form.ResultsView(), f.form.TickedSections(), false, list);
+  UpdateResultCount(f.form.ResultsView(), f.form.TickedSections(), false, list);
   EXPECT_FALSE(group.ItemVisible(0));
   EXPECT_EQ(group.ItemCaption(0), "Application Paths (1)");
   EXPECT_EQ(group.SelectedItem(), 1);
@@ -186,7 +186,7 @@ TEST(ResultCounts, VisibilitySelectionSuffixesAndDeleteKeys) {
   EXPECT_EQ(group.ItemCaption(10), "Sounds (2)");  // governed by "Event Sounds"
   EXPECT_EQ(group.ItemCaption(12), "Deep Registry Scan (0)");
   EXPECT_EQ(f.w().lbTotalProblems->Caption(), "Total Problems Found: 5");
-  UpdateResultCount(group, *f.w().lbTotalProblems, f.w().SectionBoxes(), true, list);
+  UpdateResultCount(f.form.ResultsView(), f.form.TickedSections(), true, list);
   for (int k = 0; k < 13; ++k) EXPECT_TRUE(group.ItemVisible(k));
   EXPECT_EQ(group.SelectedItem(), 0);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/widget_pages.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_system.h"
 #include "ui/headless/headless_ui.h"
@@ -86,13 +87,14 @@ TEST(RebuildRestoreList, FillsTheBackupPageOnlyWhenItIsShown) {
   HeadlessUi ui;
   MainWindowView& m = ui.View().main;
   TRestoreArray list;
+  WidgetBackupListPage page(ui.View());
   system.SetExecutablePath("C:\\Prog\\Corvanta.exe");
   files.AddFile("C:\\Prog\\Backup\\Explorer Backup_12-07-2026_02-20-51.reg");
   files.AddFile("C:\\Prog\\Backup\\notes.txt");
 
   m.NoteBook->SetPageIndex(5);
   m.BackupNotebook->SetPageIndex(1);
-  RebuildRestoreList(m, ui.App(), system, files, list);
+  RebuildRestoreList(page, system, files, list);
   EXPECT_EQ(m.BackupNotebook->PageIndex(), 0);
   ASSERT_EQ(list.size(), 1u);
   ASSERT_EQ(m.RestoreListView->RowCount(), 1);
@@ -100,7 +102,7 @@ TEST(RebuildRestoreList, FillsTheBackupPageOnlyWhenItIsShown) {
   EXPECT_EQ(m.RestoreListView->Cell(0, 1), "12/07/2026 - 02:20:51");
 
   m.NoteBook->SetPageIndex(0);
-  RebuildRestoreList(m, ui.App(), system, files, list);
+  RebuildRestoreList(page, system, files, list);
   EXPECT_EQ(m.RestoreListView->RowCount(), 0);
   EXPECT_EQ(list.size(), 1u);  // kept until the next rebuild
 }

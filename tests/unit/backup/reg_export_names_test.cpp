@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/widget_pages.h"
 #include "backup/reg_export.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/registry.h"
@@ -73,8 +74,9 @@ TEST(ExportNames, RepairKeepsEntriesWhoseNamesHoldLineBreaks) {
     r.Action = kActionDelete;
     problems.push_back(r);
   }
-  RepairContext ctx{ui.View(), problems, shared, p.files, p.system};
-  const RepairOutcome out = DoRepair(ctx);
+  WidgetRepairPage page(ui.View());
+  RepairContext ctx{page, problems, shared, p.files, p.system};
+  const RepairReport out = DoRepair(ctx);
   EXPECT_EQ(out.repaired, 1);
   EXPECT_EQ(out.left, 3);
   EXPECT_EQ(out.leftIndexes, (std::vector<int>{0, 1, 2}));

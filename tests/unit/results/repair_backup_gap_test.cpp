@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/widget_pages.h"
 #include "backup/reg_export.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/registry.h"
@@ -39,11 +40,12 @@ struct GapRepair {
     ui.View().main.cbBackup->SetChecked(true);
     ui.View().main.cbSysRestore->SetChecked(false);
   }
-  RepairOutcome Run() {
-    RepairContext ctx{ui.View(), problems, shared, p.files, p.system};
+  RepairReport Run() {
+    WidgetRepairPage page(ui.View());
+    RepairContext ctx{page, problems, shared, p.files, p.system};
     return DoRepair(ctx);
   }
-  std::string Backup(const RepairOutcome& out) {
+  std::string Backup(const RepairReport& out) {
     std::string bytes;
     EXPECT_TRUE(p.files.ReadWholeFile(out.backupFile, &bytes));
     return bytes;
@@ -67,7 +69,7 @@ TEST(RepairBackupGap, EntriesMissingFromTheBackupAreLeft) {
   g.problems = {Problem("Software\\A", "v", 0), Problem("Software\\B", "", 1),
                 Problem("Software\\C", "", 1), Problem("Software\\D", "ok", 0),
                 Problem("Software\\E", "absent", 0)};
-  const RepairOutcome out = g.Run();
+  const RepairReport out = g.Run();
   EXPECT_EQ(out.end, RepairEnd::Done);
   EXPECT_TRUE(reg.HasValue(HKLM, "Software\\A", "v"));
   EXPECT_TRUE(reg.HasKey(HKLM, "Software\\B"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/widget_pages.h"
 #include "backup/backup_store.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/registry.h"
@@ -50,8 +51,9 @@ class RepairTest : public ::testing::Test {
                 Problem("Software\\App", "Ign", 0, kKindRegistry, kActionIgnore)};
   }
 
-  RepairOutcome Run() {
-    RepairContext ctx{ui.View(), problems, shared, p.files, p.system};
+  RepairReport Run() {
+    WidgetRepairPage page(ui.View());
+    RepairContext ctx{page, problems, shared, p.files, p.system};
     return DoRepair(ctx);
   }
   std::string File(const std::string& path) {
@@ -69,7 +71,7 @@ class RepairTest : public ::testing::Test {
 };
 
 TEST_F(RepairTest, BacksUpThenDeletesValuesKeysAndFiles) {
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_EQ(out.end, RepairEnd::Done);
   EXPECT_EQ(out.backupFile, kFirstBackup);
   EXPECT_EQ(File(kFirstBackup),
@@ -108,7 +110,7 @@ TEST_F(RepairTest, BacksUpThenDeletesValuesKeysAndFiles) {
 TEST_F(RepairTest, DefaultValueProblemExportsTheKeyButDeletesOnlyTheValue) {
   p.registry.SetString(HKLM, "Software\\App", "", "C:\\def.exe");
   problems = {Problem("Software\\App", "", 0)};
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_NE(File(out.backupFile).find("\"Other\"=\"keep\""), std::string::npos);
   EXPECT_FALSE(p.registry.HasValue(HKLM, "Software\\App", ""));
   EXPECT_TRUE(p.registry.HasValue(HKLM, "Software\\App", "Other"));
@@ -117,7 +119,7 @@ TEST_F(RepairTest, DefaultValueProblemExportsTheKeyButDeletesOnlyTheValue) {
 
 TEST_F(RepairTest, AllIgnoredAndBackupsOff) {
   for (TRegRecord& r : problems) r.Action = kActionIgnore;
-  RepairOutcome out = Run();
+  RepairReport out = Run();
   EXPECT_EQ(File(kFirstBackup), "REGEDIT4\r\n");
   EXPECT_TRUE(p.registry.HasValue(HKLM, "Software\\App", "Path"));
   EXPECT_TRUE(p.files.FileExists("C:\\Links\\x.lnk"));
@@ -131,7 +133,8 @@ TEST_F(RepairTest, AllIgnoredAndBackupsOff) {
   TRegistry reg(other.registry, 0x2001F);
   TRegArray list = {Problem("Software\\App", "Path", 0)};
   m.cbBackup->SetChecked(false);
-  RepairContext ctx{ui.View(), list, reg, other.files, other.system};
+  WidgetRepairPage page(ui.View());
+  RepairContext ctx{page, list, reg, other.files, other.system};
   out = DoRepair(ctx);
   EXPECT_EQ(out.backupFile, "");
   EXPECT_FALSE(other.files.DirectoryExists(kBackupDir));
@@ -142,7 +145,7 @@ TEST_F(RepairTest, AllIgnoredAndBackupsOff) {
 TEST_F(RepairTest, RestorePointFailureOnXpAsksAndNoChangesNothing) {
   m.cbSysRestore->SetChecked(true);  // XP without the library: the call fails
   ui.App().QueueAnswer(ModalResult::No);
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_EQ(out.end, RepairEnd::Declined);
   ASSERT_EQ(ui.App().Boxes().size(), 1u);
   EXPECT_EQ(ui.App().Boxes()[0].kind, MessageKind::Confirmation);
@@ -211,7 +214,7 @@ TEST_F(RepairTest, FailedDeletionsAreLeftAndGoneEntriesCountAsRepaired) {
   problems.push_back(Problem("Software\\Vanished", "v", 0));
   problems.push_back(Problem("Software\\App", "NoSuchValue", 0));
   problems.push_back(Problem("Software\\VanishedKey", "", 1));
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_EQ(out.repaired, 5);  // Path, Prog, the three already gone
   EXPECT_EQ(out.left, 2);
   EXPECT_EQ(out.leftIndexes, (std::vector<int>{2, 4}));
@@ -228,7 +231,7 @@ TEST_F(RepairTest, FailedDeletionsAreLeftAndGoneEntriesCountAsRepaired) {
 
 TEST_F(RepairTest, ProblemWhoseExportFailedIsNotDeleted) {
   faulty.FailReadsOf("Path");
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_TRUE(p.registry.HasValue(HKLM, "Software\\App", "Path"));
   EXPECT_FALSE(p.registry.HasKey(HKLM, "Software\\Classes\\Prog"));
   EXPECT_EQ(out.repaired, 2);
@@ -239,7 +242,7 @@ TEST_F(RepairTest, ProblemWhoseExportFailedIsNotDeleted) {
 
   // Backups off: nothing is exported, so nothing is held back.
   m.cbBackup->SetChecked(false);
-  const RepairOutcome again = Run();
+  const RepairReport again = Run();
   EXPECT_EQ(again.repaired, 3);  // the key and the file were already gone
   EXPECT_EQ(again.left, 0);
   EXPECT_FALSE(p.registry.HasValue(HKLM, "Software\\App", "Path"));
@@ -247,7 +250,7 @@ TEST_F(RepairTest, ProblemWhoseExportFailedIsNotDeleted) {
 
 TEST_F(RepairTest, NoBackupOverwritesAnother) {
   p.files.AddFile(kFirstBackup, "earlier");
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_EQ(File(kFirstBackup), "earlier");
   EXPECT_EQ(out.backupFile,
             "C:\\Program Files\\Corvanta\\Backup\\Automatic Backup_12-07-2026_02-20-52.reg");
@@ -258,7 +261,7 @@ TEST_F(RepairTest, NoBackupOverwritesAnother) {
 
 TEST_F(RepairTest, UnwritableBackupStopsBeforeAnyDeletion) {
   p.system.SetExecutablePath("D:\\Nowhere\\Corvanta.exe");
-  const RepairOutcome out = Run();
+  const RepairReport out = Run();
   EXPECT_EQ(out.end, RepairEnd::BackupNotWritten);
   ASSERT_EQ(ui.App().Boxes().size(), 1u);
   EXPECT_EQ(ui.App().Boxes()[0].kind, MessageKind::Error);
@@ -272,8 +275,9 @@ TEST_F(RepairTest, UnwritableBackupStopsBeforeAnyDeletion) {
 }
 
 TEST_F(RepairTest, ButtonRunsTheRepairAndStatusTextsFollowTheSteps) {
-  RepairContext ctx{ui.View(), problems, shared, p.files, p.system};
-  BindRepair(ctx);
+  WidgetRepairPage page(ui.View());
+  RepairContext ctx{page, problems, shared, p.files, p.system};
+  BindRepair(ui.View(), ctx);
   std::vector<std::string> texts;
   ui.App().EveryPump([&] {
     const std::string t = ui.View().repairStatus.lbStatus->Caption();

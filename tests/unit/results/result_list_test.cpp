@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/widget_pages.h"
+#include "scan/sections.h"
 #include "ui/headless/headless_param_list_box.h"
 #include "ui/headless/headless_ui.h"
 
@@ -29,10 +31,11 @@ class ResultListTest : public ::testing::Test {
                 Record("Application Paths", "Soft\\B", "", "C:\\b.exe", kActionIgnore),
                 Record("Sounds", "AppEvents\\x", "", "d.wav"),
                 Record("Application Paths", "Soft\\<b>&\"", "<a href=\"list0\">", "x&y<br>")};
-    BindResultsPage(m, problems);
+    BindResultsPage(m, page, problems);
   }
   HeadlessUi ui;
   MainWindowView& m = ui.View().main;
+  WidgetResultsPage page{m};
   HeadlessParamListBox box;
   TRegArray problems;
 };
@@ -61,15 +64,15 @@ TEST_F(ResultListTest, SectionMembershipIndexesAndHeader) {
   EXPECT_EQ(m.lbResultHeader->Caption(), "Scan Results - Sounds (1)");
   ASSERT_EQ(box.Count(), 1);
   EXPECT_NE(box.Item(0).find("href=\"list2\""), std::string::npos);
-  EXPECT_EQ(m.SectionDesc->Caption(), kSectionDescriptions[10]);
+  EXPECT_EQ(m.SectionDesc->Caption(), kSections[10].resultDescription);
 
   m.ResultGroup->SetSelectedItem(0);
-  ShowAppPaths(m, problems);
+  ShowAppPaths(page, problems);
   ASSERT_EQ(box.Count(), 3);
   EXPECT_NE(box.Item(2).find("href=\"list3\""), std::string::npos);
 
   m.ResultGroup->SetSelectedItem(8);
-  ShowHelpFile(m, problems);
+  ShowHelpFile(page, problems);
   ASSERT_EQ(box.Count(), 1);
   EXPECT_EQ(box.Item(0), EmptySectionLine("Help Files"));
   EXPECT_EQ(m.SectionDesc->Caption(),
@@ -79,7 +82,7 @@ TEST_F(ResultListTest, SectionMembershipIndexesAndHeader) {
 
 TEST_F(ResultListTest, RegistryTextShowsAsStoredAndCannotAddLinks) {
   m.ResultGroup->SetSelectedItem(0);
-  ShowAppPaths(m, problems);
+  ShowAppPaths(page, problems);
   ASSERT_EQ(box.Count(), 3);
   EXPECT_EQ(box.Params(2).size(), 1u);
   const std::string text = box.ItemText(2);
@@ -90,13 +93,13 @@ TEST_F(ResultListTest, RegistryTextShowsAsStoredAndCannotAddLinks) {
 
 TEST_F(ResultListTest, ChoicesGoIntoTheRecords) {
   m.ResultGroup->SetSelectedItem(0);
-  ShowAppPaths(m, problems);
+  ShowAppPaths(page, problems);
   ASSERT_TRUE(box.ClickParam(2, 0));
   EXPECT_EQ(box.ItemIndex(), 2);
   EXPECT_EQ(problems[3].Action, kActionDelete);  // a click alone changes nothing
   ASSERT_TRUE(box.PickChoice(2, 0, "Ignore"));
   EXPECT_EQ(problems[3].Action, kActionIgnore);
-  ShowAppPaths(m, problems);
+  ShowAppPaths(page, problems);
   EXPECT_NE(box.Item(2).find(">Ignore</A>"), std::string::npos);
   ASSERT_TRUE(box.PickChoice(1, 0, "Delete"));
   EXPECT_EQ(problems[1].Action, kActionDelete);
@@ -118,13 +121,13 @@ TEST_F(ResultListTest, ChoicesGoIntoTheRecords) {
 TEST_F(ResultListTest, DescriptionsAndGroupStaysOpen) {
   EXPECT_FALSE(ResultGroupCanClose());
   EXPECT_FALSE(m.ResultGroup->OnCanClose());
-  ShowAddRemove(m, problems);
+  ShowAddRemove(page, problems);
   EXPECT_EQ(m.SectionDesc->Caption(),
             "This section contains orhpaned \"Add/Remove Program Files\" entries. References to "
             "invalid files are show here and are set to be deleted on Repair.");
-  ShowFileAssociation(m, problems);
+  ShowFileAssociation(page, problems);
   EXPECT_NE(m.SectionDesc->Caption().find("certain file extentions."), std::string::npos);
-  ShowInvalidDeepScan(m, problems);
+  ShowInvalidDeepScan(page, problems);
   EXPECT_EQ(m.SectionDesc->Caption(),
             "This section contains invalid registry entries from your entire registry . These "
             "entries are set to be deleted on Repair.");

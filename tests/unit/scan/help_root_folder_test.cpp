@@ -16,7 +16,7 @@ TEST(HelpFiles, RootFolderIsNotTakenForANetworkFolder) {
   ProbeFileSystem probe(s.mem.files);
   Platform platform{s.mem.registry,    probe,         s.mem.system, s.mem.shell, s.mem.links,
                     s.mem.versionInfo, s.mem.process, s.mem.http};
-  ScanEngine engine(s.reg, s.regex, platform, s.page, s.problems, s.globals);
+  ScanEngine engine(s.reg, s.regex, platform, s.page, s.report, s.globals);
   const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help";
   s.mem.files.AddFile("\\app.hlp");
   probe.AddExact("\\\\server\\help\\net.hlp");

@@ -152,7 +152,7 @@ TEST_F(Sections, ListSectionsRecordWhereTheyFound) {
 TEST_F(Sections, DirectlyAnalysedKeysSurviveAnUnreadableValue) {
   FaultyReadRegistry faulty(mr);
   TRegistry reg(faulty, 0x2001F);
-  ScanEngine engine(reg, s.regex, s.mem.platform(), s.page, s.problems, s.globals);
+  ScanEngine engine(reg, s.regex, s.mem.platform(), s.page, s.report, s.globals);
   const std::string run = std::string(kCv) + "\\Run";
   mr.SetString(HKLM, run, "bad", "C:\\gone\\bad.exe");
   mr.SetString(HKLM, run, "later", "C:\\gone\\later.exe");
@@ -283,7 +283,7 @@ TEST_F(Sections, HelpFilesBuildFolderPlusNameAndKeepNetworkFolders) {
   Platform platform{
       mr,        probe, s.mem.system, s.mem.shell, s.mem.links, s.mem.versionInfo, s.mem.process,
       s.mem.http};
-  ScanEngine engine(s.reg, s.regex, platform, s.page, s.problems, s.globals);
+  ScanEngine engine(s.reg, s.regex, platform, s.page, s.report, s.globals);
   const std::string help = "SOFTWARE\\Microsoft\\Windows\\Help";
   const std::string html = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
   files.AddFile("C:\\Help\\app.hlp");

@@ -102,7 +102,7 @@ TEST_F(Walk, BranchWalkIsPreOrderAndSkipsTheStartingKey) {
 TEST_F(Walk, RefusedSubkeysAndReadErrorsSkipOnlyTheirSubtree) {
   FaultyReadRegistry faulty(mr);
   TRegistry reg(faulty, 0x2001F);
-  ScanEngine engine(reg, s.regex, s.mem.platform(), s.page, s.problems, s.globals);
+  ScanEngine engine(reg, s.regex, s.mem.platform(), s.page, s.report, s.globals);
   mr.SetString(HKLM, "S\\A", "v", "C:\\gone\\a.exe");
   mr.SetString(HKLM, "S\\A\\Deep", "v", "C:\\gone\\ad.exe");
   mr.SetString(HKLM, "S\\B", "bad", "C:\\gone\\b.exe");
