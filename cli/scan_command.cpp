@@ -40,9 +40,11 @@ static const char* ActionName(int32_t action) {
 }
 
 void WriteScanJson(HeadlessSession& s, std::ostream& out) {
-  nlohmann::ordered_json doc;
+  // Written as it is produced, one problem at a time: a deep scan can find a
+  // hundred thousand, and a document of them all would be built twice over.
+  // The bytes are those of the whole document dumped at once.
   const TRegArray& problems = s.form().ProblemList();
-  doc["total"] = problems.size();
+  out << "{\"total\":" << problems.size() << ",\"sections\":";
   nlohmann::ordered_json sections = nlohmann::ordered_json::array();
   const ReportListView& rows = *s.w().ScanListView;
   for (int i = 0; i < rows.RowCount(); ++i) {
@@ -54,8 +56,7 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
     row["found"] = std::atoi(rows.Cell(i, 1).c_str());
     sections.push_back(row);
   }
-  doc["sections"] = sections;
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  out << sections.dump() << ",\"problems\":[";
   for (size_t i = 0; i < problems.size(); ++i) {
     const TRegRecord& r = problems[i];
     nlohmann::ordered_json p;
@@ -70,15 +71,14 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
     p["kind"] = r.Kind;
     p["deleteKey"] = r.DeleteKey;
     p["action"] = ActionName(r.Action);
-    list.push_back(p);
+    if (i > 0) out << ',';
+    out << p.dump();
   }
-  doc["problems"] = list;
   const ScanGlobals& g = s.form().Globals();
-  doc["unreadable"] = g.UnreadableCount;
+  out << "],\"unreadable\":" << g.UnreadableCount << ",\"unreadablePaths\":";
   nlohmann::ordered_json unreadable = nlohmann::ordered_json::array();
   for (const std::string& path : g.UnreadablePaths) unreadable.push_back(AnsiToUtf8(path));
-  doc["unreadablePaths"] = unreadable;
-  out << doc.dump() << "\n";
+  out << unreadable.dump() << "}\n";
 }
 
 // Root name and key path with exactly one backslash between them: some
