@@ -15,7 +15,7 @@
 
 namespace corvanta {
 
-std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view);  // scan_driver.cpp
+std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view, System& system);  // scan_driver.cpp
 
 TForm1::TForm1(Platform& platform, MainView& view) : platform_(platform), view_(view) {
   FormCreate();
@@ -30,7 +30,7 @@ void TForm1::FormCreate() {
   sharedRegExpr_ = std::make_unique<TRegExpr>();
   bhoIdList_.clear();
   startupOriginList_.clear();
-  scanPage_ = MakeWidgetScanPage(view_);
+  scanPage_ = MakeWidgetScanPage(view_, platform_.system);
   RunSection = [this](int number) { RunSectionWithEngine(number); };
   CheckForUpdate = [this] { RunUpdateCheck(); };
   RebuildRestoreList = [this] {

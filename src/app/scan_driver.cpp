@@ -3,6 +3,7 @@
 
 #include "app/main.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "regexpr/regexpr.h"
 #include "results/result_counts.h"
 #include "scan/scan_engine.h"
@@ -12,42 +13,84 @@ namespace corvanta {
 
 namespace {
 
+// The scan reports every value it judges; repainting the status line and the
+// counters and pumping for each would cost more than the judging. Texts are
+// kept and shown when the page pumps, at most every kRepaintIntervalMs (so
+// Abort is still seen well within a tenth of a second); a new row, a
+// section's end and the progress show at once, with the next pump.
+constexpr std::uint64_t kRepaintIntervalMs = 50;
+
 class WidgetScanPage : public ScanPage {
  public:
-  explicit WidgetScanPage(MainView& view) : view_(view), m_(view.main) {}
+  WidgetScanPage(MainView& view, System& system) : view_(view), m_(view.main), system_(system) {}
 
   void AddRow(const std::string& caption, const std::string& errorsFound, const std::string& status,
               int stateImage) override {
+    Flush();
     ReportListView& list = *m_.ScanListView;
     const int row = list.AddRow(caption);
     list.SetCell(row, 1, errorsFound);
     list.SetCell(row, 2, status);
     list.SetStateImage(row, stateImage);
+    due_ = true;
   }
-  void SetLastRowErrorsFound(const std::string& text) override {
-    if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 1, text);
-  }
+  void SetLastRowErrorsFound(const std::string& text) override { rowErrors_.Set(text); }
   void SetLastRowStatus(const std::string& text) override {
+    Flush();
     if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 2, text);
+    due_ = true;
   }
   void SetLastRowStateImage(int stateImage) override {
+    Flush();
     if (int row = LastRow(); row >= 0) m_.ScanListView->SetStateImage(row, stateImage);
+    due_ = true;
   }
-  void SetTotalFound(const std::string& text) override { m_.lbTotalFound->SetCaption(text); }
-  void SetStatusText(const std::string& text) override { m_.StatusBar->SetCaption(text); }
-  void SetProgressPosition(int completed) override { m_.ProgressBar->SetPartsComplete(completed); }
-  void ProcessMessages() override { view_.app->ProcessMessages(); }
+  void SetTotalFound(const std::string& text) override { total_.Set(text); }
+  void SetStatusText(const std::string& text) override { status_.Set(text); }
+  void SetProgressPosition(int completed) override {
+    Flush();
+    m_.ProgressBar->SetPartsComplete(completed);
+    due_ = true;
+  }
+  void ProcessMessages() override {
+    const std::uint64_t now = system_.TickCount();
+    if (!due_ && now - lastPump_ < kRepaintIntervalMs) return;
+    Flush();
+    view_.app->ProcessMessages();
+    lastPump_ = system_.TickCount();
+    due_ = false;
+  }
 
  private:
+  // A text waiting for the next repaint.
+  struct Pending {
+    std::string text;
+    bool set = false;
+    void Set(const std::string& t) {
+      text = t;
+      set = true;
+    }
+  };
+  void Flush() {
+    if (rowErrors_.set)
+      if (int row = LastRow(); row >= 0) m_.ScanListView->SetCell(row, 1, rowErrors_.text);
+    if (total_.set) m_.lbTotalFound->SetCaption(total_.text);
+    if (status_.set) m_.StatusBar->SetCaption(status_.text);
+    rowErrors_.set = total_.set = status_.set = false;
+  }
   int LastRow() const { return m_.ScanListView->RowCount() - 1; }
   MainView& view_;
   MainWindowView& m_;
+  System& system_;
+  Pending rowErrors_, total_, status_;
+  std::uint64_t lastPump_ = 0;
+  bool due_ = true;
 };
 
 }  // namespace
 
-std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view) {
-  return std::make_unique<WidgetScanPage>(view);
+std::unique_ptr<ScanPage> MakeWidgetScanPage(MainView& view, System& system) {
+  return std::make_unique<WidgetScanPage>(view, system);
 }
 
 std::string SummaryLine(std::size_t problemCount) {
