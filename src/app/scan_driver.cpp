@@ -57,7 +57,7 @@ class WidgetScanPage : public ScanPage {
     if (!due_ && now - lastPump_ < kRepaintIntervalMs) return;
     Flush();
     view_.app->ProcessMessages();
-    lastPump_ = system_.TickCount();
+    lastPump_ = now;
     due_ = false;
   }
 
