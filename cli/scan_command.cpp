@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli/cli.h"
 #include "cli/session.h"
@@ -39,10 +40,37 @@ static const char* ActionName(int32_t action) {
   return action == kActionIgnore ? "Ignore" : "Delete";
 }
 
-void WriteScanJson(HeadlessSession& s, std::ostream& out) {
+// Collects small pieces and hands them on in large writes: under Wine every
+// write of the console program's output is a round trip to the server.
+class ChunkedOut {
+ public:
+  explicit ChunkedOut(std::ostream& out) : out_(out) {}
+  ~ChunkedOut() { Flush(); }
+  ChunkedOut(const ChunkedOut&) = delete;
+  ChunkedOut& operator=(const ChunkedOut&) = delete;
+  template <typename T>
+  ChunkedOut& operator<<(const T& piece) {
+    text_ << piece;
+    if (text_.tellp() >= kChunk) Flush();
+    return *this;
+  }
+  void Flush() {
+    const std::string chunk = text_.str();
+    if (!chunk.empty()) out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    text_.str(std::string());
+  }
+
+ private:
+  static constexpr std::streamoff kChunk = 1 << 16;
+  std::ostream& out_;
+  std::ostringstream text_;
+};
+
+void WriteScanJson(HeadlessSession& s, std::ostream& stream) {
   // Written as it is produced, one problem at a time: a deep scan can find a
   // hundred thousand, and a document of them all would be built twice over.
   // The bytes are those of the whole document dumped at once.
+  ChunkedOut out(stream);
   const TRegArray& problems = s.form().ProblemList();
   out << "{\"total\":" << problems.size() << ",\"sections\":";
   nlohmann::ordered_json sections = nlohmann::ordered_json::array();
@@ -90,7 +118,8 @@ static std::string FullKeyName(uint32_t rootKey, const std::string& keyPath) {
   return keyPath[0] == '\\' ? root + keyPath : root + "\\" + keyPath;
 }
 
-void WriteScanText(HeadlessSession& s, std::ostream& out) {
+void WriteScanText(HeadlessSession& s, std::ostream& stream) {
+  ChunkedOut out(stream);
   const ReportListView& rows = *s.w().ScanListView;
   for (int i = 0; i < rows.RowCount(); ++i) {
     std::string caption = rows.Cell(i, 0);
