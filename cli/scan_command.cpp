@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli/cli.h"
 #include "cli/session.h"
@@ -33,10 +34,39 @@ static const char* ActionName(int32_t action) {
   return action == kActionIgnore ? "Ignore" : "Delete";
 }
 
-void WriteScanJson(HeadlessSession& s, std::ostream& out) {
-  nlohmann::ordered_json doc;
+// Collects small pieces and hands them on in large writes: under Wine every
+// write of the console program's output is a round trip to the server.
+class ChunkedOut {
+ public:
+  explicit ChunkedOut(std::ostream& out) : out_(out) {}
+  ~ChunkedOut() { Flush(); }
+  ChunkedOut(const ChunkedOut&) = delete;
+  ChunkedOut& operator=(const ChunkedOut&) = delete;
+  template <typename T>
+  ChunkedOut& operator<<(const T& piece) {
+    text_ << piece;
+    if (text_.tellp() >= kChunk) Flush();
+    return *this;
+  }
+  void Flush() {
+    const std::string chunk = text_.str();
+    if (!chunk.empty()) out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    text_.str(std::string());
+  }
+
+ private:
+  static constexpr std::streamoff kChunk = 1 << 16;
+  std::ostream& out_;
+  std::ostringstream text_;
+};
+
+void WriteScanJson(HeadlessSession& s, std::ostream& stream) {
+  // Written as it is produced, one problem at a time: a deep scan can find a
+  // hundred thousand, and a document of them all would be built twice over.
+  // The bytes are those of the whole document dumped at once.
+  ChunkedOut out(stream);
   const TRegArray& problems = s.form().ProblemList();
-  doc["total"] = problems.size();
+  out << "{\"total\":" << problems.size() << ",\"sections\":";
   nlohmann::ordered_json sections = nlohmann::ordered_json::array();
   for (const SectionFound& ran : s.form().LastScan().sections) {
     const SectionInfo& info = *SectionByNumber(ran.number);
@@ -47,8 +77,7 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
     row["found"] = ran.found;
     sections.push_back(row);
   }
-  doc["sections"] = sections;
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  out << sections.dump() << ",\"problems\":[";
   for (size_t i = 0; i < problems.size(); ++i) {
     const TRegRecord& r = problems[i];
     nlohmann::ordered_json p;
@@ -63,15 +92,14 @@ void WriteScanJson(HeadlessSession& s, std::ostream& out) {
     p["kind"] = r.Kind;
     p["deleteKey"] = r.DeleteKey;
     p["action"] = ActionName(r.Action);
-    list.push_back(p);
+    if (i > 0) out << ',';
+    out << p.dump();
   }
-  doc["problems"] = list;
   const ScanGlobals& g = s.form().Globals();
-  doc["unreadable"] = g.UnreadableCount;
+  out << "],\"unreadable\":" << g.UnreadableCount << ",\"unreadablePaths\":";
   nlohmann::ordered_json unreadable = nlohmann::ordered_json::array();
   for (const std::string& path : g.UnreadablePaths) unreadable.push_back(AnsiToUtf8(path));
-  doc["unreadablePaths"] = unreadable;
-  out << doc.dump() << "\n";
+  out << unreadable.dump() << "}\n";
 }
 
 // Root name and key path with exactly one backslash between them: some
@@ -83,7 +111,8 @@ static std::string FullKeyName(uint32_t rootKey, const std::string& keyPath) {
   return keyPath[0] == '\\' ? root + keyPath : root + "\\" + keyPath;
 }
 
-void WriteScanText(HeadlessSession& s, std::ostream& out) {
+void WriteScanText(HeadlessSession& s, std::ostream& stream) {
+  ChunkedOut out(stream);
   for (const SectionFound& ran : s.form().LastScan().sections) {
     std::string caption = SectionByNumber(ran.number)->rowCaption;
     caption.resize(std::max<size_t>(caption.size(), 24), ' ');

@@ -17,7 +17,7 @@ namespace corvanta {
 TForm1::TForm1(Platform& platform, MainView& view)
     : platform_(platform),
       view_(view),
-      scanPage_(view),
+      scanPage_(view, platform.system),
       resultsPage_(view.main),
       repairPage_(view),
       backupListPage_(view) {

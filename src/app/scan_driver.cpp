@@ -3,6 +3,7 @@
 
 #include "app/main.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 #include "regexpr/regexpr.h"
 #include "results/result_counts.h"
 #include "scan/scan_engine.h"

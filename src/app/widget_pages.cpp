@@ -47,32 +47,52 @@ std::string EmptySectionLine(const std::string& caption) {
 
 void WidgetScanPage::AddRow(const std::string& caption, const std::string& errorsFound,
                             const std::string& status, int stateImage) {
+  Flush();
   ReportListView& list = *view_.main.ScanListView;
   const int row = list.AddRow(caption);
   list.SetCell(row, 1, errorsFound);
   list.SetCell(row, 2, status);
   list.SetStateImage(row, stateImage);
+  due_ = true;
 }
 void WidgetScanPage::SetLastRowErrorsFound(const std::string& text) {
-  if (int row = LastRow(); row >= 0) view_.main.ScanListView->SetCell(row, 1, text);
+  rowErrors_.Set(text);
 }
 void WidgetScanPage::SetLastRowStatus(const std::string& text) {
+  Flush();
   if (int row = LastRow(); row >= 0) view_.main.ScanListView->SetCell(row, 2, text);
+  due_ = true;
 }
 void WidgetScanPage::SetLastRowStateImage(int stateImage) {
+  Flush();
   if (int row = LastRow(); row >= 0) view_.main.ScanListView->SetStateImage(row, stateImage);
+  due_ = true;
 }
 void WidgetScanPage::SetTotalFound(const std::string& text) {
-  view_.main.lbTotalFound->SetCaption(text);
+  total_.Set(text);
 }
 void WidgetScanPage::SetStatusText(const std::string& text) {
-  view_.main.StatusBar->SetCaption(text);
+  status_.Set(text);
 }
 void WidgetScanPage::SetProgressPosition(int completed) {
+  Flush();
   view_.main.ProgressBar->SetPartsComplete(completed);
+  due_ = true;
 }
 void WidgetScanPage::ProcessMessages() {
+  const std::uint64_t now = system_.TickCount();
+  if (!due_ && now - lastPump_ < kRepaintIntervalMs) return;
+  Flush();
   view_.app->ProcessMessages();
+  lastPump_ = now;
+  due_ = false;
+}
+void WidgetScanPage::Flush() {
+  if (rowErrors_.set)
+    if (int row = LastRow(); row >= 0) view_.main.ScanListView->SetCell(row, 1, rowErrors_.text);
+  if (total_.set) view_.main.lbTotalFound->SetCaption(total_.text);
+  if (status_.set) view_.main.StatusBar->SetCaption(status_.text);
+  rowErrors_.set = total_.set = status_.set = false;
 }
 int WidgetScanPage::LastRow() const {
   return view_.main.ScanListView->RowCount() - 1;

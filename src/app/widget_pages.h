@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "backup/backup_list_page.h"
+#include "platform/system.h"
 #include "results/repair_page.h"
 #include "results/results_page.h"
 #include "scan/problems.h"
@@ -26,9 +28,16 @@ std::string ProblemLine(const TRegRecord& record, std::size_t index);
 // caption, with or without its count suffix.
 std::string EmptySectionLine(const std::string& caption);
 
+// The scan reports every value it judges; repainting the status line and the
+// counters and pumping for each would cost more than the judging. Texts are
+// kept and shown when the page pumps, at most every kRepaintIntervalMs (so
+// Abort is still seen well within a tenth of a second); a new row, a
+// section's end and the progress show at once, with the next pump.
 class WidgetScanPage : public ScanPage {
  public:
-  explicit WidgetScanPage(MainView& view) : view_(view) {}
+  static constexpr std::uint64_t kRepaintIntervalMs = 50;
+
+  WidgetScanPage(MainView& view, System& system) : view_(view), system_(system) {}
   void AddRow(const std::string& caption, const std::string& errorsFound, const std::string& status,
               int stateImage) override;
   void SetLastRowErrorsFound(const std::string& text) override;
@@ -40,8 +49,22 @@ class WidgetScanPage : public ScanPage {
   void ProcessMessages() override;
 
  private:
+  // A text waiting for the next repaint.
+  struct Pending {
+    std::string text;
+    bool set = false;
+    void Set(const std::string& t) {
+      text = t;
+      set = true;
+    }
+  };
+  void Flush();
   int LastRow() const;
   MainView& view_;
+  System& system_;
+  Pending rowErrors_, total_, status_;
+  std::uint64_t lastPump_ = 0;
+  bool due_ = true;
 };
 
 // ResultGroup, lbResultHeader, lbTotalProblems, SectionDesc and ParamListBox.

@@ -111,6 +111,34 @@ void TRegistry::CloseKey() {
   if (current_ != 0) api_.CloseKey(current_);
   current_ = 0;
   path_.clear();
+  CloseParents();
+}
+
+void TRegistry::CloseParents() {
+  for (const Parent& p : parents_) api_.CloseKey(p.key);
+  parents_.clear();
+}
+
+bool TRegistry::EnterSubKey(const std::string& name) {
+  const NormalPath np = Normalize(name);
+  // Not a name below the current key: an ordinary open, nothing kept.
+  if (current_ == 0 || np.absolute || np.path.empty()) return OpenKey(name, false);
+  RegKey key = 0;
+  if (api_.OpenKeyEx(current_, np.path, access_, &key) != kERROR_SUCCESS) return false;
+  parents_.push_back(Parent{current_, path_.size()});
+  current_ = key;
+  path_ += '\\';
+  path_ += np.path;
+  return true;
+}
+
+bool TRegistry::LeaveSubKey() {
+  if (parents_.empty()) return false;
+  api_.CloseKey(current_);
+  current_ = parents_.back().key;
+  path_.resize(parents_.back().pathLength);
+  parents_.pop_back();
+  return true;
 }
 
 bool TRegistry::GetKeyInfo(RegKeyInfo* info) {
@@ -120,17 +148,64 @@ bool TRegistry::GetKeyInfo(RegKeyInfo* info) {
 }
 
 std::vector<std::string> TRegistry::GetKeyNames() {
-  return ListNames(false);
+  RegKeyInfo info;
+  if (!GetKeyInfo(&info)) return {};
+  return ListNames(false, info);
+}
+
+std::vector<std::string> TRegistry::GetKeyNames(const RegKeyInfo& info) {
+  if (current_ == 0) return {};
+  return ListNames(false, info);
 }
 
 std::vector<std::string> TRegistry::GetValueNames() {
-  return ListNames(true);
+  RegKeyInfo info;
+  if (!GetKeyInfo(&info)) return {};
+  return ListNames(true, info);
 }
 
-std::vector<std::string> TRegistry::ListNames(bool values) {
+RegValueList TRegistry::GetValues(const RegKeyInfo& info) {
+  RegValueList list;
+  if (current_ == 0) return list;
+  list.values.reserve(info.values);
+  std::vector<char> name = NameBuffer(info.maxValueNameLen);
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(info.maxValueLen) + 1);
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    RegValue value;
+    std::int32_t rc = kERROR_MORE_DATA;
+    // A value that grew since the counts were taken answers "more data".
+    for (int attempt = 0; rc == kERROR_MORE_DATA && attempt < 4; ++attempt) {
+      std::uint32_t nameLen = static_cast<std::uint32_t>(name.size());
+      std::uint32_t dataLen = static_cast<std::uint32_t>(data.size());
+      rc = api_.EnumValue(current_, i, name.data(), &nameLen, &value.type, data.data(), &dataLen);
+      if (rc == kERROR_SUCCESS) {
+        value.name.assign(name.data(), nameLen < name.size() ? nameLen : name.size());
+        value.data.assign(data.begin(),
+                          data.begin() + (dataLen < data.size() ? dataLen : data.size()));
+      } else if (rc == kERROR_MORE_DATA) {
+        if (dataLen > data.size()) {
+          data.resize(dataLen);
+        } else if (name.size() < kNameBufferLimit) {
+          name.resize(name.size() * 2 < kNameBufferLimit ? name.size() * 2 : kNameBufferLimit);
+        }
+      }
+    }
+    if (rc != kERROR_SUCCESS) {
+      // The name alone may still be listed: its data is then read by name.
+      std::string alone;
+      if (EnumName(api_, current_, i, true, &name, &alone) != kERROR_SUCCESS) {
+        list.complete = false;
+        break;
+      }
+      value = RegValue{alone, kRegTypeUnknown, {}, false};
+    }
+    list.values.push_back(std::move(value));
+  }
+  return list;
+}
+
+std::vector<std::string> TRegistry::ListNames(bool values, const RegKeyInfo& info) {
   std::vector<std::string> names;
-  RegKeyInfo info;
-  if (!GetKeyInfo(&info)) return names;
   std::vector<char> buffer = NameBuffer(values ? info.maxValueNameLen : info.maxSubKeyLen);
   const std::uint32_t count = values ? info.values : info.subKeys;
   std::string name;
@@ -173,26 +248,35 @@ std::int64_t TRegistry::GetDataSize(const std::string& name) {
   return size;
 }
 
-std::string TRegistry::ReadString(const std::string& name) {
-  const std::int64_t size = GetDataSize(name);
-  if (size <= 0) return "";
-  std::vector<std::uint8_t> data;
-  std::uint32_t type = 0;
-  std::uint32_t len = static_cast<std::uint32_t>(size);
+std::int32_t TRegistry::ReadSized(const std::string& name, std::uint32_t* type,
+                                  std::vector<std::uint8_t>* data) {
+  std::uint32_t len = static_cast<std::uint32_t>(data->size());
   std::int32_t rc;
   // A value that grew between the size query and the read is read again.
   for (int attempt = 0;; ++attempt) {
-    data.assign(len, 0);
-    rc = api_.QueryValueEx(current_, name, &type, data.data(), &len);
+    data->assign(len, 0);
+    rc = api_.QueryValueEx(current_, name, type, data->data(), &len);
     if (rc != kERROR_MORE_DATA || attempt == 3) break;
   }
-  if (rc != kERROR_SUCCESS) Raise(kGetError, name);
-  if (type != kREG_SZ && type != kREG_EXPAND_SZ) Raise(kTypeError, name);
-  if (len > data.size()) len = static_cast<std::uint32_t>(data.size());
-  std::string text(reinterpret_cast<const char*>(data.data()), len);
+  if (rc == kERROR_SUCCESS && len < data->size()) data->resize(len);
+  return rc;
+}
+
+std::string RegText(const std::vector<std::uint8_t>& data) {
+  std::string text(data.begin(), data.end());
   const std::size_t nul = text.find('\0');
   if (nul != std::string::npos) text.resize(nul);
   return text;
+}
+
+std::string TRegistry::ReadString(const std::string& name) {
+  const std::int64_t size = GetDataSize(name);
+  if (size <= 0) return "";
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+  std::uint32_t type = 0;
+  if (ReadSized(name, &type, &data) != kERROR_SUCCESS) Raise(kGetError, name);
+  if (type != kREG_SZ && type != kREG_EXPAND_SZ) Raise(kTypeError, name);
+  return RegText(data);
 }
 
 std::int32_t TRegistry::ReadInteger(const std::string& name) {
@@ -220,16 +304,9 @@ std::vector<std::uint8_t> TRegistry::ReadBinaryData(const std::string& name) {
   if (size < 0) Raise(kGetError, name);
   std::vector<std::uint8_t> data;
   if (size == 0) return data;
+  data.resize(static_cast<std::size_t>(size));
   std::uint32_t type = 0;
-  std::uint32_t len = static_cast<std::uint32_t>(size);
-  std::int32_t rc;
-  for (int attempt = 0;; ++attempt) {
-    data.assign(len, 0);
-    rc = api_.QueryValueEx(current_, name, &type, data.data(), &len);
-    if (rc != kERROR_MORE_DATA || attempt == 3) break;
-  }
-  if (rc != kERROR_SUCCESS) Raise(kGetError, name);
-  if (len < data.size()) data.resize(len);
+  if (ReadSized(name, &type, &data) != kERROR_SUCCESS) Raise(kGetError, name);
   return data;
 }
 

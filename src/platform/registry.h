@@ -19,6 +19,9 @@
 // - A successful open closes the previous current key; a failed one keeps it.
 // Value operations work on the current key; with no key open they fail (reads
 // raise, queries answer "absent").
+// Walks go down with EnterSubKey and back with LeaveSubKey: the keys above the
+// current one stay open beneath it, so going back needs no second open. Any
+// OpenKey, CloseKey or root change closes them too.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +41,25 @@ class ERegistryException : public std::runtime_error {
 
 // GetDataType's answer for a value that is absent or cannot be queried.
 constexpr std::uint32_t kRegTypeUnknown = 0xFFFFFFFFu;
+
+// One value as the enumeration lists it. When its data could not be read
+// with it, readable is false and type is kRegTypeUnknown: ask by name.
+struct RegValue {
+  std::string name;
+  std::uint32_t type = kRegTypeUnknown;
+  std::vector<std::uint8_t> data;
+  bool readable = true;
+};
+
+// A key's values with their types and data, in enumeration order; complete
+// when the listing reached the key's count.
+struct RegValueList {
+  std::vector<RegValue> values;
+  bool complete = true;
+};
+
+// The text ReadString would return for this data: cut at its first NUL.
+std::string RegText(const std::vector<std::uint8_t>& data);
 
 class TRegistry {
  public:
@@ -66,6 +88,13 @@ class TRegistry {
   bool OpenKey(const std::string& path, bool canCreate);
   // Closes the current key (if any); the path becomes "".
   void CloseKey();
+  // Opens the subkey name of the current key (a key must be open) as the new
+  // current key, its path the current path, "\" and name; the key left
+  // stays open beneath it. False when it cannot be opened (nothing changes).
+  bool EnterSubKey(const std::string& name);
+  // Closes the current key and makes the key that EnterSubKey left current
+  // again. False when no such key is kept (nothing changes).
+  bool LeaveSubKey();
 
   // Counts and maximal lengths of the current key. False when no key is open
   // or the platform refuses.
@@ -74,6 +103,12 @@ class TRegistry {
   // from index 0 and stopping at the first error of any kind.
   std::vector<std::string> GetKeyNames();
   std::vector<std::string> GetValueNames();
+  // The same from counts already asked for (GetKeyInfo of the current key).
+  std::vector<std::string> GetKeyNames(const RegKeyInfo& info);
+  // Every value with its type and data, one enumeration call each (more only
+  // when a value grew since the counts), stopping at the first error that
+  // is not a data read error.
+  RegValueList GetValues(const RegKeyInfo& info);
   bool HasSubKeys();
   std::uint32_t ValueCount();
 
@@ -118,12 +153,23 @@ class TRegistry {
 
  private:
   // Subkey or value names by the key's counts, stopping at the first error.
-  std::vector<std::string> ListNames(bool values);
+  std::vector<std::string> ListNames(bool values, const RegKeyInfo& info);
+  // Closes the keys EnterSubKey left open.
+  void CloseParents();
+  // A sized read of the current key's value: size query, then the read,
+  // again while the value grows in between. The platform's code.
+  std::int32_t ReadSized(const std::string& name, std::uint32_t* type,
+                         std::vector<std::uint8_t>* data);
   RegistryApi& api_;
   std::uint32_t access_;
   std::uint32_t root_ = kHKEY_CURRENT_USER;
   RegKey current_ = 0;
   std::string path_;
+  struct Parent {
+    RegKey key;
+    std::size_t pathLength;  // path_ is the parent's path plus "\name"
+  };
+  std::vector<Parent> parents_;
 };
 
 }  // namespace corvanta

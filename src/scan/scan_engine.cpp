@@ -98,6 +98,22 @@ ScanEngine::ScanEngine(TRegistry& SharedRegistry, TRegExpr& SharedRegExpr, Platf
       problems_(report.problems),
       globals_(globals) {}
 
+class ScanEngine::ProbeScope {
+ public:
+  explicit ProbeScope(ScanEngine& engine) : engine_(engine) {
+    if (engine_.probeScopes_++ == 0) {
+      engine_.missingFolders_.clear();
+      engine_.presentFolders_.clear();
+    }
+  }
+  ~ProbeScope() { --engine_.probeScopes_; }
+  ProbeScope(const ProbeScope&) = delete;
+  ProbeScope& operator=(const ProbeScope&) = delete;
+
+ private:
+  ScanEngine& engine_;
+};
+
 // ---------------------------------------------------------------------------
 // Frame and recording
 
@@ -105,6 +121,7 @@ template <typename OpenKey, typename Walk>
 void ScanEngine::Frame(int number, OpenKey openKey, Walk walk) {
   const SectionInfo* info = SectionByNumber(number);
   if (info == nullptr || Aborted()) return;
+  ProbeScope probes(*this);
   globals_.SectionFoundCount = 0;
   openKey();
   globals_.CurrentSection = info->sectionName;
@@ -331,8 +348,77 @@ void ScanEngine::ScanDeepRegistry() {
 // ---------------------------------------------------------------------------
 // The judgement
 
+namespace {
+
+// A drive path the probe cache may reason about: "X:\" and components that
+// the file system takes literally, so a folder missing here means every path
+// below it is missing. Wildcards, "." and "..", empty components and names
+// ending in a dot or blank (which Windows trims) are left to the plain probes.
+bool IsLiteralDrivePath(const std::string& p) {
+  if (p.size() < 4 || !std::isalpha(static_cast<unsigned char>(p[0])) || p[1] != ':' ||
+      p[2] != '\\')
+    return false;
+  if (p.find_first_of("*?<>\"/:|", 2) != std::string::npos) return false;
+  std::size_t start = 3;
+  while (start <= p.size()) {
+    std::size_t end = p.find('\\', start);
+    if (end == std::string::npos) end = p.size();
+    if (end == start) return false;
+    const char last = p[end - 1];
+    if (last == '.' || last == ' ') return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string FolderKey(const std::string& path, std::size_t length) {
+  std::string key = path.substr(0, length);
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
+}
+
+}  // namespace
+
+bool ScanEngine::BelowMissingFolder(const std::string& path) const {
+  if (missingFolders_.empty()) return false;
+  for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+    if (missingFolders_.count(FolderKey(path, at)) != 0) return true;
+  return false;
+}
+
+void ScanEngine::NoteMissing(const std::string& path) {
+  // Climbs while the folders are missing: their siblings then need no probe.
+  for (std::size_t at = path.rfind('\\'); at != std::string::npos && at > 2;
+       at = path.rfind('\\', at - 1)) {
+    const std::string key = FolderKey(path, at);
+    if (presentFolders_.count(key) != 0 || missingFolders_.count(key) != 0) return;
+    const std::uint32_t a = platform_.files.GetAttributes(path.substr(0, at));
+    if (a != kInvalidAttributes && (a & faDirectory) != 0) {
+      presentFolders_.insert(key);
+      return;
+    }
+    // Nothing exists below a file either.
+    missingFolders_.insert(key);
+  }
+}
+
+std::uint32_t ScanEngine::ProbeAttributes(const std::string& path) {
+  if (BelowMissingFolder(path)) return kInvalidAttributes;
+  const std::uint32_t a = platform_.files.GetAttributes(path);
+  if (a == kInvalidAttributes) NoteMissing(path);
+  return a;
+}
+
 bool ScanEngine::ExistsAsFileOrFolder(const std::string& path) {
+  // One attribute query answers both questions for a literal path.
+  if (IsLiteralDrivePath(path)) return ProbeAttributes(path) != kInvalidAttributes;
   return platform_.files.FileExists(path) || platform_.files.DirectoryExists(path);
+}
+
+bool ScanEngine::FileExistsProbed(const std::string& path) {
+  if (!IsLiteralDrivePath(path)) return platform_.files.FileExists(path);
+  const std::uint32_t a = ProbeAttributes(path);
+  return a != kInvalidAttributes && (a & faDirectory) == 0;
 }
 
 bool ScanEngine::CommandPrefixExists(const std::string& match) {
@@ -342,12 +428,37 @@ bool ScanEngine::CommandPrefixExists(const std::string& match) {
     std::size_t i = blank;
     while (i > 0 && IsAsciiAlnum(match[i - 1])) --i;
     if (i == blank || i < 5 || match[i - 1] != '.') continue;
-    if (platform_.files.FileExists(match.substr(0, blank))) return true;
+    if (FileExistsProbed(match.substr(0, blank))) return true;
   }
   return false;
 }
 
 bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Section) {
+  ProbeScope probes(*this);
+  return JudgeValue(Value, Section, nullptr);
+}
+
+bool ScanEngine::PathValueOf(const RegValueList* listed, std::string* text) {
+  if (listed != nullptr) {
+    const RegValue* found = nullptr;
+    for (const RegValue& v : listed->values)
+      if (v.name.size() == 4 && ToLowerAscii(v.name) == "path") found = &v;
+    // Not in a complete listing: there is none. Listed but unreadable: it is
+    // asked for by name, as before, and raises the same error.
+    if (found == nullptr && listed->complete) return false;
+    if (found != nullptr && found->readable) {
+      if (!IsTextType(found->type)) return false;
+      *text = RegText(found->data);
+      return true;
+    }
+  }
+  if (!reg_.ValueExists("Path") || !IsTextType(reg_.GetDataType("Path"))) return false;
+  *text = reg_.ReadString("Path");
+  return true;
+}
+
+bool ScanEngine::JudgeValue(const std::string& Value, const std::string& Section,
+                            const RegValueList* listed) {
   std::string s = Value;
   if (s.size() < 3) return true;
   if (s.find(';') != std::string::npos || s.find(',') != std::string::npos) return true;
@@ -355,11 +466,10 @@ bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Sec
   regex_.SetExpression(kResourceIndexPattern);
   if (regex_.Exec(s)) return true;
 
-  if (s.find('\\') == std::string::npos && reg_.ValueExists("Path") &&
-      IsTextType(reg_.GetDataType("Path"))) {
-    const std::string prefix = reg_.ReadString("Path");
-    if (prefix.find('\\') != std::string::npos) s = prefix + s;
-  }
+  std::string prefix;
+  if (s.find('\\') == std::string::npos && PathValueOf(listed, &prefix) &&
+      prefix.find('\\') != std::string::npos)
+    s = prefix + s;
 
   if (ToLowerAscii(s).find("%windir%") != std::string::npos)
     s = ReplaceAllIgnoreCase(s, "%windir%", platform_.files.WindowsDirectory());
@@ -374,8 +484,9 @@ bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Sec
   if (ExistsAsFileOrFolder(match)) return true;
   // An unquoted command line with arguments runs its first existing program.
   if (CommandPrefixExists(match)) return true;
-  if (ExistsAsFileOrFolder(Value)) return true;
-  if (ExistsAsFileOrFolder(s)) return true;
+  // The same text is often all three: each is probed once.
+  if (Value != match && ExistsAsFileOrFolder(Value)) return true;
+  if (s != match && s != Value && ExistsAsFileOrFolder(s)) return true;
   if (LostInTranslation(Value) || LostInTranslation(s)) return true;
 
   if (Section != kSectionDeepRegistryScan && Section != kSectionCustomControls) return false;
@@ -390,24 +501,34 @@ bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Sec
 // Registry walks
 
 void ScanEngine::DoAnalyzeKey(const std::string& Section) {
-  const std::vector<std::string> names = reg_.GetValueNames();
+  ProbeScope probes(*this);
+  RegKeyInfo info;
+  if (!reg_.GetKeyInfo(&info)) return;
+  AnalyzeValues(Section, reg_.GetValues(info));
+}
+
+void ScanEngine::AnalyzeValues(const std::string& Section, const RegValueList& listed) {
   const bool addRemove = Section == kSectionAddRemovePrograms;
-  for (const std::string& name : names) {
-    const std::uint32_t type = reg_.GetDataType(name);
+  for (const RegValue& v : listed.values) {
+    // A name the ANSI listing could not spell may not be found again by
+    // name; asking by name keeps such values as unreadable as before.
+    const bool byName = !v.readable || LostInTranslation(v.name);
+    const std::uint32_t type = byName ? reg_.GetDataType(v.name) : v.type;
     if (type != kREG_SZ && type != kREG_EXPAND_SZ && type != kREG_DWORD) continue;
     std::string text;
     page_.SetStatusText(kAnalyzing + reg_.CurrentPath());
     page_.ProcessMessages();
     if (Aborted()) return;
     if (addRemove) {
-      if (type == kREG_SZ && name == "UninstallString") text = reg_.ReadString(name);
+      if (type == kREG_SZ && v.name == "UninstallString")
+        text = byName ? reg_.ReadString(v.name) : RegText(v.data);
     } else if (type == kREG_DWORD) {
-      text = name;
+      text = v.name;
     } else {
-      text = reg_.ReadString(name);
+      text = byName ? reg_.ReadString(v.name) : RegText(v.data);
     }
-    if (!DoAnalyzeValue(text, Section))
-      RecordProblem(Section, reg_.RootKey(), reg_.CurrentPath(), name, text, kKindRegistry);
+    if (!JudgeValue(text, Section, &listed))
+      RecordProblem(Section, reg_.RootKey(), reg_.CurrentPath(), v.name, text, kKindRegistry);
   }
 }
 
@@ -420,14 +541,26 @@ void ScanEngine::AnalyzeKeyGuarded(const std::string& Section) {
 }
 
 void ScanEngine::DoAnalyzeBranch(const std::string& Section) {
-  std::string parent = reg_.CurrentPath();
-  const std::vector<std::string> names = reg_.GetKeyNames();
+  ProbeScope probes(*this);
+  RegKeyInfo info;
+  if (reg_.GetKeyInfo(&info)) AnalyzeSubKeys(Section, info);
+}
+
+void ScanEngine::AnalyzeSubKeys(const std::string& Section, const RegKeyInfo& info) {
+  const std::string parent = reg_.CurrentPath();
+  const std::vector<std::string> names = reg_.GetKeyNames(info);
   for (const std::string& name : names) {
+    bool entered = false;
     try {
-      if (reg_.OpenKey(name, false)) {
-        DoAnalyzeKey(Section);
-        if (Aborted()) return;
-        if (reg_.HasSubKeys()) DoAnalyzeBranch(Section);
+      if (reg_.EnterSubKey(name)) {
+        entered = true;
+        // One count query per key serves its values and its subkeys.
+        RegKeyInfo sub;
+        if (reg_.GetKeyInfo(&sub)) {
+          AnalyzeValues(Section, reg_.GetValues(sub));
+          if (Aborted()) return;
+          if (sub.subKeys > 0) AnalyzeSubKeys(Section, sub);
+        }
       } else {
         NoteIfUnreadable(name);
       }
@@ -435,10 +568,11 @@ void ScanEngine::DoAnalyzeBranch(const std::string& Section) {
       // The rest of this subkey is skipped; its siblings still run.
     }
     if (Aborted()) return;
-    if (parent.empty() || parent[0] != '\\') parent.insert(0, "\\");
-    try {
-      reg_.OpenKey(parent, false);
-    } catch (const ERegistryException&) {
+    if (entered && !reg_.LeaveSubKey()) {
+      try {
+        reg_.OpenKey("\\" + parent, false);
+      } catch (const ERegistryException&) {
+      }
     }
   }
 }
@@ -560,6 +694,7 @@ void ScanEngine::CheckFontFiles() {
 // The second look before a repair
 
 bool ScanEngine::StillAProblem(const TRegRecord& problem) {
+  ProbeScope probes(*this);
   QuietErrorMode quiet(platform_.files);
   bool still;
   try {

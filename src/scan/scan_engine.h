@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "scan/problems.h"
 #include "scan/scan_report.h"
@@ -14,6 +15,8 @@ namespace corvanta {
 
 class TRegistry;
 class TRegExpr;
+struct RegKeyInfo;
+struct RegValueList;
 struct Platform;
 class ScanPage;
 
@@ -92,7 +95,22 @@ class ScanEngine {
   void OpenSectionKey(std::uint32_t root, const std::string& path);
   // DoAnalyzeKey on a key analysed directly: a registry error ends that key only.
   void AnalyzeKeyGuarded(const std::string& Section);
+  // The judgement over values already listed with their data (nullptr: ask
+  // the current key), so a key's "Path" is read once.
+  bool JudgeValue(const std::string& Value, const std::string& Section, const RegValueList* listed);
+  // The current key's "Path" value when it exists as text.
+  bool PathValueOf(const RegValueList* listed, std::string* text);
+  void AnalyzeValues(const std::string& Section, const RegValueList& listed);
+  // The subkeys of the current key, whose counts are info, each entered from
+  // its parent and left back to it.
+  void AnalyzeSubKeys(const std::string& Section, const RegKeyInfo& info);
   bool ExistsAsFileOrFolder(const std::string& path);
+  bool FileExistsProbed(const std::string& path);
+  // Probes of this engine (one section, or one second look) remember the
+  // folders found missing: a path below one is missing without a probe.
+  std::uint32_t ProbeAttributes(const std::string& path);
+  bool BelowMissingFolder(const std::string& path) const;
+  void NoteMissing(const std::string& path);
   // Counts a key that exists but refused to open (path as OpenKey takes it).
   void NoteIfUnreadable(const std::string& path);
   // What the help and font checks probe for a value.
@@ -116,6 +134,13 @@ class ScanEngine {
   ScanReport& report_;
   TRegArray& problems_;
   ScanGlobals& globals_;
+  // What the probes learnt lives while one outermost call runs (a section,
+  // a walk called directly, one second look): the files may change between.
+  class ProbeScope;
+  int probeScopes_ = 0;
+  // Upper-cased folder paths without the trailing "\".
+  std::unordered_set<std::string> missingFolders_;
+  std::unordered_set<std::string> presentFolders_;
 };
 
 }  // namespace corvanta

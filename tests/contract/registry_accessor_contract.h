@@ -172,6 +172,47 @@ TYPED_TEST_P(RegistryAccessorContract, ListingByCounts) {
   EXPECT_FALSE(reg.ValueExists("One"));
 }
 
+TYPED_TEST_P(RegistryAccessorContract, ValuesWithDataAndWalkingDownAndBack) {
+  TRegistry reg(this->api());
+  ASSERT_TRUE(reg.OpenKey(this->Top() + "\\A\\B", true));
+  ASSERT_TRUE(reg.OpenKey(this->Top() + "\\A", false));
+  reg.WriteString("Text", std::string("C:\\x\xE9.exe"));
+  reg.WriteExpandString("Exp", "%windir%\\y");
+  reg.WriteInteger("N", 7);
+  reg.WriteBinaryData("Bin", std::vector<std::uint8_t>(3000, 0xAB));
+  reg.WriteString("Empty", "");
+  RegKeyInfo info;
+  ASSERT_TRUE(reg.GetKeyInfo(&info));
+  const RegValueList listed = reg.GetValues(info);
+  EXPECT_TRUE(listed.complete);
+  ASSERT_EQ(5u, listed.values.size());
+  // Type and data as the reads by name give them.
+  for (const RegValue& v : listed.values) {
+    SCOPED_TRACE(v.name);
+    EXPECT_TRUE(v.readable);
+    EXPECT_EQ(reg.GetDataType(v.name), v.type);
+    EXPECT_EQ(reg.ReadBinaryData(v.name), v.data);
+    if (v.type == kREG_SZ || v.type == kREG_EXPAND_SZ) {
+      EXPECT_EQ(reg.ReadString(v.name), RegText(v.data));
+    }
+  }
+
+  // Down and back up without reopening: the path is the relative open's.
+  const std::string top = reg.CurrentPath();
+  ASSERT_TRUE(reg.EnterSubKey("B"));
+  EXPECT_EQ(top + "\\B", reg.CurrentPath());
+  EXPECT_FALSE(reg.EnterSubKey("missing"));
+  EXPECT_EQ(top + "\\B", reg.CurrentPath());
+  ASSERT_TRUE(reg.LeaveSubKey());
+  EXPECT_EQ(top, reg.CurrentPath());
+  EXPECT_EQ(7, reg.ReadInteger("N"));
+  EXPECT_FALSE(reg.LeaveSubKey());
+  // Another open ends the walk: nothing is left to go back to.
+  ASSERT_TRUE(reg.EnterSubKey("B"));
+  ASSERT_TRUE(reg.OpenKey(this->Top(), false));
+  EXPECT_FALSE(reg.LeaveSubKey());
+}
+
 TYPED_TEST_P(RegistryAccessorContract, TypedReads) {
   TRegistry reg(this->api());
   ASSERT_TRUE(reg.OpenKey(this->Top(), false));
@@ -296,6 +337,7 @@ TYPED_TEST_P(RegistryAccessorContract, RecursiveDeleteKey) {
 
 REGISTER_TYPED_TEST_SUITE_P(RegistryAccessorContract, OpenReportsPathsThatReopen,
                             RootChangeAndCreation, ListingByCounts, TypedReads,
-                            WritesAndTheirFailures, RecursiveDeleteKey);
+                            WritesAndTheirFailures, RecursiveDeleteKey,
+                            ValuesWithDataAndWalkingDownAndBack);
 
 }  // namespace corvanta::testing

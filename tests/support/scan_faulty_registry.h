@@ -36,7 +36,14 @@ class FaultyReadRegistry : public RegistryApi {
   }
   std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen,
                          std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataLen) override {
-    return inner_.EnumValue(key, index, name, nameLen, type, data, dataLen);
+    const std::uint32_t room = *nameLen;
+    const std::int32_t rc = inner_.EnumValue(key, index, name, nameLen, type, data, dataLen);
+    // Listing a failing value's data is a read of it too.
+    if (rc == kERROR_SUCCESS && data != nullptr && failing_.count(std::string(name, *nameLen))) {
+      *nameLen = room;
+      return kERROR_CANTREAD;
+    }
+    return rc;
   }
   std::int32_t QueryValueEx(RegKey key, const std::string& name, std::uint32_t* type,
                             std::uint8_t* data, std::uint32_t* dataLen) override {

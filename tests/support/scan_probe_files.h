@@ -17,13 +17,17 @@ class ProbeFileSystem : public FileSystem {
 
   void AddExact(const std::string& path) { exact_.insert(path); }
   std::vector<std::string> fileProbes;
+  std::vector<std::string> attributeProbes;
 
   bool FileExists(const std::string& path) override {
     fileProbes.push_back(path);
     return exact_.count(path) != 0 || inner_.FileExists(path);
   }
   bool DirectoryExists(const std::string& path) override { return inner_.DirectoryExists(path); }
-  uint32_t GetAttributes(const std::string& path) override { return inner_.GetAttributes(path); }
+  uint32_t GetAttributes(const std::string& path) override {
+    attributeProbes.push_back(path);
+    return inner_.GetAttributes(path);
+  }
   void ForEachFile(const std::string& pattern, uint32_t attrFilter,
                    const std::function<bool(const FindEntry&)>& visit) override {
     inner_.ForEachFile(pattern, attrFilter, visit);

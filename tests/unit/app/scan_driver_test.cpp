@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "platform/registry.h"
 #include "results/os_name.h"
 #include "results/result_counts.h"
@@ -144,6 +148,38 @@ TEST(ScanDriver, AbortDuringSectionTwoAndCloseDuringAScan) {
   EXPECT_TRUE(window.Closed());
   EXPECT_EQ(HeadlessUi::H(f.ui.View().dlgComplete.window).ModalCount(), 1);
   EXPECT_EQ(f.Page(), kPageResults);
+}
+
+TEST(ScanDriver, StatusAndCountersRepaintByTimeNotPerValue) {
+  ScanFixture f;
+  for (int i = 0; i < 40; ++i)
+    f.mem.registry.SetString(kHKEY_LOCAL_MACHINE, "SOFTWARE\\V", "v" + std::to_string(i),
+                             "C:\\gone\\x" + std::to_string(i) + ".exe");
+  f.TickOnly(13);
+  int pumps = 0;
+  std::vector<std::string> totals;
+  f.app().EveryPump([&] {
+    ++pumps;
+    totals.push_back(f.w().lbTotalFound->Caption());
+  });
+  // The clock stands still: the row's first pump and the section's end only.
+  f.form.DoScan();
+  EXPECT_LE(pumps, 6);
+  EXPECT_EQ(f.w().lbTotalFound->Caption(), "40");
+  EXPECT_EQ(f.rows().Cell(0, 1), "40");
+
+  // 50 ms between pumps: every report is shown, with the count it had then.
+  pumps = 0;
+  totals.clear();
+  f.app().EveryPump([&] {
+    ++pumps;
+    totals.push_back(f.w().lbTotalFound->Caption());
+    f.mem.system.Advance(50);
+  });
+  f.form.DoScan();
+  EXPECT_GE(pumps, 80);  // a status and a record per value
+  EXPECT_NE(std::find(totals.begin(), totals.end(), "20"), totals.end());
+  f.app().EveryPump(nullptr);
 }
 
 TEST(ScanDriver, CustomControlsWalkFromTheRootWhateverKeyWasLeftOpen) {

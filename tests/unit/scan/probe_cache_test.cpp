@@ -1,0 +1,55 @@
+// What the judgement asks the file system: one query per candidate, and
+// nothing for a path below a folder already found missing.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/scan_fixture.h"
+#include "support/scan_probe_files.h"
+
+namespace corvanta {
+namespace {
+
+TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
+  MemoryScan s;
+  ProbeFileSystem probe(s.mem.files);
+  Platform platform{s.mem.registry,    probe,         s.mem.system, s.mem.shell, s.mem.links,
+                    s.mem.versionInfo, s.mem.process, s.mem.http};
+  ScanEngine engine(s.reg, s.regex, platform, s.page, s.report, s.globals);
+  s.mem.files.AddFile("C:\\App\\here.exe");
+  s.mem.files.AddFile("C:\\WINDOWS\\sys.dll");
+  s.mem.files.AddFile("C:\\file.txt");
+  const std::string key = "SOFTWARE\\V";
+  struct Case {
+    const char* name;
+    const char* data;
+    std::vector<std::string> probes;  // attribute queries, in order
+  };
+  const std::vector<Case> cases = {
+      {"a", "C:\\App\\here.exe", {"C:\\App\\here.exe"}},
+      // Missing: the folders above are asked once, up to one that exists.
+      {"b", "C:\\Gone\\Sub\\x.exe", {"C:\\Gone\\Sub\\x.exe", "C:\\Gone\\Sub", "C:\\Gone"}},
+      {"c", "C:\\gone\\other\\y.dll", {}},
+      {"d", "C:\\App\\gone.exe", {"C:\\App\\gone.exe", "C:\\App"}},
+      {"d2", "C:\\App\\gone2.exe", {"C:\\App\\gone2.exe"}},
+      // Below a file nothing exists either.
+      {"e", "C:\\file.txt\\z.exe", {"C:\\file.txt\\z.exe", "C:\\file.txt"}},
+      {"f", "C:\\file.txt\\w.exe", {}},
+      // ".." leaves the missing folder: asked the old way, and found.
+      {"g", "C:\\Gone\\..\\WINDOWS\\sys.dll", {}},
+  };
+  for (const Case& c : cases) s.mem.registry.SetString(kHKEY_LOCAL_MACHINE, key, c.name, c.data);
+  s.reg.SetRootKey(kHKEY_LOCAL_MACHINE);
+  ASSERT_TRUE(s.reg.OpenKey("\\" + key, false));
+  engine.DoAnalyzeKey("Deep Registry Scan");
+  std::vector<std::string> expected;
+  for (const Case& c : cases) expected.insert(expected.end(), c.probes.begin(), c.probes.end());
+  EXPECT_EQ(expected, probe.attributeProbes);
+  std::vector<std::string> found;
+  for (const TRegRecord& r : s.problems) found.push_back(r.ValueName);
+  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "e", "f"}), found);
+}
+
+}  // namespace
+}  // namespace corvanta
