@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "empty_hive.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/offline/hive/hive_store.h"
+#include "support/empty_hive.h"
 
 namespace corvanta::testing {
 
