@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +128,28 @@ bool IsAtOrBelow(const std::string& path, const std::string& base) {
 std::string CheckHive(const std::string& file) {
   Hive h(hivex_open(file.c_str(), 0));
   return h ? std::string() : Why(errno);
+}
+
+bool ReadHiveTexts(const std::string& file, const std::string& path,
+                   std::vector<std::pair<std::string, std::string>>* values) {
+  Hive h(hivex_open(file.c_str(), 0));
+  if (!h) return false;
+  hive_node_h node = hivex_root(h.get());
+  for (const std::string& part : Split(path)) {
+    node = FindChild(h.get(), node, part);
+    if (!node) return false;
+  }
+  ValueList list;
+  if (!ReadValues(h.get(), node, &list)) return false;
+  for (std::size_t i = 0; i < list.names.size(); ++i) {
+    if (list.types[i] != kREG_SZ && list.types[i] != kREG_EXPAND_SZ) continue;
+    const std::vector<std::uint8_t> text =
+        hive::Utf16ToAnsi(list.data[i].data(), list.data[i].size());
+    std::string s(text.begin(), text.end());
+    s.erase(std::min(s.size(), s.find('\0')));
+    values->emplace_back(hive::Utf8ToAnsi(list.names[i].c_str()), s);
+  }
+  return true;
 }
 
 HiveStore::HiveStore(std::string file, std::uint32_t root, std::string mountPath)

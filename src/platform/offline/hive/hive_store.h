@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/offline/registry_store.h"
@@ -43,5 +44,11 @@ bool IsAtOrBelow(const std::string& path, const std::string& base);
 
 // Why hivex cannot open a hive for reading, or "" when it can.
 std::string CheckHive(const std::string& file);
+
+// The text values (REG_SZ, REG_EXPAND_SZ) of the key at path below the hive's
+// root, in ANSI without their terminators, in the key's order. False when the
+// hive or the key cannot be read.
+bool ReadHiveTexts(const std::string& file, const std::string& path,
+                   std::vector<std::pair<std::string, std::string>>* values);
 
 }  // namespace corvanta
