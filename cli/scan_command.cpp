@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "cli/session.h"
+#include "platform/offline/offline_info.h"
 #include "scan/sections.h"
 
 namespace corvanta {
@@ -39,8 +40,15 @@ static const char* ActionName(int32_t action) {
   return action == kActionIgnore ? "Ignore" : "Delete";
 }
 
-void WriteScanJson(HeadlessSession& s, std::ostream& out) {
+void WriteScanJson(HeadlessSession& s, std::ostream& out, const OfflineSystemInfo* offline) {
   nlohmann::ordered_json doc;
+  if (offline) {
+    doc["system"] = {{"kind", offline->kind},
+                     {"folder", AnsiToUtf8(offline->folder)},
+                     {"windows", offline->windowsVersion},
+                     {"user", AnsiToUtf8(offline->user)},
+                     {"windowsDirectory", AnsiToUtf8(offline->windowsDirectory)}};
+  }
   const TRegArray& problems = s.form().ProblemList();
   doc["total"] = problems.size();
   nlohmann::ordered_json sections = nlohmann::ordered_json::array();
@@ -90,7 +98,8 @@ static std::string FullKeyName(uint32_t rootKey, const std::string& keyPath) {
   return keyPath[0] == '\\' ? root + keyPath : root + "\\" + keyPath;
 }
 
-void WriteScanText(HeadlessSession& s, std::ostream& out) {
+void WriteScanText(HeadlessSession& s, std::ostream& out, const OfflineSystemInfo* offline) {
+  if (offline) out << offline->Describe() << "\n";
   const ReportListView& rows = *s.w().ScanListView;
   for (int i = 0; i < rows.RowCount(); ++i) {
     std::string caption = rows.Cell(i, 0);
@@ -165,9 +174,9 @@ CliRun AddScanCommand(CLI::App& sub, CliContext& ctx) {
     HeadlessSession s(ctx.platform);
     if (!RunScan(s, o->all, sections, ctx.err)) return kExitFailed;
     if (o->json)
-      WriteScanJson(s, ctx.out);
+      WriteScanJson(s, ctx.out, ctx.offline);
     else
-      WriteScanText(s, ctx.out);
+      WriteScanText(s, ctx.out, ctx.offline);
     return kExitDone;
   };
 }
