@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,15 @@ inline void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v)
 inline void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
   b[at] = static_cast<std::uint8_t>(v);
   b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// The base block's checksum: the XOR of its first 127 words.
+inline void SetChecksum(std::vector<std::uint8_t>& b) {
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < 0x1FC; i += 4) {
+    sum ^= static_cast<std::uint32_t>(b[i] | (b[i + 1] << 8) | (b[i + 2] << 16) | (b[i + 3] << 24));
+  }
+  Put32(b, 0x1FC, sum);
 }
 
 inline std::vector<std::uint8_t> EmptyHive() {
@@ -32,11 +42,7 @@ inline std::vector<std::uint8_t> EmptyHive() {
   Put32(b, 0x24, 0x20);    // root cell, relative to the first bin
   Put32(b, 0x28, 0x1000);  // size of the bins
   Put32(b, 0x2C, 1);
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < 0x1FC; i += 4) {
-    sum ^= static_cast<std::uint32_t>(b[i] | (b[i + 1] << 8) | (b[i + 2] << 16) | (b[i + 3] << 24));
-  }
-  Put32(b, 0x1FC, sum);
+  SetChecksum(b);
   // The bin.
   const std::size_t bin = 0x1000;
   b[bin] = 'h', b[bin + 1] = 'b', b[bin + 2] = 'i', b[bin + 3] = 'n';
@@ -73,6 +79,19 @@ inline std::vector<std::uint8_t> EmptyHive() {
 
 inline void WriteEmptyHive(const std::string& file) {
   const std::vector<std::uint8_t> b = EmptyHive();
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// Marks a hive as the system leaves it when its log files hold changes the
+// file lacks: the second sequence number ahead of the first.
+inline void MarkUnwrittenLog(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::uint8_t> b((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+  in.close();
+  Put32(b, 0x08, static_cast<std::uint32_t>(b[4] | (b[5] << 8)) + 1);
+  SetChecksum(b);
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }

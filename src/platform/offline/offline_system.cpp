@@ -354,6 +354,10 @@ void OfflineSystem::SetVersion(const OsVersion& version) {
   ports_->info.windowsVersion = VersionName(version);
 }
 
+void OfflineSystem::SetVersionName(const std::string& name) {
+  ports_->info.windowsVersion = name;
+}
+
 void OfflineSystem::SetExecutable(const std::string& hostPath) {
   ports_->executableHost = hostPath;
 }

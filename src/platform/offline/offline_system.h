@@ -38,6 +38,9 @@ class OfflineSystem {
   // The version the system reports; without one Load reads it from the
   // registry ("Windows NT\CurrentVersion").
   void SetVersion(const OsVersion& version);
+  // The name the system gives itself ("Windows XP"), in place of the one
+  // made from its version numbers.
+  void SetVersionName(const std::string& name);
   // This program on the host: backups go beside it. A drive is mapped to its
   // folder when none of the system's drives holds it.
   void SetExecutable(const std::string& hostPath);

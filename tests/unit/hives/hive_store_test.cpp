@@ -171,9 +171,8 @@ TEST(HiveStore, RefusalsLeaveTheFileAsItWas) {
   EXPECT_EQ(FileBytes(file), original);
 
   // A hive whose log files hold changes it lacks (sequence numbers differ).
-  std::string dirty = original;
-  dirty[8] = static_cast<char>(dirty[4] + 1);
-  std::ofstream(file, std::ios::binary) << dirty;
+  testing::MarkUnwrittenLog(file);
+  const std::string dirty = FileBytes(file);
   EXPECT_FALSE(hives.software.Write(drop, &error));
   EXPECT_NE(error.find("log files"), std::string::npos) << error;
   EXPECT_EQ(FileBytes(file), dirty);

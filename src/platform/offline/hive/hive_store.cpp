@@ -235,21 +235,26 @@ bool HiveStore::Owns(const RegistryChange& change) const {
   return true;
 }
 
+std::string HiveStore::RefuseWrite() const {
+  if (access(Folder(file_).c_str(), W_OK) != 0) {
+    return file_ + ": its folder cannot be written (" + Why(errno) + ")";
+  }
+  if (HasUnwrittenLog(file_)) {
+    return file_ +
+           ": the system left changes in its log files that the hive lacks (it was not shut "
+           "down cleanly); start it once and shut it down first";
+  }
+  return "";
+}
+
 bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
   std::vector<const RegistryChange*> mine;
   for (const RegistryChange& c : changes) {
     if (Owns(c)) mine.push_back(&c);
   }
   if (mine.empty()) return true;
-  const std::string folder = Folder(file_);
-  if (access(folder.c_str(), W_OK) != 0) {
-    return Fail(error, file_ + ": its folder cannot be written (" + Why(errno) + ")");
-  }
-  if (HasUnwrittenLog(file_)) {
-    return Fail(error, file_ +
-                           ": the system left changes in its log files that the hive lacks "
-                           "(not shut down cleanly); start it once and shut it down first");
-  }
+  const std::string refused = RefuseWrite();
+  if (!refused.empty()) return Fail(error, refused);
   Hive h(hivex_open(file_.c_str(), HIVEX_OPEN_WRITE));
   if (!h) return Fail(error, file_ + ": cannot be opened as a hive (" + Why(errno) + ")");
 
@@ -344,7 +349,7 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
     unlink(fresh.c_str());
     return Fail(error, file_ + ": cannot replace it (" + Why(e) + ")");
   }
-  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir = open(Folder(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);
     close(dir);

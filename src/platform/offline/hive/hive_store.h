@@ -30,6 +30,10 @@ class HiveStore : public RegistryFileStore {
   bool Load(MemoryRegistry& reg, std::string* error) override;
   bool Owns(const RegistryChange& change) const override;
   bool Write(const RegistryChanges& changes, std::string* error) override;
+  // "" when the hive may be written, else why not: its folder cannot be
+  // written, or the system left changes in the hive's log files that the
+  // hive lacks (writing it then would lose them).
+  std::string RefuseWrite() const;
 
  private:
   std::string file_;

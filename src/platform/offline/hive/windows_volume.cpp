@@ -67,28 +67,6 @@ std::string Lookup(const std::vector<std::pair<std::string, std::string>>& value
   return "";
 }
 
-// %NAME% replaced by vars' value when it has one (names compared without case).
-std::string Expand(const std::string& text,
-                   const std::vector<std::pair<std::string, std::string>>& vars) {
-  std::string out;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t open = text.find('%', i);
-    const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) break;
-    const std::string value = Lookup(vars, text.substr(open + 1, close - open - 1));
-    out += text.substr(i, open - i);
-    if (value.empty()) {
-      out += text.substr(open, close - open);
-      i = close;  // the second "%" may open the next name
-    } else {
-      out += value;
-      i = close + 1;
-    }
-  }
-  return out + text.substr(std::min(i, text.size()));
-}
-
 // Profiles the system makes for itself, not for a person.
 bool IsSystemProfile(const std::string& name) {
   for (const char* s :
@@ -104,13 +82,8 @@ bool Fail(std::string* error, const std::string& text) {
 }
 
 const char kCurrentVersion[] = "Microsoft\\Windows NT\\CurrentVersion";
-const char kExplorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 
 }  // namespace
-
-std::string WindowsVolume::Description() const {
-  return versionName + ", user " + userName;
-}
 
 std::vector<std::unique_ptr<HiveStore>> WindowsVolume::MakeStores() const {
   std::vector<std::unique_ptr<HiveStore>> stores;
@@ -130,12 +103,10 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
   WindowsVolume v;
   v.folder = folder;
   if (!IsDirectory(folder)) return Fail(error, folder + ": no such folder");
-  std::string windows;
   for (const char* name : {"Windows", "WINNT"}) {
     const std::string w = Find(folder, {name});
     const std::string hive = w.empty() ? "" : Find(w, {"System32", "config", "SOFTWARE"});
     if (!hive.empty() && IsFile(hive)) {
-      windows = w;
       v.softwareHive = hive;
       break;
     }
@@ -147,7 +118,6 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
 
   // Profiles: XP's "Documents and Settings", later "Users".
   std::vector<std::string> profiles;  // folder paths
-  std::string profilesRoot;
   for (const char* name : {"Documents and Settings", "Users"}) {
     const std::string root = Find(folder, {name});
     if (root.empty() || !IsDirectory(root)) continue;
@@ -155,10 +125,7 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
       const std::string hive = Find(root + "/" + e, {"NTUSER.DAT"});
       if (!hive.empty() && IsFile(hive)) profiles.push_back(root + "/" + e);
     }
-    if (!profiles.empty()) {
-      profilesRoot = root;
-      break;
-    }
+    if (!profiles.empty()) break;
   }
   auto base = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
   std::vector<std::string> people;
@@ -209,34 +176,39 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
   v.versionName = Lookup(cv, "ProductName");
   if (v.versionName.rfind("Microsoft ", 0) == 0) v.versionName.erase(0, 10);
   if (v.versionName.empty()) v.versionName = "Windows";
-  v.systemRoot = Lookup(cv, "SystemRoot");
-  if (v.systemRoot.size() >= 2 && v.systemRoot[1] == ':') {
-    v.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(v.systemRoot[0])));
-  } else {
-    v.systemRoot = std::string(1, v.drive) + ":\\" + ToAnsi(base(windows));
+  const std::string systemRoot = Lookup(cv, "SystemRoot");
+  if (systemRoot.size() >= 2 && systemRoot[1] == ':') {
+    v.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(systemRoot[0])));
   }
-  const std::string drive = std::string(1, v.drive) + ":";
   v.userName = ToAnsi(base(v.profileFolder));
-  v.profilePath = drive + "\\" + ToAnsi(base(profilesRoot)) + "\\" + v.userName;
-
-  const std::vector<std::pair<std::string, std::string>> vars = {
-      {"USERPROFILE", v.profilePath}, {"SystemRoot", v.systemRoot},
-      {"windir", v.systemRoot},       {"SystemDrive", drive},
-      {"HOMEDRIVE", drive},           {"HOMEPATH", v.profilePath.substr(2)},
-      {"USERNAME", v.userName},
-  };
-  std::vector<std::pair<std::string, std::string>> folders;
-  ReadHiveTexts(v.userHive, std::string(kExplorer) + "User Shell Folders", &folders);
-  for (const auto& f : folders) {
-    if (!f.first.empty()) v.shellFolders[f.first] = Expand(f.second, vars);
-  }
-  folders.clear();
-  ReadHiveTexts(v.userHive, std::string(kExplorer) + "Shell Folders", &folders);
-  for (const auto& f : folders) {
-    if (!f.first.empty()) v.shellFolders.emplace(f.first, f.second);
-  }
   *out = std::move(v);
   return true;
+}
+
+std::unique_ptr<OfflineSystem> OpenWindowsVolume(const std::string& folder, const std::string& user,
+                                                 const std::string& executable,
+                                                 std::string* error) {
+  WindowsVolume v;
+  if (!FindWindowsVolume(folder, user, &v, error)) return nullptr;
+  auto system = std::make_unique<OfflineSystem>("windows-volume", folder);
+  std::vector<const HiveStore*> hives;
+  for (std::unique_ptr<HiveStore>& store : v.MakeStores()) {
+    hives.push_back(store.get());
+    system->AddStore(std::move(store));
+  }
+  system->AddWriteCheck([hives] {
+    for (const HiveStore* h : hives) {
+      const std::string why = h->RefuseWrite();
+      if (!why.empty()) return why;
+    }
+    return std::string();
+  });
+  system->files().MapDrive(v.drive, v.folder);
+  system->SetUser(v.userName);
+  system->SetExecutable(executable);
+  if (!system->Load(error)) return nullptr;
+  system->SetVersionName(v.versionName);
+  return system;
 }
 
 }  // namespace corvanta

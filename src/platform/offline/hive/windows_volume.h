@@ -1,6 +1,5 @@
 // A mounted Windows system volume seen from Linux: where its hives are, which
-// user profile is cleaned, and what the system says about itself (its name,
-// its Windows folder, the user's special folders).
+// user profile is cleaned, the system's name and drive letter.
 #pragma once
 
 #include <map>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "platform/offline/hive/hive_store.h"
+#include "platform/offline/offline_system.h"
 
 namespace corvanta {
 
@@ -24,15 +24,7 @@ struct WindowsVolume {
   std::string userName;     // the profile folder's name
   std::string versionName;  // "Windows XP" (ProductName without "Microsoft ")
   char drive = 'C';         // the volume's drive letter, from SystemRoot
-  std::string systemRoot;   // "C:\WINDOWS"
-  std::string profilePath;  // "C:\Documents and Settings\NAME"
-  // The user's special folders by their registry names ("Desktop",
-  // "Programs", "Start Menu", ...): "User Shell Folders" expanded, and
-  // "Shell Folders" for those it lacks.
-  std::map<std::string, std::string> shellFolders;
 
-  // "Windows XP, user NAME"
-  std::string Description() const;
   // The hives mounted as the system mounts them: SOFTWARE at HKLM\SOFTWARE,
   // NTUSER.DAT at HKCU, UsrClass.dat at HKCU\Software\Classes.
   std::vector<std::unique_ptr<HiveStore>> MakeStores() const;
@@ -45,5 +37,13 @@ struct WindowsVolume {
 // cannot open one of the hives.
 bool FindWindowsVolume(const std::string& folder, const std::string& user, WindowsVolume* out,
                        std::string* error);
+
+// The volume as an offline system, loaded: its hives as the registry, the
+// volume as its drive, the user and the version name; the hives are written
+// only while none of them refuses (RefuseWrite). Null with the reason when
+// FindWindowsVolume or a load fails. executable: this program's host path
+// (backups go beside it).
+std::unique_ptr<OfflineSystem> OpenWindowsVolume(const std::string& folder, const std::string& user,
+                                                 const std::string& executable, std::string* error);
 
 }  // namespace corvanta
