@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "platform/memory/memory_platform.h"
+#include "platform/offline/hive/windows_volume.h"
 #include "platform/offline/offline_system.h"
 #include "platform/offline/wine_prefix.h"
 
@@ -13,7 +14,10 @@ namespace {
 
 const char kOfflineUsage[] =
     "On Linux corvanta-cli works on a Windows system that is not running:\n"
-    "  --prefix DIR   a Wine prefix (its wineserver stopped for changes)\n";
+    "  --prefix DIR   a Wine prefix (its wineserver stopped for changes)\n"
+    "  --offline DIR [--user NAME]\n"
+    "                 a mounted Windows system volume, and the profile to clean\n"
+    "                 (needed when it has several)\n";
 
 bool Has(const std::vector<std::string>& args, const char* a, const char* b) {
   for (const std::string& s : args)
@@ -28,17 +32,32 @@ bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < args->size(); ++i) {
     const std::string& a = (*args)[i];
-    if (a == "--prefix") {
-      if (i + 1 >= args->size()) {
-        *error = "--prefix needs a folder";
-        return false;
+    bool taken = false;
+    for (const auto& [name, value] :
+         {std::pair<std::string, std::string*>{"--prefix", &options->prefix},
+          {"--offline", &options->offline},
+          {"--user", &options->user}}) {
+      if (a == name) {
+        if (i + 1 >= args->size()) {
+          *error = name + (name == "--user" ? " needs a name" : " needs a folder");
+          return false;
+        }
+        *value = (*args)[++i];
+        taken = true;
+      } else if (a.compare(0, name.size() + 1, name + "=") == 0) {
+        *value = a.substr(name.size() + 1);
+        taken = true;
       }
-      options->prefix = (*args)[++i];
-    } else if (a.compare(0, 9, "--prefix=") == 0) {
-      options->prefix = a.substr(9);
-    } else {
-      rest.push_back(a);
     }
+    if (!taken) rest.push_back(a);
+  }
+  if (!options->prefix.empty() && !options->offline.empty()) {
+    *error = "--prefix and --offline name two systems; give one";
+    return false;
+  }
+  if (!options->user.empty() && options->offline.empty()) {
+    *error = "--user needs --offline";
+    return false;
   }
   *args = std::move(rest);
   return true;
@@ -67,7 +86,7 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
     err << "corvanta-cli: " << error << "\n" << kOfflineUsage;
     return kExitUsage;
   }
-  if (options.prefix.empty()) {
+  if (options.prefix.empty() && options.offline.empty()) {
     if (Has(args, "--help", "-h")) {
       // The commands' usage does not depend on the system.
       out << kOfflineUsage << "\n";
@@ -83,7 +102,10 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
     return kExitUsage;
   }
 
-  std::unique_ptr<OfflineSystem> system = OpenWinePrefix(options.prefix, executable, &error);
+  std::unique_ptr<OfflineSystem> system =
+      options.offline.empty()
+          ? OpenWinePrefix(options.prefix, executable, &error)
+          : OpenWindowsVolume(options.offline, options.user, executable, &error);
   if (!system) {
     err << "corvanta-cli: " << error << "\n";
     return kExitFailed;
@@ -94,7 +116,7 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
       err << "corvanta-cli: " << why << "\n";
       return kExitFailed;
     }
-  } else {
+  } else if (!options.prefix.empty()) {
     const std::string running = WineServerRunning(options.prefix);
     if (!running.empty())
       err << "corvanta-cli: warning: a wineserver of \"" << options.prefix
