@@ -32,6 +32,17 @@ struct Free {
 template <class T>
 using Owned = std::unique_ptr<T, Free>;
 
+// A value's type is any 32-bit number, beyond hivex's enumeration: it is
+// carried as bytes, never as an enumeration value C++ would not allow.
+static_assert(sizeof(hive_type) == sizeof(std::uint32_t), "hive_type holds a 32-bit type");
+
+char* ValueData(hive_h* h, hive_value_h v, std::uint32_t* type, std::size_t* len) {
+  hive_type t;
+  char* data = hivex_value_value(h, v, &t, len);
+  std::memcpy(type, &t, sizeof *type);
+  return data;
+}
+
 bool Fail(std::string* error, const std::string& text) {
   if (error) *error = text;
   return false;
@@ -92,12 +103,12 @@ bool ReadValues(hive_h* h, hive_node_h node, ValueList* list) {
   if (!values) return false;
   for (hive_value_h* v = values.get(); *v; ++v) {
     Owned<char> name(hivex_value_key(h, *v));
-    hive_type t;
+    std::uint32_t type = 0;
     std::size_t len = 0;
-    Owned<char> data(hivex_value_value(h, *v, &t, &len));
+    Owned<char> data(ValueData(h, *v, &type, &len));
     if (!name || !data) return false;
     list->names.push_back(name.get());
-    list->types.push_back(static_cast<std::uint32_t>(t));
+    list->types.push_back(type);
     list->data.emplace_back(data.get(), len);
   }
   return true;
@@ -107,7 +118,7 @@ bool WriteValues(hive_h* h, hive_node_h node, ValueList& list) {
   std::vector<hive_set_value> set(list.names.size());
   for (std::size_t i = 0; i < set.size(); ++i) {
     set[i].key = list.names[i].data();
-    set[i].t = static_cast<hive_type>(list.types[i]);
+    std::memcpy(&set[i].t, &list.types[i], sizeof set[i].t);
     set[i].len = list.data[i].size();
     set[i].value = list.data[i].data();
   }
@@ -189,14 +200,13 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
     if (!values || !children) bad = f.path;
     for (hive_value_h* v = values.get(); bad.empty() && *v; ++v) {
       Owned<char> name(hivex_value_key(h.get(), *v));
-      hive_type t;
+      std::uint32_t type = 0;
       std::size_t len = 0;
-      Owned<char> data(hivex_value_value(h.get(), *v, &t, &len));
+      Owned<char> data(ValueData(h.get(), *v, &type, &len));
       if (!name || !data) {
         bad = f.path;
         break;
       }
-      const std::uint32_t type = static_cast<std::uint32_t>(t);
       std::vector<std::uint8_t> bytes;
       if (hive::IsTextType(type)) {
         bytes = hive::Utf16ToAnsi(data.get(), len);
