@@ -27,11 +27,24 @@ std::string Utf16(const std::string& ascii) {
 }
 
 // 50 vendors x 50 products x 49 keys below them, 3.5 values a key on average.
+// The hive is made once per run (it takes longer than loading it) and
+// removed with its folder when the benchmark ends.
+struct BenchHive {
+  std::string folder, file;
+  ~BenchHive() {
+    if (file.empty()) return;
+    unlink(file.c_str());
+    rmdir(folder.c_str());
+  }
+};
+
 std::string MakeHive() {
-  static std::string file;
+  static BenchHive hive;
+  std::string& file = hive.file;
   if (!file.empty()) return file;
   char folder[] = "/tmp/corvanta-hive-bench-XXXXXX";
   if (!mkdtemp(folder)) std::abort();
+  hive.folder = folder;
   file = std::string(folder) + "/SOFTWARE";
   testing::WriteEmptyHive(file);
   hive_h* h = hivex_open(file.c_str(), HIVEX_OPEN_WRITE);

@@ -3,6 +3,7 @@
 // holds, so a scan over the loaded hives can be compared with one over it.
 #pragma once
 
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <hivex.h>
 #include <stdlib.h>
@@ -17,10 +18,25 @@
 
 namespace corvanta::testing {
 
+// The scratch folders of this run, removed when the test binary ends.
+struct ScratchFolders {
+  std::vector<std::string> paths;
+  ~ScratchFolders() {
+    for (const std::string& p : paths) {
+      nftw(
+          p.c_str(),
+          [](const char* path, const struct stat*, int, struct FTW*) { return ::remove(path); }, 16,
+          FTW_DEPTH | FTW_PHYS);
+    }
+  }
+};
+
 // A fresh folder under the test's temporary folder.
 inline std::string MakeScratchFolder() {
+  static ScratchFolders folders;
   std::string tmpl = ::testing::TempDir() + "/corvanta-hives-XXXXXX";
   if (!mkdtemp(tmpl.data())) ADD_FAILURE() << "mkdtemp failed";
+  folders.paths.push_back(tmpl);
   return tmpl;
 }
 
