@@ -113,7 +113,7 @@ void Touch(Block& b) {
       e.raw = std::move(pending);
       pending.clear();
       std::u16string name;
-      std::size_t i = pos + 1;
+      std::size_t i = 1;
       if (raw[pos] == '"') DecodeWineText(raw.substr(pos, end - pos), &i, '"', &name);
       e.name = UpperName(name);
       // Continuation lines of a hex list belong to the value.
