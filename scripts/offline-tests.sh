@@ -4,7 +4,8 @@
 #   scripts/offline-tests.sh WIN_BUILD_DIR NATIVE_BUILD_DIR
 # 1. a seeded prefix scanned online under Wine and offline with --prefix after
 #    its wineserver stopped: the same problems in the same order, all sections;
-# 2. changes refused while the prefix's wineserver runs, nothing written;
+# 2. changes refused while the prefix's wineserver runs and on a read-only
+#    mount, nothing written;
 # 3. an offline repair, read back by Wine (nothing left to find), then the
 #    backup restored offline (the first scan's problems are back);
 # 4. the prefix's own registry files round-trip byte for byte.
@@ -57,6 +58,18 @@ wineserver -p >/dev/null 2>&1
 rc=$?
 wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
 check "a repair is refused while the wineserver runs" bash -c "[ $rc = 1 ] && grep -q 'wineserver' '$work/refused.txt' && [ \"\$(md5sum '$prefix'/*.reg)\" = '$sum_before' ]"
+
+# A read-only mount, as a hibernated Windows volume is mounted (needs root).
+ro="$work/read-only-prefix"
+mkdir -p "$ro"
+if mount --bind -o ro "$prefix" "$ro" 2>/dev/null; then
+  "$ncli" --prefix "$ro" repair --all --no-restore-point >"$work/read-only.txt" 2>&1
+  rc=$?
+  umount "$ro"
+  check "a repair is refused on a read-only mount" bash -c "[ $rc = 1 ] && grep -q 'read-only' '$work/read-only.txt' && [ \"\$(md5sum '$prefix'/*.reg)\" = '$sum_before' ]"
+else
+  echo "skipped: a read-only mount (mount --bind needs root)"
+fi
 
 "$ncli" --prefix "$prefix" repair --all --no-restore-point >"$work/repair.txt" 2>&1
 check "the offline repair ran" grep -q '^Backup file: ' "$work/repair.txt"

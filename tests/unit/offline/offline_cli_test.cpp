@@ -59,6 +59,19 @@ TEST_F(OfflineCli, RefusesWhatItCannotWorkOn) {
   EXPECT_NE(err.find("user.reg\" cannot be read"), std::string::npos) << err;
 }
 
+TEST_F(OfflineCli, ExportsToAHostPath) {
+  std::string err, bytes, error;
+  const std::string file = dir_ + "/export.reg";
+  ASSERT_EQ(Run({"--prefix", dir_, "export",
+                 "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion", "--output", file},
+                &err),
+            0)
+      << err;
+  ASSERT_TRUE(ReadHostFile(file, &bytes, &error)) << error;
+  EXPECT_EQ(bytes.compare(0, 8, "REGEDIT4"), 0);
+  EXPECT_NE(bytes.find("\"SystemRoot\"=\"C:\\\\windows\""), std::string::npos) << bytes;
+}
+
 TEST_F(OfflineCli, RefusesChangesWhileTheWineserverRuns) {
   // A server's folder with its lock held by another process, as a running
   // server holds it.
