@@ -137,12 +137,18 @@ std::string OfflineFileSystem::WindowsPathOf(const std::string& hostPath) const 
 
 bool OfflineFileSystem::Split(const std::string& path, std::string* host,
                               std::vector<std::string>* parts) const {
-  if (path.size() < 2 || path[1] != ':') return false;
-  auto drive = drives_.find(Upper(path[0]));
-  if (drive == drives_.end()) return false;
-  *host = drive->second;
-  parts->clear();
   std::size_t start = 2;
+  if (!path.empty() && path[0] == '/') {
+    // A host path, as the native program's command line gives them.
+    *host = "/";
+    start = 1;
+  } else {
+    if (path.size() < 2 || path[1] != ':') return false;
+    auto drive = drives_.find(Upper(path[0]));
+    if (drive == drives_.end()) return false;
+    *host = drive->second;
+  }
+  parts->clear();
   while (start <= path.size()) {
     std::size_t end = path.find_first_of("\\/", start);
     if (end == std::string::npos) end = path.size();
@@ -363,7 +369,8 @@ bool OfflineFileSystem::WriteWholeFile(const std::string& path, const std::strin
 std::string OfflineFileSystem::ShortPathName(const std::string& path) {
   std::string host;
   std::vector<std::string> parts;
-  if (!Split(path, &host, &parts) || HostPathOf(path).empty()) return std::string();
+  if (path.empty() || path[0] == '/' || !Split(path, &host, &parts) || HostPathOf(path).empty())
+    return std::string();
   std::string out = std::string(1, Upper(path[0])) + ":";
   for (const std::string& part : parts) {
     const std::string name = Match(host, part);

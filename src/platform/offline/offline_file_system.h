@@ -51,9 +51,9 @@ class OfflineFileSystem : public FileSystem {
     std::vector<std::string> names;                      // as the folder lists them
     std::unordered_map<std::string, std::size_t> upper;  // upper-case name -> index
   };
-  // The drive letter and components of a full path after Windows' lexical
+  // The host folder and components of a full path after Windows' lexical
   // rules ("." and ".." folded, trailing dots and blanks dropped); false for
-  // a path on no mapped drive.
+  // a path on no mapped drive. A path that begins with "/" is a host path.
   bool Split(const std::string& path, std::string* host, std::vector<std::string>* parts) const;
   const Listing& ListingOf(const std::string& hostFolder);
   // The name in the host folder that component stands for, "" when none.

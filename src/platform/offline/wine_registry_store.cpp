@@ -113,7 +113,7 @@ void Touch(Block& b) {
       e.raw = std::move(pending);
       pending.clear();
       std::u16string name;
-      std::size_t i = pos + 1;
+      std::size_t i = 1;
       if (raw[pos] == '"') DecodeWineText(raw.substr(pos, end - pos), &i, '"', &name);
       e.name = UpperName(name);
       // Continuation lines of a hex list belong to the value.
@@ -343,16 +343,32 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
     return false;
   }
   RegKey key = 0;
-  std::string path;
+  // Keys come in tree order: most share the parent of the key before them,
+  // which stays open so that only the last name is looked up.
+  RegKey parentKey = 0;
+  std::string parentPath = "\x01";
   auto onKey = [&](std::u16string&& p) {
     if (key) reg.CloseKey(key);
     key = 0;
-    path = mount_;
+    std::string path = mount_;
     const std::string rel = Utf16ToAnsi(p);
     if (!path.empty() && !rel.empty()) path += '\\';
     path += rel;
+    const std::size_t cut = path.rfind('\\');
+    const std::string parent = cut == std::string::npos ? std::string() : path.substr(0, cut);
+    if (parent != parentPath) {
+      if (parentKey) reg.CloseKey(parentKey);
+      parentKey = 0;
+      parentPath = parent;
+      if (!parent.empty() &&
+          reg.CreateKeyEx(root_, parent, kKEY_ALL_ACCESS, &parentKey, nullptr) != kERROR_SUCCESS)
+        parentKey = 0;
+    }
+    const RegKey base = parent.empty() ? static_cast<RegKey>(root_) : parentKey;
     // A key the registry refuses (a name too long) is left out with its values.
-    if (reg.CreateKeyEx(root_, path, kKEY_ALL_ACCESS, &key, nullptr) != kERROR_SUCCESS) key = 0;
+    if (!base || reg.CreateKeyEx(base, parent.empty() ? path : path.substr(cut + 1),
+                                 kKEY_ALL_ACCESS, &key, nullptr) != kERROR_SUCCESS)
+      key = 0;
   };
   auto onValue = [&](WineRegValue&& v) {
     if (!key) return;
@@ -363,6 +379,7 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
   std::string why;
   const bool ok = ReadWineRegFile(bytes, onKey, onValue, &why);
   if (key) reg.CloseKey(key);
+  if (parentKey) reg.CloseKey(parentKey);
   if (!ok) *error = "\"" + filePath_ + "\" cannot be read: " + why;
   return ok;
 }
