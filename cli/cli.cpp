@@ -41,8 +41,8 @@ const std::vector<CliCommand>& CliCommands() {
 }
 
 int RunCli(Platform& platform, const std::vector<std::string>& args, std::ostream& out,
-           std::ostream& err) {
-  CliContext ctx{platform, out, err};
+           std::ostream& err, const OfflineSystemInfo* offline) {
+  CliContext ctx{platform, out, err, offline};
   CLI::App app{"Corvanta registry cleaner, console front end", "corvanta-cli"};
   app.set_version_flag("--version", std::string("corvanta-cli ") + CORVANTA_VERSION);
   std::vector<std::pair<CLI::App*, CliRun>> runs;

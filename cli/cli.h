@@ -15,6 +15,8 @@ class App;
 
 namespace corvanta {
 
+struct OfflineSystemInfo;
+
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
@@ -24,6 +26,8 @@ struct CliContext {
   Platform& platform;
   std::ostream& out;
   std::ostream& err;
+  // The stopped system the native program works on; null on a running one.
+  const OfflineSystemInfo* offline = nullptr;
 };
 
 // Thrown by a subcommand's run step for bad usage that the parser could not
@@ -49,6 +53,6 @@ const std::vector<CliCommand>& CliCommands();
 
 // args excludes the program name.
 int RunCli(Platform& platform, const std::vector<std::string>& args, std::ostream& out,
-           std::ostream& err);
+           std::ostream& err, const OfflineSystemInfo* offline = nullptr);
 
 }  // namespace corvanta

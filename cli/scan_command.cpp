@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/session.h"
+#include "platform/offline/offline_info.h"
 #include "scan/sections.h"
 
 namespace corvanta {
@@ -60,13 +61,24 @@ class ChunkedOut {
   std::ostringstream text_;
 };
 
-void WriteScanJson(HeadlessSession& s, std::ostream& stream) {
+void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystemInfo* offline) {
   // Written as it is produced, one problem at a time: a deep scan can find a
   // hundred thousand, and a document of them all would be built twice over.
   // The bytes are those of the whole document dumped at once.
   ChunkedOut out(stream);
+  out << "{";
+  if (offline) {
+    // The folder is a path of this (Linux) machine, UTF-8 already.
+    const nlohmann::ordered_json system = {
+        {"kind", offline->kind},
+        {"folder", offline->folder},
+        {"windows", AnsiToUtf8(offline->windowsVersion)},
+        {"user", AnsiToUtf8(offline->user)},
+        {"windowsDirectory", AnsiToUtf8(offline->windowsDirectory)}};
+    out << "\"system\":" << system.dump() << ",";
+  }
   const TRegArray& problems = s.form().ProblemList();
-  out << "{\"total\":" << problems.size() << ",\"sections\":";
+  out << "\"total\":" << problems.size() << ",\"sections\":";
   nlohmann::ordered_json sections = nlohmann::ordered_json::array();
   for (const SectionFound& ran : s.form().LastScan().sections) {
     const SectionInfo& info = *SectionByNumber(ran.number);
@@ -111,8 +123,9 @@ static std::string FullKeyName(uint32_t rootKey, const std::string& keyPath) {
   return keyPath[0] == '\\' ? root + keyPath : root + "\\" + keyPath;
 }
 
-void WriteScanText(HeadlessSession& s, std::ostream& stream) {
+void WriteScanText(HeadlessSession& s, std::ostream& stream, const OfflineSystemInfo* offline) {
   ChunkedOut out(stream);
+  if (offline) out << offline->Describe() << "\n";
   for (const SectionFound& ran : s.form().LastScan().sections) {
     std::string caption = SectionByNumber(ran.number)->rowCaption;
     caption.resize(std::max<size_t>(caption.size(), 24), ' ');
@@ -186,9 +199,9 @@ CliRun AddScanCommand(CLI::App& sub, CliContext& ctx) {
     HeadlessSession s(ctx.platform);
     if (!RunScan(s, o->all, sections, ctx.err)) return kExitFailed;
     if (o->json)
-      WriteScanJson(s, ctx.out);
+      WriteScanJson(s, ctx.out, ctx.offline);
     else
-      WriteScanText(s, ctx.out);
+      WriteScanText(s, ctx.out, ctx.offline);
     return kExitDone;
   };
 }

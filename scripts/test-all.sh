@@ -4,6 +4,7 @@
 #   asan       the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   wine32     the i686 build's Windows tests under Wine in a 32-bit prefix
 #   wine64     the x86_64 build's Windows tests under Wine in a 64-bit prefix
+#   offline    the native corvanta-cli on a stopped prefix against the online scan
 #   gui        the real window under Wine and Xvfb (screenshots in build/artifacts)
 # Ends with one summary line per tier and a total. Exit status 0 only when
 # every tier built and passed.
@@ -100,9 +101,22 @@ gui_tier() {
   record gui "$p" "$f" "(screenshots in build/artifacts/)"
 }
 
+# The native program on a stopped prefix against the Windows one under Wine.
+offline_tier() {
+  echo "== test offline"
+  bash scripts/offline-tests.sh build/win32 build/native >"$logs/offline.log" 2>&1
+  local line p f
+  line=$(grep -E '^offline: [0-9]+ passed, [0-9]+ failed' "$logs/offline.log" | tail -1)
+  if [ -z "$line" ]; then tail -20 "$logs/offline.log"; record offline 0 1 "(no result, see build/logs/offline.log)"; return; fi
+  p=$(sed -E 's/offline: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$f" -gt 0 ] && grep -E '^FAILED|differs' "$logs/offline.log" | head -20
+  record offline "$p" "$f"
+}
+
 native_tier native native
 if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
 wine_tier wine32 win32
+offline_tier
 wine_tier wine64 win64
 gui_tier
 

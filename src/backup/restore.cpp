@@ -2,6 +2,7 @@
 
 #include "backup/backup_store.h"
 #include "backup/reg_export.h"
+#include "backup/reg_import.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
 #include "platform/process.h"
@@ -17,57 +18,6 @@ const char kFullBackupSuccessText[] = "The full registry backup operation was su
 namespace {
 
 const char kVersion5Header[] = "Windows Registry Editor Version 5.00";
-
-struct TextLine {
-  std::string text;
-  bool representable = true;  // every character has an ANSI byte
-};
-
-// Lines without their CR LF. Version 5 files are UTF-16LE after the mark.
-std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format) {
-  std::vector<TextLine> lines(1);
-  auto put = [&lines](uint32_t u, bool representable) {
-    if (u == '\n') {
-      lines.emplace_back();
-      return;
-    }
-    // Which byte a non-ASCII character has depends on the system's code
-    // page: such a line is not looked up rather than looked up wrongly.
-    if (representable && u < 0x80) {
-      if (u != '\r') lines.back().text += static_cast<char>(u);
-    } else {
-      lines.back().representable = false;
-    }
-  };
-  if (format == RegFileFormat::Version5) {
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      uint32_t u = static_cast<unsigned char>(bytes[i]) |
-                   (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-      put(u, true);
-    }
-  } else {
-    for (char c : bytes) {
-      if (c == '\n')
-        lines.emplace_back();
-      else if (c != '\r')
-        lines.back().text += c;
-    }
-  }
-  return lines;
-}
-
-// The quoted, escaped name at the start of a value line; false when the line
-// is not `"name"=data` or deletes the value (`"name"=-`).
-bool ParseValueName(const std::string& line, std::string* name) {
-  std::size_t i = 1;
-  name->clear();
-  while (i < line.size() && line[i] != '"') {
-    if (line[i] == '\\' && i + 1 < line.size()) ++i;
-    *name += line[i++];
-  }
-  if (i + 1 >= line.size() || line[i + 1] != '=') return false;
-  return line.compare(i + 2, std::string::npos, "-") != 0;
-}
 
 bool SplitPath(const std::string& path, std::string* parent, std::string* leaf) {
   const std::size_t cut = path.find_last_of('\\');
@@ -196,27 +146,15 @@ RegFileFormat DetectRegFileFormat(const std::string& bytes) {
 
 std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes) {
   std::vector<RegFileEntry> entries;
-  const RegFileFormat format = DetectRegFileFormat(bytes);
-  if (format == RegFileFormat::Unknown) return entries;
-  bool inKey = false;
-  RegFileEntry key;
-  for (const TextLine& line : SplitLines(bytes, format)) {
-    const std::string& t = line.text;
-    if (!t.empty() && t[0] == '[') {
-      inKey = false;
-      if (!line.representable || t.size() < 3 || t.back() != ']' || t[1] == '-') continue;
-      key = RegFileEntry();
-      if (!ParseRegistryKey(t.substr(1, t.size() - 2), &key.root, &key.keyPath)) continue;
-      inKey = true;
-      entries.push_back(key);
-    } else if (inKey && line.representable && !t.empty() && (t[0] == '"' || t[0] == '@')) {
-      RegFileEntry value = key;
-      value.isValue = true;
-      if (t[0] == '@' ? t.compare(0, 2, "@=") != 0 || t == "@=-"
-                      : !ParseValueName(t, &value.valueName))
-        continue;
-      entries.push_back(value);
-    }
+  for (const RegFileRecord& r : ParseRegFile(bytes)) {
+    const bool isValue = r.kind == RegFileRecord::Kind::Value;
+    if ((!isValue && r.kind != RegFileRecord::Kind::Key) || !r.representable) continue;
+    RegFileEntry e;
+    e.root = r.root;
+    e.keyPath = r.keyPath;
+    e.isValue = isValue;
+    if (isValue) e.valueName = r.valueName;
+    entries.push_back(std::move(e));
   }
   return entries;
 }

@@ -15,4 +15,12 @@ uint32_t Cp1252ToUnicode(unsigned char c) {
   return (c >= 0x80 && c < 0xA0) ? k80[c - 0x80] : c;
 }
 
+unsigned char UnicodeToCp1252(uint32_t u) {
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<unsigned char>(u);
+  for (int i = 0; i < 32; ++i) {
+    if (k80[i] == u) return static_cast<unsigned char>(0x80 + i);
+  }
+  return '?';
+}
+
 }  // namespace corvanta

@@ -10,4 +10,8 @@ namespace corvanta {
 // the C1 control of the same number, as the system's conversion does.
 uint32_t Cp1252ToUnicode(unsigned char c);
 
+// The Windows-1252 byte of a code point, or '?' when it has none (what the
+// system's conversion gives for a character the code page lacks).
+unsigned char UnicodeToCp1252(uint32_t u);
+
 }  // namespace corvanta

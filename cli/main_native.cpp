@@ -1,0 +1,19 @@
+// corvanta-cli on Linux: the console program over a stopped Windows system.
+#include <unistd.h>
+
+#include <climits>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/native/offline_cli.h"
+
+int main(int argc, char** argv) {
+  char self[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string executable = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : argv[0];
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const int rc = corvanta::RunOfflineCli(args, executable, std::cout, std::cerr);
+  std::cout.flush();
+  return rc;
+}

@@ -1,0 +1,142 @@
+#include "cli/native/offline_cli.h"
+
+#include <memory>
+
+#include "cli/cli.h"
+#include "platform/memory/memory_platform.h"
+#include "platform/offline/hive/windows_volume.h"
+#include "platform/offline/offline_system.h"
+#include "platform/offline/wine_prefix.h"
+
+namespace corvanta {
+
+namespace {
+
+const char kOfflineUsage[] =
+    "On Linux corvanta-cli works on a Windows system that is not running:\n"
+    "  --prefix DIR   a Wine prefix (its wineserver stopped for changes)\n"
+    "  --offline DIR [--user NAME]\n"
+    "                 a mounted Windows system volume, and the profile to clean\n"
+    "                 (needed when it has several)\n";
+
+bool Has(const std::vector<std::string>& args, const char* a, const char* b) {
+  for (const std::string& s : args)
+    if (s == a || s == b) return true;
+  return false;
+}
+
+}  // namespace
+
+bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
+                        std::string* error) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < args->size(); ++i) {
+    const std::string& a = (*args)[i];
+    bool taken = false;
+    for (const auto& [name, value] :
+         {std::pair<std::string, std::string*>{"--prefix", &options->prefix},
+          {"--offline", &options->offline},
+          {"--user", &options->user}}) {
+      if (a == name) {
+        if (i + 1 >= args->size()) {
+          *error = name + (name == "--user" ? " needs a name" : " needs a folder");
+          return false;
+        }
+        *value = (*args)[++i];
+        taken = true;
+      } else if (a.compare(0, name.size() + 1, name + "=") == 0) {
+        *value = a.substr(name.size() + 1);
+        taken = true;
+      }
+    }
+    if (!taken) rest.push_back(a);
+  }
+  if (!options->prefix.empty() && !options->offline.empty()) {
+    *error = "--prefix and --offline name two systems; give one";
+    return false;
+  }
+  if (!options->user.empty() && options->offline.empty()) {
+    *error = "--user needs --offline";
+    return false;
+  }
+  *args = std::move(rest);
+  return true;
+}
+
+bool CommandMayChange(const std::vector<std::string>& args) {
+  std::vector<std::string> words;
+  for (const std::string& a : args)
+    if (a.empty() || a[0] != '-') words.push_back(a);
+  if (words.empty()) return false;
+  const std::string& command = words[0];
+  const std::string action = words.size() > 1 ? words[1] : std::string();
+  if (command == "repair") return true;
+  if (command == "backups") return action == "restore";
+  if (command == "bho" || command == "startup" || command == "uninstall") return action == "remove";
+  if (command == "settings") return action == "set";
+  return false;
+}
+
+int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& executable,
+                  std::ostream& out, std::ostream& err) {
+  std::vector<std::string> args = arguments;
+  OfflineOptions options;
+  std::string error;
+  if (!TakeOfflineOptions(&args, &options, &error)) {
+    err << "corvanta-cli: " << error << "\n" << kOfflineUsage;
+    return kExitUsage;
+  }
+  if (options.prefix.empty() && options.offline.empty()) {
+    if (Has(args, "--help", "-h")) {
+      // The commands' usage does not depend on the system.
+      out << kOfflineUsage << "\n";
+      MemoryPlatform none;
+      return RunCli(none.platform(), args, out, err);
+    }
+    if (Has(args, "--version", "--version")) {
+      MemoryPlatform none;
+      return RunCli(none.platform(), args, out, err);
+    }
+    err << "corvanta-cli: an offline system is needed: there is no running Windows here\n"
+        << kOfflineUsage;
+    return kExitUsage;
+  }
+
+  std::unique_ptr<OfflineSystem> system =
+      options.offline.empty()
+          ? OpenWinePrefix(options.prefix, executable, &error)
+          : OpenWindowsVolume(options.offline, options.user, executable, &error);
+  if (!system) {
+    err << "corvanta-cli: " << error << "\n";
+    return kExitFailed;
+  }
+  if (CommandMayChange(args)) {
+    const std::string why = system->RefuseChanges();
+    if (!why.empty()) {
+      err << "corvanta-cli: " << why << "\n";
+      return kExitFailed;
+    }
+  } else if (!options.prefix.empty()) {
+    const std::string running = WineServerRunning(options.prefix);
+    if (!running.empty())
+      err << "corvanta-cli: warning: a wineserver of \"" << options.prefix
+          << "\" is running: its files may not hold its latest changes\n";
+  }
+
+  const bool mayChange = CommandMayChange(args);
+  int rc = RunCli(system->platform(), args, out, err, &system->info());
+  // Only the commands that change the registry write its files; what the
+  // others touch on the way (a settings key made on loading) goes.
+  if (mayChange && system->HasChanges()) {
+    std::string copies;
+    if (!system->Commit(&copies, &error)) {
+      err << "corvanta-cli: the registry files were not written: " << error << "\n";
+      return kExitFailed;
+    }
+    if (!copies.empty())
+      err << "corvanta-cli: registry files written; their earlier copies are in " << copies << "\n";
+  }
+  return rc;
+}
+
+}  // namespace corvanta

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The native corvanta-cli on a stopped Wine prefix, checked against the
+# Windows one running in it:
+#   scripts/offline-tests.sh WIN_BUILD_DIR NATIVE_BUILD_DIR
+# 1. a seeded prefix scanned online under Wine and offline with --prefix after
+#    its wineserver stopped: the same problems in the same order, all sections;
+# 2. changes refused while the prefix's wineserver runs and on a read-only
+#    mount, nothing written;
+# 3. an offline repair, read back by Wine (nothing left to find), then the
+#    backup restored offline (the first scan's problems are back);
+# 4. the prefix's own registry files round-trip byte for byte.
+# Prints "offline: N passed, M failed".
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+win=$(cd "${1:?usage: offline-tests.sh WIN_BUILD_DIR NATIVE_BUILD_DIR}" && pwd)
+native=$(cd "${2:?usage: offline-tests.sh WIN_BUILD_DIR NATIVE_BUILD_DIR}" && pwd)
+wcli="$win/cli/corvanta-cli.exe"
+ncli="$native/cli/corvanta-cli"
+seed="$win/demo/corvanta_demo_seed.exe"
+for f in "$wcli" "$ncli" "$seed"; do [ -f "$f" ] || { echo "offline-tests: $f not built" >&2; exit 1; }; done
+work="$native/offline-tests"
+rm -rf "$work"
+mkdir -p "$work"
+source "$here/wine-env.sh"
+passed=0
+failed=0
+check() {  # name, then a command that must succeed
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $name"; else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+same_scan() {  # a.json b.json: equal but for the offline "system" object
+  python3 - "$1" "$2" <<'PY'
+import json, sys
+a, b = (json.load(open(p, encoding="utf-8")) for p in sys.argv[1:3])
+for d in (a, b): d.pop("system", None)
+if a != b:
+    for key in a:
+        if a[key] != b.get(key): print("differs:", key, json.dumps(a[key])[:400], "|", json.dumps(b.get(key))[:400])
+    sys.exit(1)
+PY
+}
+online_scan() { $WINE "$wcli" scan --all --json 2>/dev/null | tr -d '\r' >"$1"; }
+
+wine_prefix_up "$work" win32 || exit 1
+prefix="$WINEPREFIX"
+$WINE "$seed" >/dev/null 2>&1
+online_scan "$work/online.json"
+wine_prefix_down
+
+"$ncli" --prefix "$prefix" scan --all --json >"$work/offline.json" 2>"$work/offline.err"
+check "the offline scan equals the online one" same_scan "$work/online.json" "$work/offline.json"
+check "the online scan found problems in its sections" python3 -c "
+import json,sys; d=json.load(open('$work/online.json')); sys.exit(not (d['total']>0 and len(d['sections'])==13))"
+
+sum_before=$(md5sum "$prefix"/*.reg)
+wineserver -p >/dev/null 2>&1
+"$ncli" --prefix "$prefix" repair --all --no-restore-point >"$work/refused.txt" 2>&1
+rc=$?
+wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
+check "a repair is refused while the wineserver runs" bash -c "[ $rc = 1 ] && grep -q 'wineserver' '$work/refused.txt' && [ \"\$(md5sum '$prefix'/*.reg)\" = '$sum_before' ]"
+
+# A read-only mount, as a hibernated Windows volume is mounted (needs root).
+ro="$work/read-only-prefix"
+mkdir -p "$ro"
+if mount --bind -o ro "$prefix" "$ro" 2>/dev/null; then
+  "$ncli" --prefix "$ro" repair --all --no-restore-point >"$work/read-only.txt" 2>&1
+  rc=$?
+  umount "$ro"
+  check "a repair is refused on a read-only mount" bash -c "[ $rc = 1 ] && grep -q 'read-only' '$work/read-only.txt' && [ \"\$(md5sum '$prefix'/*.reg)\" = '$sum_before' ]"
+else
+  echo "skipped: a read-only mount (mount --bind needs root)"
+fi
+
+"$ncli" --prefix "$prefix" repair --all --no-restore-point >"$work/repair.txt" 2>&1
+check "the offline repair ran" grep -q '^Backup file: ' "$work/repair.txt"
+backup=$(sed -n 's/^Backup file: //p' "$work/repair.txt" | tr -d '\r')
+name=${backup##*\\}
+wine_prefix_up "$work" win32 || exit 1
+online_scan "$work/after-repair.json"
+wine_prefix_down
+check "Wine sees the repair: nothing left to find" python3 -c "
+import json,sys; d=json.load(open('$work/after-repair.json')); sys.exit(d['total']!=0)"
+
+"$ncli" --prefix "$prefix" backups restore "$name" >"$work/restore.txt" 2>&1
+check "the offline restore of \"$name\" succeeded" test $? = 0
+wine_prefix_up "$work" win32 || exit 1
+online_scan "$work/after-restore.json"
+wine_prefix_down
+check "Wine sees the restore: every entry is back" same_scan "$work/online.json" "$work/after-restore.json"
+
+check "the prefix's registry files round-trip byte for byte" \
+  env CORVANTA_WINE_PREFIX="$prefix" "$native/tests/unit_offline" --gtest_filter='*RoundTrip*' --gtest_brief=1
+echo "offline: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

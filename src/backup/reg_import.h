@@ -1,0 +1,39 @@
+// The REGEDIT4 reader: the inverse of the export writer. It reads the key
+// headers, values and deletions of a registry file (REGEDIT4, or version 5
+// as UTF-16LE), and imports them into a registry, as the system's registry
+// editor does, where none can run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvanta {
+
+class RegistryApi;
+
+struct RegFileRecord {
+  enum class Kind { Key, DeleteKey, Value, DeleteValue };
+  Kind kind = Kind::Key;
+  std::uint32_t root = 0;
+  std::string keyPath;     // with its leading backslash; "" for the root itself
+  std::string valueName;   // Value, DeleteValue: "" for the default value
+  std::uint32_t type = 0;  // Value
+  std::vector<std::uint8_t> data;
+  // False for a line of a version 5 file with a character outside ASCII: its
+  // ANSI spelling depends on the system's code page.
+  bool representable = true;
+};
+
+// Every record of the file in file order, the lines of a hex list joined.
+// Lines that are neither a header nor a value of a known root are skipped;
+// *skipped counts them when given. Nothing for a file of neither format.
+std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped = nullptr);
+
+// Imports the file: creates the keys, sets the values, deletes what it
+// deletes (a key with everything below it). False, with the first failure in
+// error, when the file is not a registry file or a record could not be
+// applied; the records before and after it are applied still.
+bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* error);
+
+}  // namespace corvanta

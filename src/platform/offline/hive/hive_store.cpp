@@ -1,0 +1,370 @@
+#include "platform/offline/hive/hive_store.h"
+
+#include <fcntl.h>
+#include <hivex.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "platform/memory/memory_registry.h"
+#include "platform/offline/hive/hive_text.h"
+
+namespace corvanta {
+
+namespace {
+
+struct HiveCloser {
+  void operator()(hive_h* h) const { hivex_close(h); }
+};
+using Hive = std::unique_ptr<hive_h, HiveCloser>;
+
+// What hivex hands out is the caller's to free().
+struct Free {
+  void operator()(void* p) const { std::free(p); }
+};
+template <class T>
+using Owned = std::unique_ptr<T, Free>;
+
+// A value's type is any 32-bit number, beyond hivex's enumeration: it is
+// carried as bytes, never as an enumeration value C++ would not allow.
+static_assert(sizeof(hive_type) == sizeof(std::uint32_t), "hive_type holds a 32-bit type");
+
+char* ValueData(hive_h* h, hive_value_h v, std::uint32_t* type, std::size_t* len) {
+  hive_type t;
+  char* data = hivex_value_value(h, v, &t, len);
+  std::memcpy(type, &t, sizeof *type);
+  return data;
+}
+
+bool Fail(std::string* error, const std::string& text) {
+  if (error) *error = text;
+  return false;
+}
+
+std::string Why(int e) {
+  return e ? std::strerror(e) : "unknown error";
+}
+
+std::vector<std::string> Split(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+// The hive's base block keeps two sequence numbers; they differ while the
+// system has changes in the hive's log files that the file itself lacks.
+bool HasUnwrittenLog(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  unsigned char head[12] = {};
+  if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+  return std::memcmp(head + 4, head + 8, 4) != 0;
+}
+
+std::string Folder(const std::string& file) {
+  const std::size_t slash = file.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : file.substr(0, slash);
+}
+
+// The child of node whose name matches an ANSI name, or 0.
+hive_node_h FindChild(hive_h* h, hive_node_h node, const std::string& name) {
+  Owned<hive_node_h> children(hivex_node_children(h, node));
+  if (!children) return 0;
+  for (hive_node_h* c = children.get(); *c; ++c) {
+    Owned<char> childName(hivex_node_name(h, *c));
+    if (childName && hive::SameName(hive::Utf8ToAnsi(childName.get()), name)) return *c;
+  }
+  return 0;
+}
+
+// Every value of a node as hivex takes it back, to rewrite the node's list:
+// hivex replaces a node's values as a whole.
+struct ValueList {
+  std::vector<std::string> names;  // UTF-8
+  std::vector<std::uint32_t> types;
+  std::vector<std::string> data;
+};
+
+bool ReadValues(hive_h* h, hive_node_h node, ValueList* list) {
+  Owned<hive_value_h> values(hivex_node_values(h, node));
+  if (!values) return false;
+  for (hive_value_h* v = values.get(); *v; ++v) {
+    Owned<char> name(hivex_value_key(h, *v));
+    std::uint32_t type = 0;
+    std::size_t len = 0;
+    Owned<char> data(ValueData(h, *v, &type, &len));
+    if (!name || !data) return false;
+    list->names.push_back(name.get());
+    list->types.push_back(type);
+    list->data.emplace_back(data.get(), len);
+  }
+  return true;
+}
+
+bool WriteValues(hive_h* h, hive_node_h node, ValueList& list) {
+  std::vector<hive_set_value> set(list.names.size());
+  for (std::size_t i = 0; i < set.size(); ++i) {
+    set[i].key = list.names[i].data();
+    std::memcpy(&set[i].t, &list.types[i], sizeof set[i].t);
+    set[i].len = list.data[i].size();
+    set[i].value = list.data[i].data();
+  }
+  return hivex_node_set_values(h, node, set.size(), set.data(), 0) == 0;
+}
+
+}  // namespace
+
+bool IsAtOrBelow(const std::string& path, const std::string& base) {
+  const std::vector<std::string> p = Split(path), b = Split(base);
+  if (p.size() < b.size()) return false;
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    if (!hive::SameName(p[i], b[i])) return false;
+  }
+  return true;
+}
+
+std::string CheckHive(const std::string& file) {
+  Hive h(hivex_open(file.c_str(), 0));
+  return h ? std::string() : Why(errno);
+}
+
+bool ReadHiveTexts(const std::string& file, const std::string& path,
+                   std::vector<std::pair<std::string, std::string>>* values) {
+  Hive h(hivex_open(file.c_str(), 0));
+  if (!h) return false;
+  hive_node_h node = hivex_root(h.get());
+  for (const std::string& part : Split(path)) {
+    node = FindChild(h.get(), node, part);
+    if (!node) return false;
+  }
+  ValueList list;
+  if (!ReadValues(h.get(), node, &list)) return false;
+  for (std::size_t i = 0; i < list.names.size(); ++i) {
+    if (list.types[i] != kREG_SZ && list.types[i] != kREG_EXPAND_SZ) continue;
+    const std::vector<std::uint8_t> text =
+        hive::Utf16ToAnsi(list.data[i].data(), list.data[i].size());
+    std::string s(text.begin(), text.end());
+    s.erase(std::min(s.size(), s.find('\0')));
+    values->emplace_back(hive::Utf8ToAnsi(list.names[i].c_str()), s);
+  }
+  return true;
+}
+
+HiveStore::HiveStore(std::string file, std::uint32_t root, std::string mountPath)
+    : file_(std::move(file)), root_(root), mount_(std::move(mountPath)) {}
+
+void HiveStore::Exclude(const std::string& path) {
+  excluded_.push_back(path);
+}
+
+bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
+  Hive h(hivex_open(file_.c_str(), 0));
+  if (!h) return Fail(error, file_ + ": cannot be read as a hive (" + Why(errno) + ")");
+  RegKey mount = root_;
+  if (!mount_.empty() && reg.CreateKeyEx(root_, mount_, kKEY_ALL_ACCESS, &mount, nullptr) != 0) {
+    return Fail(error, file_ + ": cannot mount it at " + mount_);
+  }
+
+  // Depth first with a stack of its own: a hive may nest deeper than the
+  // call stack should.
+  struct Frame {
+    hive_node_h node;
+    RegKey key;
+    std::string path;  // below root_, for the exclusions
+  };
+  std::vector<Frame> stack{{hivex_root(h.get()), mount, mount_}};
+  auto closeAll = [&] {
+    for (const Frame& f : stack) {
+      if (f.key != root_) reg.CloseKey(f.key);
+    }
+  };
+  std::string bad;
+  while (!stack.empty() && bad.empty()) {
+    const Frame f = std::move(stack.back());
+    stack.pop_back();
+    Owned<hive_value_h> values(hivex_node_values(h.get(), f.node));
+    Owned<hive_node_h> children(hivex_node_children(h.get(), f.node));
+    if (!values || !children) bad = f.path;
+    for (hive_value_h* v = values.get(); bad.empty() && *v; ++v) {
+      Owned<char> name(hivex_value_key(h.get(), *v));
+      std::uint32_t type = 0;
+      std::size_t len = 0;
+      Owned<char> data(ValueData(h.get(), *v, &type, &len));
+      if (!name || !data) {
+        bad = f.path;
+        break;
+      }
+      std::vector<std::uint8_t> bytes;
+      if (hive::IsTextType(type)) {
+        bytes = hive::Utf16ToAnsi(data.get(), len);
+      } else {
+        bytes.assign(data.get(), data.get() + len);
+      }
+      reg.SetValueEx(f.key, hive::Utf8ToAnsi(name.get()), type, bytes.data(),
+                     static_cast<std::uint32_t>(bytes.size()));
+    }
+    for (hive_node_h* c = children.get(); bad.empty() && *c; ++c) {
+      Owned<char> raw(hivex_node_name(h.get(), *c));
+      const std::string name = raw ? hive::Utf8ToAnsi(raw.get()) : std::string();
+      std::string path = f.path.empty() ? name : f.path + "\\" + name;
+      bool skip = false;
+      for (const std::string& ex : excluded_) skip = skip || IsAtOrBelow(path, ex);
+      if (skip) continue;
+      RegKey key = 0;
+      if (name.empty() || reg.CreateKeyEx(f.key, name, kKEY_ALL_ACCESS, &key, nullptr) != 0) {
+        bad = path;
+        break;
+      }
+      stack.push_back({*c, key, std::move(path)});
+    }
+    if (f.key != root_) reg.CloseKey(f.key);
+  }
+  closeAll();
+  if (!bad.empty()) return Fail(error, file_ + ": the key " + bad + " cannot be read");
+  return true;
+}
+
+bool HiveStore::Owns(const RegistryChange& change) const {
+  if (change.root != root_ || !IsAtOrBelow(change.path, mount_)) return false;
+  for (const std::string& ex : excluded_) {
+    if (IsAtOrBelow(change.path, ex)) return false;
+  }
+  return true;
+}
+
+std::string HiveStore::RefuseWrite() const {
+  if (access(Folder(file_).c_str(), W_OK) != 0) {
+    return file_ + ": its folder cannot be written (" + Why(errno) + ")";
+  }
+  if (HasUnwrittenLog(file_)) {
+    return file_ +
+           ": the system left changes in its log files that the hive lacks (it was not shut "
+           "down cleanly); start it once and shut it down first";
+  }
+  return "";
+}
+
+bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
+  std::vector<const RegistryChange*> mine;
+  for (const RegistryChange& c : changes) {
+    if (Owns(c)) mine.push_back(&c);
+  }
+  if (mine.empty()) return true;
+  const std::string refused = RefuseWrite();
+  if (!refused.empty()) return Fail(error, refused);
+  Hive h(hivex_open(file_.c_str(), HIVEX_OPEN_WRITE));
+  if (!h) return Fail(error, file_ + ": cannot be opened as a hive (" + Why(errno) + ")");
+
+  const std::size_t skip = Split(mount_).size();
+  for (const RegistryChange* c : mine) {
+    std::vector<std::string> parts = Split(c->path);
+    parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(skip));
+    const std::string where = file_ + ": " + c->path + ": ";
+    hive_node_h node = hivex_root(h.get());
+    std::size_t found = 0;
+    for (; found < parts.size(); ++found) {
+      const hive_node_h child = FindChild(h.get(), node, parts[found]);
+      if (!child) break;
+      node = child;
+    }
+    const bool exists = found == parts.size();
+    switch (c->op) {
+      case RegistryChange::Op::kCreateKey:
+        for (; found < parts.size(); ++found) {
+          node = hivex_node_add_child(h.get(), node, hive::AnsiToUtf8(parts[found]).c_str());
+          if (!node) return Fail(error, where + "cannot create the key (" + Why(errno) + ")");
+        }
+        break;
+      case RegistryChange::Op::kDeleteKey:
+        if (parts.empty()) return Fail(error, where + "the hive's own root is not deleted");
+        // Gone already, with a parent an earlier change deleted.
+        if (exists && hivex_node_delete_child(h.get(), node) != 0) {
+          return Fail(error, where + "cannot delete the key (" + Why(errno) + ")");
+        }
+        break;
+      case RegistryChange::Op::kSetValue:
+      case RegistryChange::Op::kDeleteValue: {
+        const bool set = c->op == RegistryChange::Op::kSetValue;
+        if (!exists) {
+          if (!set) break;
+          return Fail(error, where + "the key is not in the hive");
+        }
+        ValueList list;
+        if (!ReadValues(h.get(), node, &list)) {
+          return Fail(error, where + "cannot read the key's values (" + Why(errno) + ")");
+        }
+        const std::string name = hive::AnsiToUtf8(c->name);
+        std::size_t i = 0;
+        while (i < list.names.size() &&
+               !hive::SameName(hive::Utf8ToAnsi(list.names[i].c_str()), c->name)) {
+          ++i;
+        }
+        if (!set && i == list.names.size()) break;
+        if (set) {
+          const std::vector<std::uint8_t> bytes =
+              hive::IsTextType(c->type) ? hive::AnsiToUtf16(c->data) : c->data;
+          if (i == list.names.size()) {
+            list.names.push_back(name);
+            list.types.push_back(0);
+            list.data.emplace_back();
+          }
+          list.types[i] = c->type;
+          list.data[i].assign(bytes.begin(), bytes.end());
+        } else {
+          list.names.erase(list.names.begin() + static_cast<std::ptrdiff_t>(i));
+          list.types.erase(list.types.begin() + static_cast<std::ptrdiff_t>(i));
+          list.data.erase(list.data.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        if (!WriteValues(h.get(), node, list)) {
+          return Fail(error, where + "cannot write the key's values (" + Why(errno) + ")");
+        }
+        break;
+      }
+    }
+  }
+
+  // A new file beside the hive, on disk before it replaces the hive.
+  const std::string fresh = file_ + ".new";
+  struct stat st {};
+  const bool haveMode = stat(file_.c_str(), &st) == 0;
+  if (hivex_commit(h.get(), fresh.c_str(), 0) != 0) {
+    const int e = errno;
+    unlink(fresh.c_str());
+    return Fail(error, file_ + ": cannot write " + fresh + " (" + Why(e) + ")");
+  }
+  const int fd = open(fresh.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool synced = fd >= 0 && fsync(fd) == 0;
+  const int syncError = errno;
+  if (fd >= 0) close(fd);
+  if (!synced) {
+    unlink(fresh.c_str());
+    return Fail(error, file_ + ": cannot write " + fresh + " (" + Why(syncError) + ")");
+  }
+  if (haveMode) chmod(fresh.c_str(), st.st_mode & 07777);
+  if (std::rename(fresh.c_str(), file_.c_str()) != 0) {
+    const int e = errno;
+    unlink(fresh.c_str());
+    return Fail(error, file_ + ": cannot replace it (" + Why(e) + ")");
+  }
+  const int dir = open(Folder(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
+}
+
+}  // namespace corvanta

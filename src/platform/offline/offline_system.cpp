@@ -1,0 +1,516 @@
+#include "platform/offline/offline_system.h"
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "backup/backup_store.h"
+#include "backup/reg_export.h"
+#include "backup/reg_import.h"
+#include "backup/restore.h"
+#include "platform/http.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/offline/lnk_shell_links.h"
+#include "platform/offline/recording_registry.h"
+#include "platform/offline/wine_registry_store.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+#include "platform/shell.h"
+#include "platform/version_info.h"
+#include "results/os_name.h"
+
+namespace corvanta {
+
+namespace {
+
+const char kNtCurrentVersion[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// A text value of the in-memory registry without its NUL; "" when absent.
+std::string ReadText(const MemoryRegistry& reg, std::uint32_t root, const std::string& path,
+                     const std::string& name) {
+  const std::vector<std::uint8_t> raw = reg.GetRaw(root, path, name);
+  std::string text(raw.begin(), raw.end());
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  return text;
+}
+
+std::string LowerOf(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+std::string LastComponent(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Later versions than the project's own name table knows.
+std::string VersionName(const OsVersion& v) {
+  const std::string known = OsNameFor(v);
+  if (!known.empty()) return known;
+  if (v.major == 6 && v.minor == 0) return "Windows Vista";
+  if (v.major == 6 && v.minor == 1) return "Windows 7";
+  if (v.major == 6 && v.minor == 2) return "Windows 8";
+  if (v.major == 6 && v.minor == 3) return "Windows 8.1";
+  if (v.major == 10) return v.build >= 22000 ? "Windows 11" : "Windows 10";
+  return "Windows " + std::to_string(v.major) + "." + std::to_string(v.minor);
+}
+
+class HostSystem : public System {
+ public:
+  std::string ExecutablePath() override { return exe; }
+  std::string ExecutableFolder() override { return exe.substr(0, exe.find_last_of('\\') + 1); }
+  std::string FirstArgument() override { return std::string(); }
+  LocalDateTime Now() override {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    LocalDateTime d;
+    d.year = tm.tm_year + 1900;
+    d.month = tm.tm_mon + 1;
+    d.day = tm.tm_mday;
+    d.hour = tm.tm_hour;
+    d.minute = tm.tm_min;
+    d.second = tm.tm_sec;
+    d.ms = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000);
+    return d;
+  }
+  std::uint64_t TickCount() override {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+  }
+  void Sleep(std::uint32_t ms) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+  OsVersion GetVersion() override { return version; }
+  void EnableAllPrivileges() override {}
+  bool RunsWithoutAdminRights() override { return false; }
+  // A stopped system has no System Restore to call.
+  RestorePointResult CallRestorePoint(const std::string&, const std::string&,
+                                      const RestorePointRequest&) override {
+    return RestorePointResult::LibraryMissing;
+  }
+
+  std::string exe;
+  OsVersion version;
+};
+
+// Special folders from the system's own registry: "Shell Folders" as the
+// shell last wrote them, else "User Shell Folders" with the variables filled.
+class RegistryShell : public Shell {
+ public:
+  RegistryShell(MemoryRegistry& reg, OfflineFileSystem& files, const std::string& user)
+      : reg_(reg), files_(files), user_(user) {}
+
+  int Execute(std::uintptr_t, const std::string&, const std::string&, const std::string&,
+              const std::string&, int) override {
+    return 2;  // nothing runs on a stopped system
+  }
+  std::string LastErrorText() override {
+    return "Nothing can be started on a system that is not running.";
+  }
+  std::string GetSpecialFolderPath(int csidl) override {
+    struct Folder {
+      int csidl;
+      bool machine;
+      const char* name;
+    };
+    static const Folder kFolders[] = {
+        {2, false, "Programs"},        {5, false, "Personal"},
+        {6, false, "Favorites"},       {7, false, "Startup"},
+        {11, false, "Start Menu"},     {16, false, "Desktop"},
+        {20, false, "Fonts"},          {22, true, "Common Start Menu"},
+        {23, true, "Common Programs"}, {24, true, "Common Startup"},
+        {25, true, "Common Desktop"},  {26, false, "AppData"},
+        {28, false, "Local AppData"},  {35, true, "Common AppData"},
+    };
+    for (const Folder& f : kFolders) {
+      if (f.csidl != csidl) continue;
+      const std::uint32_t root = f.machine ? kHKEY_LOCAL_MACHINE : kHKEY_CURRENT_USER;
+      std::string path = ReadText(reg_, root, kShellFolders, f.name);
+      if (path.empty()) path = Expand(ReadText(reg_, root, kUserShellFolders, f.name), 0);
+      if (path.empty() && csidl == 20) path = files_.WindowsDirectory() + "\\Fonts";
+      return path;
+    }
+    return std::string();
+  }
+
+ private:
+  std::string Variable(const std::string& name, int depth) {
+    const std::string n = LowerOf(name);
+    const std::string profiles = kNtCurrentVersion + std::string("\\ProfileList");
+    const std::string windir = files_.WindowsDirectory();
+    if (n == "systemroot" || n == "windir") return windir;
+    if (n == "systemdrive") return windir.substr(0, 2);
+    if (n == "userprofile") return UserProfile();
+    if (n == "username") return user_;
+    if (n == "programdata" || n == "allusersprofile") {
+      std::string p = Expand(ReadText(reg_, kHKEY_LOCAL_MACHINE, profiles, "ProgramData"), depth);
+      if (p.empty()) {
+        const std::string all = ReadText(reg_, kHKEY_LOCAL_MACHINE, profiles, "AllUsersProfile");
+        if (!all.empty()) p = ProfilesDirectory() + "\\" + all;
+      }
+      return p;
+    }
+    if (n == "public")
+      return Expand(ReadText(reg_, kHKEY_LOCAL_MACHINE, profiles, "Public"), depth);
+    if (n == "programfiles")
+      return ReadText(reg_, kHKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    if (n == "appdata" || n == "localappdata") {
+      const std::string v = n == "appdata" ? "AppData" : "Local AppData";
+      std::string p = ReadText(reg_, kHKEY_CURRENT_USER, kShellFolders, v);
+      return p.empty() ? Expand(ReadText(reg_, kHKEY_CURRENT_USER, kUserShellFolders, v), depth)
+                       : p;
+    }
+    return std::string();
+  }
+
+  std::string ProfilesDirectory() {
+    const std::string profiles = kNtCurrentVersion + std::string("\\ProfileList");
+    std::string dir = Expand(ReadText(reg_, kHKEY_LOCAL_MACHINE, profiles, "ProfilesDirectory"), 1);
+    return dir.empty() ? files_.WindowsDirectory().substr(0, 2) + "\\Documents and Settings" : dir;
+  }
+
+  std::string UserProfile() { return ProfilesDirectory() + "\\" + user_; }
+
+  // %NAME% filled in; unknown names stay as they are.
+  std::string Expand(const std::string& text, int depth) {
+    if (depth > 4) return text;
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+      const std::size_t open = text.find('%', i);
+      const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+      if (close == std::string::npos) {
+        out += text.substr(i);
+        break;
+      }
+      out += text.substr(i, open - i);
+      const std::string name = text.substr(open + 1, close - open - 1);
+      const std::string value = Variable(name, depth + 1);
+      out += value.empty() ? text.substr(open, close - open + 1) : value;
+      i = close + 1;
+    }
+    return out;
+  }
+
+  MemoryRegistry& reg_;
+  OfflineFileSystem& files_;
+  const std::string& user_;
+};
+
+class NoVersionInfo : public VersionInfo {
+ public:
+  std::vector<std::string> QueryStrings(const std::string&,
+                                        const std::vector<std::string>& names) override {
+    return std::vector<std::string>(names.size());
+  }
+};
+
+class NoHttp : public HttpClient {
+ public:
+  HttpReply Get(const std::string&, std::uint64_t,
+                const std::function<bool(const HttpProgress&)>&) override {
+    throw HttpError("there is no network on a system that is not running");
+  }
+};
+
+// The registry editor of a stopped system: "/S file" imports a registry file
+// with the project's own reader, "/E file" writes the whole registry.
+class OfflineRegistryEditor : public ProcessRunner {
+ public:
+  OfflineRegistryEditor(RegistryApi& reg, FileSystem& files, System& system)
+      : reg_(reg), files_(files), system_(system) {}
+
+  std::string RegistryEditorPath() override { return files_.WindowsDirectory() + "\\regedit.exe"; }
+
+  ProcessOutcome RunHidden(const std::string& program, const std::string& params, std::uint32_t,
+                           const std::function<void()>& pump) override {
+    ProcessOutcome outcome;
+    if (program != RegistryEditorPath()) {
+      outcome.error = "Nothing can be started on a system that is not running.";
+      return outcome;
+    }
+    const std::size_t open = params.find('"');
+    const std::size_t close = open == std::string::npos ? open : params.find('"', open + 1);
+    if (close == std::string::npos) {
+      outcome.error = "The registry editor was not given a file.";
+      return outcome;
+    }
+    const std::string sw = LowerOf(params.substr(0, 2));
+    const std::string file = params.substr(open + 1, close - open - 1);
+    outcome.end = ProcessOutcome::End::Exited;
+    if (pump) pump();
+    if (sw == "/s") {
+      std::string bytes, error;
+      outcome.exitCode =
+          files_.ReadWholeFile(file, &bytes) && ImportRegFile(reg_, bytes, &error) ? 0 : 1;
+    } else if (sw == "/e") {
+      std::vector<std::string> lines{kRegEditHeader};
+      for (std::uint32_t root : {kHKEY_LOCAL_MACHINE, kHKEY_USERS, kHKEY_CURRENT_USER})
+        ExportRegKey(reg_, root, "", "", lines);
+      outcome.exitCode = SaveRegLines(files_, file, lines) ? 0 : 1;
+    } else {
+      outcome.exitCode = 1;
+    }
+    (void)system_;
+    return outcome;
+  }
+
+ private:
+  RegistryApi& reg_;
+  FileSystem& files_;
+  System& system_;
+};
+
+bool WritableFolder(const std::string& folder, std::string* why) {
+  struct statvfs vfs;
+  if (statvfs(folder.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY) != 0) {
+    *why = "\"" + folder +
+           "\" is on a read-only mount (a hibernated Windows volume mounts read-only): nothing "
+           "was changed";
+    return false;
+  }
+  if (access(folder.c_str(), W_OK) != 0) {
+    *why = "\"" + folder + "\" cannot be written: nothing was changed";
+    return false;
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& hostPath) {
+  const std::size_t cut = hostPath.find_last_of('/');
+  return cut == std::string::npos ? "." : cut == 0 ? "/" : hostPath.substr(0, cut);
+}
+
+bool EndsWithReg(const std::string& path) {
+  return path.size() > 4 && LowerOf(path.substr(path.size() - 4)) == ".reg";
+}
+
+}  // namespace
+
+struct OfflineSystem::Ports {
+  Ports()
+      : recording(memory),
+        links(files),
+        shell(memory, files, info.user),
+        editor(recording, files, system),
+        platform{recording, files, system, shell, links, versionInfo, editor, http} {}
+
+  OfflineSystemInfo info;
+  std::vector<std::unique_ptr<RegistryFileStore>> stores;
+  std::vector<std::function<std::string()>> checks;
+  std::string executableHost;
+  bool versionSet = false;
+
+  MemoryRegistry memory;
+  RecordingRegistry recording;
+  OfflineFileSystem files;
+  LnkShellLinks links;
+  HostSystem system;
+  RegistryShell shell;
+  NoVersionInfo versionInfo;
+  OfflineRegistryEditor editor;
+  NoHttp http;
+  Platform platform;
+};
+
+OfflineSystem::OfflineSystem(std::string kind, std::string folder) : ports_(new Ports) {
+  ports_->info.kind = std::move(kind);
+  ports_->info.folder = std::move(folder);
+}
+
+OfflineSystem::~OfflineSystem() = default;
+
+void OfflineSystem::AddStore(std::unique_ptr<RegistryFileStore> store) {
+  ports_->stores.push_back(std::move(store));
+}
+
+OfflineFileSystem& OfflineSystem::files() {
+  return ports_->files;
+}
+void OfflineSystem::SetUser(const std::string& name) {
+  ports_->info.user = name;
+}
+
+void OfflineSystem::SetVersion(const OsVersion& version) {
+  ports_->system.version = version;
+  ports_->versionSet = true;
+  ports_->info.windowsVersion = VersionName(version);
+}
+
+void OfflineSystem::SetVersionName(const std::string& name) {
+  ports_->info.windowsVersion = name;
+}
+
+void OfflineSystem::SetExecutable(const std::string& hostPath) {
+  ports_->executableHost = hostPath;
+}
+
+void OfflineSystem::AddWriteCheck(std::function<std::string()> check) {
+  ports_->checks.push_back(std::move(check));
+}
+
+bool OfflineSystem::Load(std::string* error) {
+  Ports& p = *ports_;
+  for (auto& store : p.stores)
+    if (!store->Load(p.memory, error)) return false;
+
+  std::string windir = ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "SystemRoot");
+  if (windir.empty())
+    windir = ReadText(p.memory, kHKEY_LOCAL_MACHINE, kCurrentVersion, "SystemRoot");
+  if (windir.empty()) windir = "C:\\WINDOWS";
+  while (windir.size() > 3 && windir.back() == '\\') windir.pop_back();
+  p.files.SetWindowsDirectory(windir);
+  p.info.windowsDirectory = windir;
+
+  if (!p.versionSet) {
+    OsVersion v;
+    const std::string nt =
+        ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "CurrentVersion");
+    const std::string w9x =
+        ReadText(p.memory, kHKEY_LOCAL_MACHINE, kCurrentVersion, "VersionNumber");
+    const std::string& text = nt.empty() ? w9x : nt;
+    unsigned major = 0, minor = 0, build = 0;
+    std::sscanf(text.c_str(), "%u.%u.%u", &major, &minor, &build);
+    v.platformId = nt.empty() ? 1 : 2;
+    v.major = major;
+    v.minor = minor;
+    v.build =
+        nt.empty()
+            ? build
+            : static_cast<std::uint32_t>(std::atoi(
+                  ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "CurrentBuildNumber")
+                      .c_str()));
+    v.csd = ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "CSDVersion");
+    SetVersion(v);
+    p.versionSet = false;
+  }
+
+  if (!p.executableHost.empty()) {
+    std::string exe = p.files.WindowsPathOf(p.executableHost);
+    if (exe.empty()) {
+      // No drive of the system holds this program: a free letter does.
+      const std::string folder = FolderOf(p.executableHost);
+      for (char letter = 'Z'; letter > 'C' && exe.empty(); --letter) {
+        if (!p.files.HostPathOf(std::string(1, letter) + ":\\").empty()) continue;
+        p.files.MapDrive(letter, folder);
+        exe = std::string(1, letter) + ":\\" + LastComponent(p.executableHost);
+      }
+    }
+    p.system.exe = exe;
+  }
+  return true;
+}
+
+Platform& OfflineSystem::platform() {
+  return ports_->platform;
+}
+const OfflineSystemInfo& OfflineSystem::info() const {
+  return ports_->info;
+}
+MemoryRegistry& OfflineSystem::memory() {
+  return ports_->memory;
+}
+RecordingRegistry& OfflineSystem::registry() {
+  return ports_->recording;
+}
+const std::vector<std::unique_ptr<RegistryFileStore>>& OfflineSystem::stores() const {
+  return ports_->stores;
+}
+
+std::string OfflineSystem::RefuseChanges() {
+  std::string why;
+  for (const auto& store : ports_->stores) {
+    const std::string file = store->FilePath();
+    if (!WritableFolder(FolderOf(file), &why)) return why;
+    if (access(file.c_str(), W_OK) != 0)
+      return "\"" + file + "\" cannot be written: nothing was changed";
+  }
+  for (const auto& check : ports_->checks) {
+    why = check();
+    if (!why.empty()) return why;
+  }
+  return std::string();
+}
+
+bool OfflineSystem::HasChanges() const {
+  return !ports_->recording.Changes().empty();
+}
+
+bool OfflineSystem::Commit(std::string* copies, std::string* error) {
+  Ports& p = *ports_;
+  copies->clear();
+  const RegistryChanges& changes = p.recording.Changes();
+  if (changes.empty()) return true;
+  *error = RefuseChanges();
+  if (!error->empty()) return false;
+
+  std::vector<RegistryFileStore*> changed;
+  for (const auto& store : p.stores) {
+    for (const RegistryChange& c : changes) {
+      if (store->Owns(c)) {
+        changed.push_back(store.get());
+        break;
+      }
+    }
+  }
+  if (changed.empty()) return true;
+
+  // The copies go beside the backup this run wrote (or restored from).
+  const std::string backups = BackupFolder(p.system);
+  auto inBackups = [&](const std::string& path) {
+    return LowerOf(path.substr(0, backups.size())) == LowerOf(backups) && EndsWithReg(path);
+  };
+  std::string folder;
+  for (auto it = p.files.Written().rbegin(); folder.empty() && it != p.files.Written().rend(); ++it)
+    if (inBackups(*it)) folder = ShortcutCopiesFolder(*it) + "\\registry";
+  for (auto it = p.files.Read().rbegin(); folder.empty() && it != p.files.Read().rend(); ++it)
+    if (inBackups(*it)) folder = ShortcutCopiesFolder(*it) + "\\registry before restore";
+  if (folder.empty()) {
+    const LocalDateTime now = p.system.Now();
+    const std::string name = BackupFileName("Registry Files_", now);
+    folder = backups + name.substr(0, name.size() - 4);
+  }
+  const std::string base = folder;
+  for (int n = 2; p.files.GetAttributes(folder) != kInvalidAttributes; ++n)
+    folder = base + " (" + std::to_string(n) + ")";
+  if (!MakeFolders(p.files, folder)) {
+    *error = "The folder \"" + folder +
+             "\" for the copies of the registry files could not be made: "
+             "nothing was changed";
+    return false;
+  }
+  const std::string hostFolder = p.files.HostPathOf(folder);
+  for (RegistryFileStore* store : changed) {
+    std::string bytes;
+    const std::string copy = hostFolder + "/" + LastComponent(store->FilePath());
+    if (!ReadHostFile(store->FilePath(), &bytes, error) || !ReplaceHostFile(copy, bytes, error)) {
+      *error = "The registry file \"" + store->FilePath() +
+               "\" could not be copied beside the backup: nothing was changed (" + *error + ")";
+      return false;
+    }
+  }
+  *copies = folder;
+  for (RegistryFileStore* store : changed)
+    if (!store->Write(changes, error)) return false;
+  p.recording.ClearChanges();
+  return true;
+}
+
+}  // namespace corvanta

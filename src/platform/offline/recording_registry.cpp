@@ -1,0 +1,116 @@
+#include "platform/offline/recording_registry.h"
+
+namespace corvanta {
+
+namespace {
+
+// Appends the non-empty components of sub to path.
+void AppendPath(std::string* path, const std::string& sub) {
+  std::size_t start = 0;
+  while (start <= sub.size()) {
+    std::size_t end = sub.find('\\', start);
+    if (end == std::string::npos) end = sub.size();
+    if (end > start) {
+      if (!path->empty()) *path += '\\';
+      path->append(sub, start, end - start);
+    }
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
+bool RecordingRegistry::Locate(RegKey key, const std::string& subKey, Where* where) const {
+  if (key <= 0xFFFFFFFFu && IsPredefinedRoot(static_cast<std::uint32_t>(key))) {
+    const auto root = static_cast<std::uint32_t>(key);
+    // The classes root is stored in the machine's Software\Classes.
+    if (root == kHKEY_CLASSES_ROOT) {
+      *where = Where{kHKEY_LOCAL_MACHINE, "Software\\Classes"};
+    } else {
+      *where = Where{root, std::string()};
+    }
+  } else {
+    auto it = where_.find(key);
+    if (it == where_.end()) return false;
+    *where = it->second;
+  }
+  AppendPath(&where->path, subKey);
+  return true;
+}
+
+std::int32_t RecordingRegistry::OpenKeyEx(RegKey parent, const std::string& subKey,
+                                          std::uint32_t access, RegKey* out) {
+  const std::int32_t rc = reg_.OpenKeyEx(parent, subKey, access, out);
+  Where where;
+  if (rc == kERROR_SUCCESS && Locate(parent, subKey, &where)) where_[*out] = std::move(where);
+  return rc;
+}
+
+std::int32_t RecordingRegistry::CreateKeyEx(RegKey parent, const std::string& subKey,
+                                            std::uint32_t access, RegKey* out,
+                                            std::uint32_t* disposition) {
+  std::uint32_t how = 0;
+  const std::int32_t rc = reg_.CreateKeyEx(parent, subKey, access, out, &how);
+  if (disposition) *disposition = how;
+  Where where;
+  if (rc != kERROR_SUCCESS || !Locate(parent, subKey, &where)) return rc;
+  if (how == kREG_CREATED_NEW_KEY) {
+    RegistryChange c;
+    c.op = RegistryChange::Op::kCreateKey;
+    c.root = where.root;
+    c.path = where.path;
+    changes_.push_back(std::move(c));
+  }
+  where_[*out] = std::move(where);
+  return rc;
+}
+
+std::int32_t RecordingRegistry::CloseKey(RegKey key) {
+  const std::int32_t rc = reg_.CloseKey(key);
+  if (rc == kERROR_SUCCESS) where_.erase(key);
+  return rc;
+}
+
+std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                                           const std::uint8_t* data, std::uint32_t size) {
+  const std::int32_t rc = reg_.SetValueEx(key, name, type, data, size);
+  Where where;
+  if (rc != kERROR_SUCCESS || !Locate(key, std::string(), &where)) return rc;
+  RegistryChange c;
+  c.op = RegistryChange::Op::kSetValue;
+  c.root = where.root;
+  c.path = std::move(where.path);
+  c.name = name;
+  c.type = type;
+  if (size) c.data.assign(data, data + size);
+  changes_.push_back(std::move(c));
+  return rc;
+}
+
+std::int32_t RecordingRegistry::DeleteKey(RegKey key, const std::string& subKey) {
+  Where where;
+  const bool known = Locate(key, subKey, &where);
+  const std::int32_t rc = reg_.DeleteKey(key, subKey);
+  if (rc != kERROR_SUCCESS || !known) return rc;
+  RegistryChange c;
+  c.op = RegistryChange::Op::kDeleteKey;
+  c.root = where.root;
+  c.path = std::move(where.path);
+  changes_.push_back(std::move(c));
+  return rc;
+}
+
+std::int32_t RecordingRegistry::DeleteValue(RegKey key, const std::string& name) {
+  const std::int32_t rc = reg_.DeleteValue(key, name);
+  Where where;
+  if (rc != kERROR_SUCCESS || !Locate(key, std::string(), &where)) return rc;
+  RegistryChange c;
+  c.op = RegistryChange::Op::kDeleteValue;
+  c.root = where.root;
+  c.path = std::move(where.path);
+  c.name = name;
+  changes_.push_back(std::move(c));
+  return rc;
+}
+
+}  // namespace corvanta

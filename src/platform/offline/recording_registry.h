@@ -1,0 +1,63 @@
+// The registry of a stopped system as the logic sees it: the in-memory
+// registry the stores filled, with every change recorded so that it can be
+// written to the registry files at the end.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/memory/memory_registry.h"
+#include "platform/offline/registry_change.h"
+
+namespace corvanta {
+
+class RecordingRegistry : public RegistryApi {
+ public:
+  explicit RecordingRegistry(MemoryRegistry& reg) : reg_(reg) {}
+
+  std::int32_t OpenKeyEx(RegKey parent, const std::string& subKey, std::uint32_t access,
+                         RegKey* out) override;
+  std::int32_t CreateKeyEx(RegKey parent, const std::string& subKey, std::uint32_t access,
+                           RegKey* out, std::uint32_t* disposition) override;
+  std::int32_t CloseKey(RegKey key) override;
+  std::int32_t FlushKey(RegKey key) override { return reg_.FlushKey(key); }
+  std::int32_t QueryInfoKey(RegKey key, RegKeyInfo* info) override {
+    return reg_.QueryInfoKey(key, info);
+  }
+  std::int32_t EnumKeyEx(RegKey key, std::uint32_t index, char* name,
+                         std::uint32_t* nameLen) override {
+    return reg_.EnumKeyEx(key, index, name, nameLen);
+  }
+  std::int32_t EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLen,
+                         std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataLen) override {
+    return reg_.EnumValue(key, index, name, nameLen, type, data, dataLen);
+  }
+  std::int32_t QueryValueEx(RegKey key, const std::string& name, std::uint32_t* type,
+                            std::uint8_t* data, std::uint32_t* dataLen) override {
+    return reg_.QueryValueEx(key, name, type, data, dataLen);
+  }
+  std::int32_t SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size) override;
+  std::int32_t DeleteKey(RegKey key, const std::string& subKey) override;
+  std::int32_t DeleteValue(RegKey key, const std::string& name) override;
+
+  // Every change made so far, in order.
+  const RegistryChanges& Changes() const { return changes_; }
+  void ClearChanges() { changes_.clear(); }
+
+ private:
+  struct Where {
+    std::uint32_t root = 0;
+    std::string path;
+  };
+  // The storing root and path of a handle plus subKey; false for a handle
+  // this registry did not hand out.
+  bool Locate(RegKey key, const std::string& subKey, Where* where) const;
+
+  MemoryRegistry& reg_;
+  std::map<RegKey, Where> where_;
+  RegistryChanges changes_;
+};
+
+}  // namespace corvanta

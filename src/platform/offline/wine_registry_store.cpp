@@ -1,0 +1,482 @@
+#include "platform/offline/wine_registry_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <list>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/memory/memory_registry.h"
+#include "platform/offline/wine_reg_format.h"
+
+namespace corvanta {
+
+namespace {
+
+bool IsTextType(std::uint32_t type) {
+  return type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ;
+}
+
+// The program's ANSI bytes of a value stored as UTF-16 text, and back.
+std::vector<std::uint8_t> ToAnsiData(const WineRegValue& v) {
+  if (!IsTextType(v.type)) return v.data;
+  std::u16string text;
+  text.reserve(v.data.size() / 2);
+  for (std::size_t i = 0; i + 1 < v.data.size(); i += 2)
+    text.push_back(static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8)));
+  const std::string ansi = Utf16ToAnsi(text);
+  return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
+}
+
+std::vector<std::uint8_t> ToWineData(std::uint32_t type, const std::vector<std::uint8_t>& data) {
+  if (!IsTextType(type)) return data;
+  std::vector<std::uint8_t> out;
+  out.reserve(data.size() * 2);
+  for (char16_t c : AnsiToUtf16(std::string(data.begin(), data.end()))) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+char16_t Upper16(char16_t c) {
+  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
+  return c;
+}
+
+// Upper case, with the separator below every character so that a key sorts
+// before its subkeys and they before its next sibling, as the file is ordered.
+std::u16string SortKey(const std::u16string& path) {
+  std::u16string key(path);
+  for (char16_t& c : key) c = c == u'\\' ? u'\0' : Upper16(c);
+  return key;
+}
+
+std::u16string UpperName(const std::u16string& name) {
+  std::u16string key(name);
+  for (char16_t& c : key) c = Upper16(c);
+  return key;
+}
+
+std::u16string ParentOf(const std::u16string& path) {
+  const std::size_t cut = path.rfind(u'\\');
+  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+}
+
+bool StartsWithKey(const std::u16string& key, const std::u16string& prefix) {
+  return key.size() > prefix.size() && key.compare(0, prefix.size(), prefix) == 0 &&
+         key[prefix.size()] == u'\0';
+}
+
+struct Entry {
+  std::u16string name;  // upper case
+  std::string raw;      // its lines, comments before it included
+};
+
+struct Block {
+  std::u16string path;
+  std::u16string key;
+  std::string raw;  // verbatim until touched
+  bool dead = false;
+  bool touched = false;
+  std::string head;  // header and option lines
+  std::vector<Entry> entries;
+  std::string tail;  // blank lines and comments after the last value
+};
+
+bool IsValueLine(const std::string& text, std::size_t pos) {
+  return pos < text.size() && (text[pos] == '"' || text[pos] == '@');
+}
+
+// Splits a block's text into its header lines, one entry per value and
+// what follows the last value.
+void Touch(Block& b) {
+  if (b.touched) return;
+  b.touched = true;
+  const std::string& raw = b.raw;
+  std::string pending;
+  bool inValues = false;
+  std::size_t pos = 0;
+  while (pos < raw.size()) {
+    std::size_t end = raw.find('\n', pos);
+    end = end == std::string::npos ? raw.size() : end + 1;
+    if (IsValueLine(raw, pos)) {
+      Entry e;
+      e.raw = std::move(pending);
+      pending.clear();
+      std::u16string name;
+      std::size_t i = 1;
+      if (raw[pos] == '"') DecodeWineText(raw.substr(pos, end - pos), &i, '"', &name);
+      e.name = UpperName(name);
+      // Continuation lines of a hex list belong to the value.
+      std::size_t stop = end;
+      while (stop >= pos + 2 && raw[stop - 1] == '\n' && raw[stop - 2] == '\\' &&
+             stop < raw.size()) {
+        std::size_t next = raw.find('\n', stop);
+        stop = next == std::string::npos ? raw.size() : next + 1;
+      }
+      e.raw.append(raw, pos, stop - pos);
+      b.entries.push_back(std::move(e));
+      inValues = true;
+      pos = stop;
+      continue;
+    }
+    if (inValues)
+      pending.append(raw, pos, end - pos);
+    else
+      b.head.append(raw, pos, end - pos);
+    pos = end;
+  }
+  b.tail = std::move(pending);
+  b.raw.clear();
+}
+
+class BlockList {
+ public:
+  explicit BlockList(const std::string& bytes) {
+    std::size_t pos = 0;
+    Block* current = nullptr;
+    while (pos < bytes.size()) {
+      std::size_t end = bytes.find('\n', pos);
+      end = end == std::string::npos ? bytes.size() : end + 1;
+      if (bytes[pos] == '[') {
+        Block b;
+        std::size_t i = 1;
+        DecodeWineText(bytes.substr(pos, end - pos), &i, ']', &b.path);
+        b.key = SortKey(b.path);
+        blocks_.push_back(std::move(b));
+        auto it = std::prev(blocks_.end());
+        index_[it->key] = it;
+        sorted_.push_back(it);
+        current = &*it;
+      }
+      (current ? current->raw : prologue_).append(bytes, pos, end - pos);
+      pos = end;
+    }
+  }
+
+  Block* Find(const std::u16string& path) {
+    auto it = index_.find(SortKey(path));
+    return it == index_.end() || it->second->dead ? nullptr : &*it->second;
+  }
+
+  Block& FindOrCreate(const std::u16string& path, std::int64_t now) {
+    const std::u16string key = SortKey(path);
+    auto found = index_.find(key);
+    if (found != index_.end()) {
+      Block& b = *found->second;
+      if (b.dead) {
+        b = Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"};
+      }
+      return b;
+    }
+    auto pos = std::lower_bound(
+        sorted_.begin(), sorted_.end(), key,
+        [](std::list<Block>::iterator b, const std::u16string& k) { return b->key < k; });
+    auto before = pos == sorted_.end() ? blocks_.end() : *pos;
+    auto it = blocks_.insert(
+        before,
+        Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"});
+    index_[key] = it;
+    return *it;
+  }
+
+  // Marks the key and every key below it deleted.
+  void Delete(const std::u16string& path) {
+    const std::u16string key = SortKey(path);
+    auto found = index_.find(key);
+    std::list<Block>::iterator it;
+    if (found != index_.end()) {
+      it = found->second;
+    } else {
+      auto pos = std::lower_bound(
+          sorted_.begin(), sorted_.end(), key,
+          [](std::list<Block>::iterator b, const std::u16string& k) { return b->key < k; });
+      if (pos == sorted_.end()) return;
+      it = *pos;
+    }
+    for (; it != blocks_.end() && (it->key == key || StartsWithKey(it->key, key)); ++it)
+      it->dead = true;
+  }
+
+  // True when a live block is the key itself or lies below it.
+  bool Exists(const std::u16string& path) const {
+    const std::u16string key = SortKey(path);
+    for (const Block& b : blocks_)
+      if (!b.dead && (b.key == key || StartsWithKey(b.key, key))) return true;
+    return false;
+  }
+
+  std::string Join() const {
+    std::string out = prologue_;
+    for (const Block& b : blocks_) {
+      if (b.dead) continue;
+      if (!b.touched) {
+        out += b.raw;
+        continue;
+      }
+      out += b.head;
+      for (const Entry& e : b.entries) out += e.raw;
+      out += b.tail;
+    }
+    return out;
+  }
+
+ private:
+  std::string prologue_;
+  std::list<Block> blocks_;
+  std::unordered_map<std::u16string, std::list<Block>::iterator> index_;
+  std::vector<std::list<Block>::iterator> sorted_;
+};
+
+bool StatFile(const std::string& path, std::int64_t* size, std::int64_t* mtimeNs) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  *size = static_cast<std::int64_t>(st.st_size);
+  *mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The part of path below mount ("" when path is mount); false when path is
+// not below it.
+bool BelowMount(const std::string& path, const std::string& mount, std::string* rest) {
+  if (mount.empty()) {
+    *rest = path;
+    return true;
+  }
+  if (path.size() < mount.size() || !EqualsIgnoreCase(path.substr(0, mount.size()), mount))
+    return false;
+  if (path.size() == mount.size()) {
+    rest->clear();
+    return true;
+  }
+  if (path[mount.size()] != '\\') return false;
+  *rest = path.substr(mount.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+bool ReadHostFile(const std::string& path, std::string* out, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = "cannot read \"" + path + "\": " + std::strerror(errno);
+    return false;
+  }
+  out->clear();
+  struct stat st;
+  if (fstat(fd, &st) == 0 && st.st_size > 0) out->reserve(static_cast<std::size_t>(st.st_size));
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *error = "cannot read \"" + path + "\": " + std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    out->append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
+bool ReplaceHostFile(const std::string& path, const std::string& bytes, std::string* error) {
+  const std::string fresh = path + ".new";
+  mode_t mode = 0644;
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) {
+    *error = "cannot write \"" + fresh + "\": " + std::strerror(errno);
+    return false;
+  }
+  std::size_t done = 0;
+  bool ok = true;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (!ok || rename(fresh.c_str(), path.c_str()) != 0) {
+    *error = "cannot write \"" + path + "\": " + std::strerror(errno);
+    unlink(fresh.c_str());
+    return false;
+  }
+  return true;
+}
+
+WineRegistryStore::WineRegistryStore(std::string filePath, std::uint32_t root, std::string mount)
+    : filePath_(std::move(filePath)), root_(root), mount_(std::move(mount)) {}
+
+bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
+  std::string bytes;
+  if (!StatFile(filePath_, &loadedSize_, &loadedMtimeNs_) ||
+      !ReadHostFile(filePath_, &bytes, error)) {
+    if (error->empty()) *error = "cannot read \"" + filePath_ + "\": " + std::strerror(errno);
+    return false;
+  }
+  RegKey key = 0;
+  // Keys come in tree order: most share the parent of the key before them,
+  // which stays open so that only the last name is looked up.
+  RegKey parentKey = 0;
+  std::string parentPath = "\x01";
+  auto onKey = [&](std::u16string&& p) {
+    if (key) reg.CloseKey(key);
+    key = 0;
+    std::string path = mount_;
+    const std::string rel = Utf16ToAnsi(p);
+    if (!path.empty() && !rel.empty()) path += '\\';
+    path += rel;
+    const std::size_t cut = path.rfind('\\');
+    const std::string parent = cut == std::string::npos ? std::string() : path.substr(0, cut);
+    if (parent != parentPath) {
+      if (parentKey) reg.CloseKey(parentKey);
+      parentKey = 0;
+      parentPath = parent;
+      if (!parent.empty() &&
+          reg.CreateKeyEx(root_, parent, kKEY_ALL_ACCESS, &parentKey, nullptr) != kERROR_SUCCESS)
+        parentKey = 0;
+    }
+    const RegKey base = parent.empty() ? static_cast<RegKey>(root_) : parentKey;
+    // A key the registry refuses (a name too long) is left out with its values.
+    if (!base || reg.CreateKeyEx(base, parent.empty() ? path : path.substr(cut + 1),
+                                 kKEY_ALL_ACCESS, &key, nullptr) != kERROR_SUCCESS)
+      key = 0;
+  };
+  auto onValue = [&](WineRegValue&& v) {
+    if (!key) return;
+    const std::vector<std::uint8_t> data = ToAnsiData(v);
+    reg.SetValueEx(key, Utf16ToAnsi(v.name), v.type, data.data(),
+                   static_cast<std::uint32_t>(data.size()));
+  };
+  std::string why;
+  const bool ok = ReadWineRegFile(bytes, onKey, onValue, &why);
+  if (key) reg.CloseKey(key);
+  if (parentKey) reg.CloseKey(parentKey);
+  if (!ok) *error = "\"" + filePath_ + "\" cannot be read: " + why;
+  return ok;
+}
+
+bool WineRegistryStore::Relative(const RegistryChange& change, std::string* path) const {
+  return change.root == root_ && BelowMount(change.path, mount_, path);
+}
+
+bool WineRegistryStore::Owns(const RegistryChange& change) const {
+  std::string rest;
+  return Relative(change, &rest);
+}
+
+bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryChanges& changes,
+                                     const std::string& mount, std::int64_t now, std::string* out,
+                                     std::string* error) {
+  BlockList blocks(bytes);
+  std::vector<std::u16string> deleted;
+  for (const RegistryChange& c : changes) {
+    std::string rest;
+    if (!BelowMount(c.path, mount, &rest)) continue;
+    const std::u16string path = AnsiToUtf16(rest);
+    switch (c.op) {
+      case RegistryChange::Op::kCreateKey:
+        if (!path.empty() && !blocks.Exists(path)) blocks.FindOrCreate(path, now);
+        break;
+      case RegistryChange::Op::kSetValue: {
+        Block& b = blocks.FindOrCreate(path, now);
+        Touch(b);
+        WineRegValue v;
+        v.name = AnsiToUtf16(c.name);
+        v.type = c.type;
+        v.data = ToWineData(c.type, c.data);
+        const std::u16string upper = UpperName(v.name);
+        auto it = std::find_if(b.entries.begin(), b.entries.end(),
+                               [&](const Entry& e) { return e.name == upper; });
+        if (it != b.entries.end())
+          it->raw = EncodeWineValue(v);
+        else
+          b.entries.push_back(Entry{upper, EncodeWineValue(v)});
+        break;
+      }
+      case RegistryChange::Op::kDeleteValue: {
+        Block* b = blocks.Find(path);
+        if (!b) break;
+        Touch(*b);
+        const std::u16string upper = UpperName(AnsiToUtf16(c.name));
+        b->entries.erase(std::remove_if(b->entries.begin(), b->entries.end(),
+                                        [&](const Entry& e) { return e.name == upper; }),
+                         b->entries.end());
+        break;
+      }
+      case RegistryChange::Op::kDeleteKey:
+        if (path.empty()) {
+          *error = "the root of a registry file cannot be deleted";
+          return false;
+        }
+        blocks.Delete(path);
+        deleted.push_back(path);
+        break;
+    }
+  }
+  // A key without values is written only when it has no subkeys either: a
+  // parent whose last subkey went must get a header of its own to stay.
+  for (const std::u16string& path : deleted) {
+    const std::u16string parent = ParentOf(path);
+    if (!parent.empty() && !blocks.Exists(parent)) {
+      bool parentDeleted = false;
+      for (const std::u16string& d : deleted) {
+        const std::u16string dk = SortKey(d), pk = SortKey(parent);
+        if (dk == pk || StartsWithKey(pk, dk)) parentDeleted = true;
+      }
+      if (!parentDeleted) blocks.FindOrCreate(parent, now);
+    }
+  }
+  *out = blocks.Join();
+  return true;
+}
+
+bool WineRegistryStore::Write(const RegistryChanges& changes, std::string* error) {
+  RegistryChanges mine;
+  for (const RegistryChange& c : changes)
+    if (Owns(c)) mine.push_back(c);
+  if (mine.empty()) return true;
+  std::int64_t size = -1, mtime = -1;
+  if (!StatFile(filePath_, &size, &mtime) || size != loadedSize_ || mtime != loadedMtimeNs_) {
+    *error = "\"" + filePath_ + "\" changed after it was read; nothing was written to it";
+    return false;
+  }
+  std::string bytes, fresh;
+  if (!ReadHostFile(filePath_, &bytes, error)) return false;
+  if (!ApplyChanges(bytes, mine, mount_, static_cast<std::int64_t>(std::time(nullptr)), &fresh,
+                    error))
+    return false;
+  if (!ReplaceHostFile(filePath_, fresh, error)) return false;
+  StatFile(filePath_, &loadedSize_, &loadedMtimeNs_);
+  return true;
+}
+
+}  // namespace corvanta
