@@ -2,10 +2,12 @@
 
 #include <memory>
 
+#include "app/main.h"  // kSettingsKey
 #include "cli/cli.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/offline/hive/windows_volume.h"
 #include "platform/offline/offline_system.h"
+#include "platform/offline/recording_registry.h"
 #include "platform/offline/wine_prefix.h"
 
 namespace corvanta {
@@ -77,6 +79,12 @@ bool CommandMayChange(const std::vector<std::string>& args) {
   return false;
 }
 
+static bool IsSettingsCommand(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (!a.empty() && a[0] != '-') return a == "settings";
+  return false;
+}
+
 int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& executable,
                   std::ostream& out, std::ostream& err) {
   std::vector<std::string> args = arguments;
@@ -126,7 +134,11 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
   const bool mayChange = CommandMayChange(args);
   int rc = RunCli(system->platform(), args, out, err, &system->info());
   // Only the commands that change the registry write its files; what the
-  // others touch on the way (a settings key made on loading) goes.
+  // others touch on the way goes. The settings key the program makes when it
+  // loads its settings is its own, not the cleaned system's: only "settings
+  // set" writes it there.
+  if (!IsSettingsCommand(args))
+    system->registry().ForgetChangesBelow(kHKEY_LOCAL_MACHINE, kSettingsKey + 1);
   if (mayChange && system->HasChanges()) {
     std::string copies;
     if (!system->Commit(&copies, &error)) {

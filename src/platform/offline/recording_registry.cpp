@@ -1,5 +1,7 @@
 #include "platform/offline/recording_registry.h"
 
+#include <algorithm>
+
 namespace corvanta {
 
 namespace {
@@ -111,6 +113,26 @@ std::int32_t RecordingRegistry::DeleteValue(RegKey key, const std::string& name)
   c.name = name;
   changes_.push_back(std::move(c));
   return rc;
+}
+
+}  // namespace corvanta
+
+namespace corvanta {
+
+void RecordingRegistry::ForgetChangesBelow(std::uint32_t root, const std::string& path) {
+  auto upper = [](std::string text) {
+    for (char& c : text)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+  };
+  const std::string key = upper(path);
+  auto below = [&](const RegistryChange& c) {
+    if (c.root != root) return false;
+    const std::string p = upper(c.path);
+    return p == key ||
+           (p.size() > key.size() && p.compare(0, key.size(), key) == 0 && p[key.size()] == '\\');
+  };
+  changes_.erase(std::remove_if(changes_.begin(), changes_.end(), below), changes_.end());
 }
 
 }  // namespace corvanta

@@ -45,6 +45,9 @@ class RecordingRegistry : public RegistryApi {
   // Every change made so far, in order.
   const RegistryChanges& Changes() const { return changes_; }
   void ClearChanges() { changes_.clear(); }
+  // Drops the changes to the key at path below root and to its subkeys (path
+  // without a leading backslash; names compared without regard to case).
+  void ForgetChangesBelow(std::uint32_t root, const std::string& path);
 
  private:
   struct Where {

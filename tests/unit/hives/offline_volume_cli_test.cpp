@@ -24,10 +24,9 @@ void MakeFolders(const std::string& path) {
   }
 }
 
-// Every key and value of a hive, as "path" and "path|name" lines; the
-// program's own settings key aside.
+// Every key and value of a hive, as "path" and "path|name" lines (the
+// program's own settings key among them, were it ever written there).
 void Dump(hive_h* h, hive_node_h node, const std::string& path, std::set<std::string>* out) {
-  if (path == "\\Corvanta") return;
   out->insert(path);
   hive_value_h* values = hivex_node_values(h, node);
   for (hive_value_h* v = values; v && *v; ++v) {
