@@ -24,8 +24,8 @@ void Walk(HKEY key, Counts& c, std::vector<char>& name, std::vector<BYTE>& data)
   for (DWORD i = 0; i < values; ++i) {
     DWORD nameLen = static_cast<DWORD>(name.size()), type = 0;
     DWORD dataLen = static_cast<DWORD>(data.size());
-    const LONG rc = RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(),
-                                  &dataLen);
+    const LONG rc =
+        RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
     if (rc == ERROR_MORE_DATA && dataLen > data.size()) {  // grew since the count
       data.resize(dataLen);
       --i;
