@@ -3,22 +3,14 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/name_case.h"
+
 namespace corvanta {
 
 namespace {
 
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string UpperText(const std::string& s) {
-  std::string out = s;
-  for (char& c : out) c = Upper(c);
-  return out;
-}
-
 bool SameName(const std::string& a, const std::string& b) {
-  return UpperText(a) == UpperText(b);
+  return AsciiUpper(a) == AsciiUpper(b);
 }
 
 bool IsSeparator(char c) {
@@ -33,7 +25,7 @@ bool HasWildcard(const std::string& s) {
 bool Glob(const std::string& p, const std::string& n) {
   size_t pi = 0, ni = 0, starP = std::string::npos, starN = 0;
   while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == '?' || Upper(p[pi]) == Upper(n[ni]))) {
+    if (pi < p.size() && (p[pi] == '?' || AsciiUpper(p[pi]) == AsciiUpper(n[ni]))) {
       ++pi;
       ++ni;
     } else if (pi < p.size() && p[pi] == '*') {
@@ -76,7 +68,7 @@ void ShortParts(const std::string& name, std::string* base, std::string* ext) {
     for (char c : s) {
       if (out.size() == limit) break;
       if (c == ' ' || c == '.') continue;
-      out += std::string("+,;=[]").find(c) != std::string::npos ? '_' : Upper(c);
+      out += std::string("+,;=[]").find(c) != std::string::npos ? '_' : AsciiUpper(c);
     }
     return out;
   };
@@ -105,10 +97,10 @@ struct MemoryFileSystem::Node {
   }
   Node* Add(std::unique_ptr<Node> node) {
     node->parent = this;
-    const std::string key = UpperText(node->name);
+    const std::string key = AsciiUpper(node->name);
     auto at =
         std::find_if(children.begin(), children.end(),
-                     [&key](const std::unique_ptr<Node>& c) { return UpperText(c->name) > key; });
+                     [&key](const std::unique_ptr<Node>& c) { return AsciiUpper(c->name) > key; });
     return children.insert(at, std::move(node))->get();
   }
   std::unique_ptr<Node> Remove(Node* child) {
@@ -131,7 +123,7 @@ struct MemoryFileSystem::Parsed {
   std::string key() const {
     std::string k(1, drive);
     k += ":";
-    for (const auto& p : parts) k += "\\" + UpperText(p);
+    for (const auto& p : parts) k += "\\" + AsciiUpper(p);
     return k;
   }
 };
@@ -143,7 +135,7 @@ bool MemoryFileSystem::Parse(const std::string& path, Parsed* out) const {
   if (path.empty()) return false;
   std::string rest = path;
   if (path.size() >= 2 && path[1] == ':') {
-    const char d = Upper(path[0]);
+    const char d = AsciiUpper(path[0]);
     if (d < 'A' || d > 'Z') return false;
     out->drive = d;
     out->hadDrive = true;
@@ -273,7 +265,7 @@ bool MemoryFileSystem::SetShortName(const std::string& path, const std::string& 
 }
 
 void MemoryFileSystem::SetCurrentDrive(char letter) {
-  currentDrive_ = Upper(letter);
+  currentDrive_ = AsciiUpper(letter);
 }
 
 bool MemoryFileSystem::WildcardMatch(const std::string& pattern, const std::string& name) {

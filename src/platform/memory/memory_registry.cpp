@@ -3,36 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/name_case.h"
 namespace corvanta {
 
 namespace {
-
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // Windows orders and matches names by their upper-case form.
 int CompareNames(const std::string& a, const std::string& b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = static_cast<unsigned char>(Upper(a[i]));
-    const unsigned char y = static_cast<unsigned char>(Upper(b[i]));
+    const unsigned char x = static_cast<unsigned char>(AsciiUpper(a[i]));
+    const unsigned char y = static_cast<unsigned char>(AsciiUpper(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
-}
-
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
 }
 
 bool IsText(std::uint32_t type) {
@@ -197,7 +182,7 @@ std::int32_t MemoryRegistry::FindExisting(RegKey parent, const std::string& subK
   if (!node) return error;
   std::string path;
   if (BadPath(parent, subKey, &path)) return kERROR_BAD_PATHNAME;
-  for (const std::string& part : SplitPath(path)) {
+  for (const std::string& part : SplitBackslashPath(path)) {
     std::shared_ptr<Node> child = node->Child(part);
     if (!child) return kERROR_FILE_NOT_FOUND;
     node = child.get();
@@ -230,7 +215,7 @@ std::int32_t MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subKe
   const Handle* handle = FindHandle(parent);
   bool canCreate = !handle || (handle->access & kKEY_CREATE_SUB_KEY);
   bool created = false;
-  for (const std::string& part : SplitPath(path)) {
+  for (const std::string& part : SplitBackslashPath(path)) {
     if (part.size() > kMaxKeyNameLen) return kERROR_INVALID_PARAMETER;
     std::shared_ptr<Node> child = node->Child(part);
     if (child) {
@@ -407,7 +392,7 @@ std::int32_t MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
 MemoryRegistry::Node* MemoryRegistry::SeedPath(std::uint32_t root, const std::string& path) {
   Node* node = RootNode(root);
   if (!node) return nullptr;
-  for (const std::string& part : SplitPath(path)) {
+  for (const std::string& part : SplitBackslashPath(path)) {
     std::shared_ptr<Node> child = node->Child(part);
     node = child ? child.get() : node->AddChild(part);
   }
@@ -417,7 +402,7 @@ MemoryRegistry::Node* MemoryRegistry::SeedPath(std::uint32_t root, const std::st
 MemoryRegistry::Node* MemoryRegistry::FindPath(std::uint32_t root, const std::string& path) const {
   Node* node = RootNode(root);
   if (!node) return nullptr;
-  for (const std::string& part : SplitPath(path)) {
+  for (const std::string& part : SplitBackslashPath(path)) {
     node = node->Child(part).get();
     if (!node) return nullptr;
   }

@@ -8,25 +8,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/name_case.h"
 #include "platform/offline/wine_registry_store.h"
 
 namespace corvanta {
 
 namespace {
 
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string UpperOf(const std::string& s) {
-  std::string u(s);
-  for (char& c : u) c = Upper(c);
-  return u;
-}
-
 // Listings come sorted by their upper-case names, as the system returns them.
 bool ListOrder(const std::string& a, const std::string& b) {
-  const std::string ua = UpperOf(a), ub = UpperOf(b);
+  const std::string ua = AsciiUpper(a), ub = AsciiUpper(b);
   return ua != ub ? ua < ub : a < b;
 }
 
@@ -36,7 +27,7 @@ bool WildcardMatch(const std::string& mask, const std::string& name) {
   if (mask == "*" || mask == "*.*") return true;
   std::size_t m = 0, n = 0, starM = std::string::npos, starN = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || Upper(mask[m]) == Upper(name[n]))) {
+    if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
       ++m;
       ++n;
     } else if (m < mask.size() && mask[m] == '*') {
@@ -98,10 +89,10 @@ std::string ShortNameOf(const std::string& longName, int n) {
   std::string base, ext;
   for (std::size_t i = 0; i < (dot == std::string::npos ? longName.size() : dot); ++i)
     if (longName[i] != ' ' && longName[i] != '.')
-      base += ShortChar(longName[i]) ? Upper(longName[i]) : '_';
+      base += ShortChar(longName[i]) ? AsciiUpper(longName[i]) : '_';
   if (dot != std::string::npos)
     for (std::size_t i = dot + 1; i < longName.size() && ext.size() < 3; ++i)
-      if (longName[i] != ' ') ext += ShortChar(longName[i]) ? Upper(longName[i]) : '_';
+      if (longName[i] != ' ') ext += ShortChar(longName[i]) ? AsciiUpper(longName[i]) : '_';
   const std::string tail = "~" + std::to_string(n);
   base = base.substr(0, 8 - tail.size()) + tail;
   return ext.empty() ? base : base + "." + ext;
@@ -110,7 +101,7 @@ std::string ShortNameOf(const std::string& longName, int n) {
 void OfflineFileSystem::MapDrive(char letter, const std::string& hostFolder) {
   std::string folder = hostFolder;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  drives_[Upper(letter)] = folder;
+  drives_[AsciiUpper(letter)] = folder;
 }
 
 std::string OfflineFileSystem::WindowsPathOf(const std::string& hostPath) const {
@@ -144,7 +135,7 @@ bool OfflineFileSystem::Split(const std::string& path, std::string* host,
     start = 1;
   } else {
     if (path.size() < 2 || path[1] != ':') return false;
-    auto drive = drives_.find(Upper(path[0]));
+    auto drive = drives_.find(AsciiUpper(path[0]));
     if (drive == drives_.end()) return false;
     *host = drive->second;
   }
@@ -179,16 +170,16 @@ const OfflineFileSystem::Listing& OfflineFileSystem::ListingOf(const std::string
   }
   std::sort(listing.names.begin(), listing.names.end(), ListOrder);
   for (std::size_t i = 0; i < listing.names.size(); ++i)
-    listing.upper.emplace(UpperOf(listing.names[i]), i);
+    listing.upper.emplace(AsciiUpper(listing.names[i]), i);
   return listings_.emplace(hostFolder, std::move(listing)).first->second;
 }
 
 std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::string& component) {
   const Listing& listing = ListingOf(hostFolder);
-  auto it = listing.upper.find(UpperOf(component));
+  auto it = listing.upper.find(AsciiUpper(component));
   if (it != listing.upper.end()) return listing.names[it->second];
   // An 8.3 name the listing does not have: the n-th long name of that basis.
-  const std::string upper = UpperOf(component);
+  const std::string upper = AsciiUpper(component);
   const std::size_t tilde = upper.find('~');
   if (tilde == std::string::npos || !IsShortName(upper)) return std::string();
   const std::size_t dot = upper.find('.');
@@ -371,7 +362,7 @@ std::string OfflineFileSystem::ShortPathName(const std::string& path) {
   std::vector<std::string> parts;
   if (path.empty() || path[0] == '/' || !Split(path, &host, &parts) || HostPathOf(path).empty())
     return std::string();
-  std::string out = std::string(1, Upper(path[0])) + ":";
+  std::string out = std::string(1, AsciiUpper(path[0])) + ":";
   for (const std::string& part : parts) {
     const std::string name = Match(host, part);
     std::string shortName = name;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/name_case.h"
+
 namespace corvanta {
 
 namespace {
@@ -120,15 +122,10 @@ std::int32_t RecordingRegistry::DeleteValue(RegKey key, const std::string& name)
 namespace corvanta {
 
 void RecordingRegistry::ForgetChangesBelow(std::uint32_t root, const std::string& path) {
-  auto upper = [](std::string text) {
-    for (char& c : text)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-  };
-  const std::string key = upper(path);
+  const std::string key = AsciiUpper(path);
   auto below = [&](const RegistryChange& c) {
     if (c.root != root) return false;
-    const std::string p = upper(c.path);
+    const std::string p = AsciiUpper(c.path);
     return p == key ||
            (p.size() > key.size() && p.compare(0, key.size(), key) == 0 && p[key.size()] == '\\');
   };

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/memory/memory_registry.h"
+#include "platform/name_case.h"
 #include "platform/offline/hive/hive_text.h"
 
 namespace corvanta {
@@ -50,18 +51,6 @@ bool Fail(std::string* error, const std::string& text) {
 
 std::string Why(int e) {
   return e ? std::strerror(e) : "unknown error";
-}
-
-std::vector<std::string> Split(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    if (end > start) parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
 }
 
 // The hive's base block keeps two sequence numbers; they differ while the
@@ -128,7 +117,7 @@ bool WriteValues(hive_h* h, hive_node_h node, ValueList& list) {
 }  // namespace
 
 bool IsAtOrBelow(const std::string& path, const std::string& base) {
-  const std::vector<std::string> p = Split(path), b = Split(base);
+  const std::vector<std::string> p = SplitBackslashPath(path), b = SplitBackslashPath(base);
   if (p.size() < b.size()) return false;
   for (std::size_t i = 0; i < b.size(); ++i) {
     if (!hive::SameName(p[i], b[i])) return false;
@@ -146,7 +135,7 @@ bool ReadHiveTexts(const std::string& file, const std::string& path,
   Hive h(hivex_open(file.c_str(), 0));
   if (!h) return false;
   hive_node_h node = hivex_root(h.get());
-  for (const std::string& part : Split(path)) {
+  for (const std::string& part : SplitBackslashPath(path)) {
     node = FindChild(h.get(), node, part);
     if (!node) return false;
   }
@@ -268,9 +257,9 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
   Hive h(hivex_open(file_.c_str(), HIVEX_OPEN_WRITE));
   if (!h) return Fail(error, file_ + ": cannot be opened as a hive (" + Why(errno) + ")");
 
-  const std::size_t skip = Split(mount_).size();
+  const std::size_t skip = SplitBackslashPath(mount_).size();
   for (const RegistryChange* c : mine) {
-    std::vector<std::string> parts = Split(c->path);
+    std::vector<std::string> parts = SplitBackslashPath(c->path);
     parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(skip));
     const std::string where = file_ + ": " + c->path + ": ";
     hive_node_h node = hivex_root(h.get());
