@@ -7,13 +7,11 @@
 #include <string>
 
 #include "app/main.h"
-#include "backup/reg_export.h"  // RootKeyName
+#include "backup/reg_export.h"   // RootKeyName
+#include "platform/ansi_text.h"  // AnsiToUtf8
 #include "ui/headless/headless_ui.h"
 
 namespace corvanta {
-
-// Windows-1252 (the ANSI code page of the targets) to UTF-8, for JSON.
-std::string AnsiToUtf8(const std::string& ansi);
 
 // The GUI program's file name; the log-on Run value names it.
 constexpr const char kGuiProgramName[] = "corvanta.exe";

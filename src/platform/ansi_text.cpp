@@ -23,4 +23,23 @@ unsigned char UnicodeToCp1252(uint32_t u) {
   return '?';
 }
 
+std::string AnsiToUtf8(const std::string& ansi) {
+  std::string out;
+  out.reserve(ansi.size());
+  for (unsigned char c : ansi) {
+    const uint32_t u = Cp1252ToUnicode(c);
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else if (u < 0x800) {
+      out += static_cast<char>(0xC0 | (u >> 6));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (u >> 12));
+      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
+
 }  // namespace corvanta

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace corvanta {
 
@@ -13,5 +14,8 @@ uint32_t Cp1252ToUnicode(unsigned char c);
 // The Windows-1252 byte of a code point, or '?' when it has none (what the
 // system's conversion gives for a character the code page lacks).
 unsigned char UnicodeToCp1252(uint32_t u);
+
+// Windows-1252 text as UTF-8 (for JSON, and for the names hivex takes).
+std::string AnsiToUtf8(const std::string& ansi);
 
 }  // namespace corvanta

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 
+#include "platform/ansi_text.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/name_case.h"
 #include "platform/offline/hive/hive_text.h"
@@ -273,7 +274,7 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
     switch (c->op) {
       case RegistryChange::Op::kCreateKey:
         for (; found < parts.size(); ++found) {
-          node = hivex_node_add_child(h.get(), node, hive::AnsiToUtf8(parts[found]).c_str());
+          node = hivex_node_add_child(h.get(), node, AnsiToUtf8(parts[found]).c_str());
           if (!node) return Fail(error, where + "cannot create the key (" + Why(errno) + ")");
         }
         break;
@@ -295,7 +296,7 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
         if (!ReadValues(h.get(), node, &list)) {
           return Fail(error, where + "cannot read the key's values (" + Why(errno) + ")");
         }
-        const std::string name = hive::AnsiToUtf8(c->name);
+        const std::string name = AnsiToUtf8(c->name);
         std::size_t i = 0;
         while (i < list.names.size() &&
                !hive::SameName(hive::Utf8ToAnsi(list.names[i].c_str()), c->name)) {

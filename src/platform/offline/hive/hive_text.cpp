@@ -31,19 +31,6 @@ std::string Utf8ToAnsi(const char* utf8) {
 
 namespace {
 
-void AppendUtf8(std::string& out, std::uint32_t u) {
-  if (u < 0x80) {
-    out.push_back(static_cast<char>(u));
-  } else if (u < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-    out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-  }
-}
-
 // The Unicode form of every ANSI byte, and the byte of every BMP code point
 // that has one, computed once: the load converts hundreds of thousands of
 // strings.
@@ -64,13 +51,6 @@ const AnsiTables& Tables() {
 }
 
 }  // namespace
-
-std::string AnsiToUtf8(const std::string& ansi) {
-  std::string out;
-  out.reserve(ansi.size());
-  for (unsigned char c : ansi) AppendUtf8(out, Tables().toUnicode[c]);
-  return out;
-}
 
 std::vector<std::uint8_t> Utf16ToAnsi(const char* data, std::size_t len) {
   const AnsiTables& t = Tables();

@@ -16,8 +16,6 @@ bool IsTextType(std::uint32_t type);
 // A name from hivex in ANSI; a character with no ANSI form, or a malformed
 // sequence, becomes "?".
 std::string Utf8ToAnsi(const char* utf8);
-// An ANSI name as hivex takes it.
-std::string AnsiToUtf8(const std::string& ansi);
 
 // String data: one ANSI byte per UTF-16 unit, terminators and embedded NULs
 // included, as the system's conversion does; a trailing odd byte is dropped.
