@@ -1,5 +1,6 @@
 // A 64-bit prefix's link keys: opening, enumerating and deleting through a
-// link reach its target, and the deletion is written at the target.
+// link reach its target as Wine shows it to a 64-bit program (the classes
+// link leads to Software\Classes), and the deletion is written there.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -33,7 +34,8 @@ TEST(OfflineRegistryLinks, OpenEnumerateAndDeleteReachTheTarget) {
   const std::string dir = tmpl, file = dir + "/system.reg";
   std::ofstream(file, std::ios::binary)
       << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
-         "[Software\\\\Classes\\\\Wow6432Node\\\\CLSID\\\\{A}] 1700000000\n\"x\"=\"1\"\n\n"
+         "[Software\\\\Classes\\\\CLSID\\\\{A}] 1700000000\n\"x\"=\"1\"\n\n"
+         "[Software\\\\Classes\\\\Wow6432Node\\\\CLSID\\\\{B}] 1700000000\n\n"
          "[Software\\\\Wow6432Node\\\\Classes] 1700000000\n#link\n"
          "\"SymbolicLinkValue\"=hex(6):"
       << LinkHex("\\Registry\\Machine\\Software\\Classes\\Wow6432Node") << "\n\n";
@@ -64,13 +66,13 @@ TEST(OfflineRegistryLinks, OpenEnumerateAndDeleteReachTheTarget) {
   ASSERT_EQ(reg.QueryValueEx(clsid, "x", &type, data, &size), 0);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(data)), "1");
   reg.CloseKey(clsid);
+  EXPECT_NE(reg.OpenKeyEx(classes, "CLSID\\{B}", kKEY_READ, &clsid), 0);
 
   // A deletion through the link deletes the target, and is written there.
   ASSERT_EQ(reg.DeleteKey(classes, "CLSID\\{A}"), 0);
   ASSERT_EQ(reg.Changes().size(), 1u);
-  EXPECT_EQ(reg.Changes()[0].path, "Software\\Classes\\Wow6432Node\\CLSID\\{A}");
-  EXPECT_NE(reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "Software\\Classes\\Wow6432Node\\CLSID\\{A}",
-                          kKEY_READ, &clsid),
+  EXPECT_EQ(reg.Changes()[0].path, "Software\\Classes\\CLSID\\{A}");
+  EXPECT_NE(reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{A}", kKEY_READ, &clsid),
             0);
   ASSERT_TRUE(store.Write(reg.Changes(), &error)) << error;
   std::string bytes;
