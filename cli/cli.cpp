@@ -5,6 +5,8 @@
 #include <exception>
 #include <map>
 
+#include "platform/offline/offline_info.h"
+
 namespace corvanta {
 
 CliRun AddScanCommand(CLI::App& sub, CliContext& ctx);         // scan_command.cpp
@@ -38,6 +40,10 @@ const std::vector<CliCommand>& CliCommands() {
       {"ie-backup", "Back up the Internet Explorer settings", &AddIeBackupCommand},
   };
   return commands;
+}
+
+void WriteOfflineLine(const CliContext& ctx) {
+  if (ctx.offline) ctx.out << ctx.offline->Describe() << "\n";
 }
 
 int RunCli(Platform& platform, const std::vector<std::string>& args, std::ostream& out,

@@ -30,6 +30,10 @@ struct CliContext {
   const OfflineSystemInfo* offline = nullptr;
 };
 
+// On a stopped system, the "Offline: DIR (...)" line that begins a command's
+// text output, so the reader sees which system was read or changed.
+void WriteOfflineLine(const CliContext& ctx);
+
 // Thrown by a subcommand's run step for bad usage that the parser could not
 // see (a malformed list): one line on stderr, the usage, exit 2.
 struct CliUsageError {

@@ -40,6 +40,7 @@ void PrintList(CliContext& ctx, const std::string& folder, const TRestoreArray& 
     ctx.out << doc.dump() << "\n";
     return;
   }
+  WriteOfflineLine(ctx);
   for (const TRestoreRecord& r : list)
     ctx.out << r.FileName << "\t" << r.BackupType << "\t" << r.DateText << "\t" << r.TimeText
             << "\n";
@@ -98,10 +99,12 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
         return kExitFailed;
       }
       doc["deleted"] = true;
-      if (o->json)
+      if (o->json) {
         ctx.out << doc.dump() << "\n";
-      else
+      } else {
+        WriteOfflineLine(ctx);
         ctx.out << "Deleted: " << path << "\n";
+      }
       return kExitDone;
     }
 
@@ -114,6 +117,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
     if (o->json) {
       ctx.out << doc.dump() << "\n";
     } else if (r.ok) {
+      WriteOfflineLine(ctx);
       ctx.out << "Restored: " << path << "\n"
               << "Keys and values checked: " << r.entries << "\n"
               << "Shortcuts put back: " << r.shortcutsRestored << "\n";

@@ -93,6 +93,7 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       doc["unchanged"] = out.unchangedIndexes;
       ctx.out << doc.dump() << "\n";
     } else {
+      WriteOfflineLine(ctx);
       ctx.out << "Total problems found: " << out.found << "\n"
               << "Total problems ignored: " << out.ignored << "\n"
               << "Total problems repaired: " << out.repaired << "\n"

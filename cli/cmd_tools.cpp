@@ -60,6 +60,7 @@ void WriteList(HeadlessSession& s, Tool tool, CliContext& ctx, bool json) {
   ReportListView& list = ToolList(s, tool);
   TForm1& f = s.form();
   nlohmann::ordered_json entries = nlohmann::ordered_json::array();
+  if (!json) WriteOfflineLine(ctx);
   for (int i = 0; i < list.RowCount(); ++i) {
     const std::string name = list.Cell(i, 0), second = list.Cell(i, 1);
     std::string third;
@@ -104,6 +105,7 @@ int RemoveRow(HeadlessSession& s, Tool tool, CliContext& ctx, const std::string&
     throw CliUsageError{"remove: \"" + index + "\" is not a row (the list has " +
                         std::to_string(list.RowCount()) + ")"};
   TForm1& f = s.form();
+  WriteOfflineLine(ctx);
   const size_t before = s.app().Boxes().size();
   const bool ok = s.Run(
       [&] {

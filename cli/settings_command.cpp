@@ -57,6 +57,7 @@ CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx) {
       for (auto& [row, ticked] : changes) (s.w().*row->box)->SetChecked(ticked);
       if (!s.Run([&] { s.form().SaveSettings(); }, ctx.err)) return kExitFailed;
     }
+    WriteOfflineLine(ctx);
     Show(s, ctx.out);
     return kExitDone;
   };

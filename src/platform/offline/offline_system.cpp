@@ -368,8 +368,11 @@ void OfflineSystem::AddWriteCheck(std::function<std::string()> check) {
 
 bool OfflineSystem::Load(std::string* error) {
   Ports& p = *ports_;
-  for (auto& store : p.stores)
+  for (auto& store : p.stores) {
     if (!store->Load(p.memory, error)) return false;
+    for (const RegistryLink& link : store->Links())
+      p.recording.AddLink(link.root, link.path, link.target);
+  }
 
   std::string windir = ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "SystemRoot");
   if (windir.empty())

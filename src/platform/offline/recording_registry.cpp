@@ -1,6 +1,7 @@
 #include "platform/offline/recording_registry.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/name_case.h"
 
@@ -24,7 +25,63 @@ void AppendPath(std::string* path, const std::string& sub) {
 
 }  // namespace
 
-bool RecordingRegistry::Locate(RegKey key, const std::string& subKey, Where* where) const {
+std::string RecordingRegistry::LinkKey(std::uint32_t root, const std::string& upperPath) {
+  return std::to_string(root) + ':' + upperPath;
+}
+
+bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
+                                const std::string& target) {
+  static const struct {
+    const char* prefix;
+    std::uint32_t root;
+  } kSpaces[] = {{"\\REGISTRY\\MACHINE", kHKEY_LOCAL_MACHINE}, {"\\REGISTRY\\USER", kHKEY_USERS}};
+  const std::string upper = AsciiUpper(target);
+  for (const auto& space : kSpaces) {
+    const std::size_t n = std::string(space.prefix).size();
+    if (upper.compare(0, n, space.prefix) != 0 || (upper.size() > n && upper[n] != '\\')) continue;
+    // Wine resolves a link's target in the 64-bit view, where the classes are
+    // shared: Software\Wow6432Node\Classes, a link to Classes\Wow6432Node,
+    // shows Software\Classes itself.
+    Where to{space.root, std::string()};
+    std::size_t start = n;
+    while (start < target.size()) {
+      std::size_t end = target.find('\\', start + 1);
+      if (end == std::string::npos) end = target.size();
+      const std::string name = target.substr(start, end - start);
+      if (AsciiUpper(name) != "\\WOW6432NODE") AppendPath(&to.path, name);
+      start = end;
+    }
+    links_[LinkKey(root, AsciiUpper(path))] = std::move(to);
+    return true;
+  }
+  return false;
+}
+
+bool RecordingRegistry::FollowLinks(Where* where, std::size_t from) const {
+  if (links_.empty()) return false;
+  bool followed = false;
+  // A bound on the hops, as the system has, for links that form a loop.
+  for (int hops = 0; hops < 16; ++hops) {
+    const std::string upper = AsciiUpper(where->path);
+    bool found = false;
+    for (std::size_t end = from; end < upper.size() && !found;) {
+      end = upper.find('\\', end + 1);
+      if (end == std::string::npos) end = upper.size();
+      auto it = links_.find(LinkKey(where->root, upper.substr(0, end)));
+      if (it == links_.end()) continue;
+      const std::string rest = where->path.substr(end);
+      *where = it->second;
+      AppendPath(&where->path, rest);
+      found = followed = true;
+      from = 0;
+    }
+    if (!found) break;
+  }
+  return followed;
+}
+
+bool RecordingRegistry::Locate(RegKey key, const std::string& subKey, Where* where,
+                               bool* followed) const {
   if (key <= 0xFFFFFFFFu && IsPredefinedRoot(static_cast<std::uint32_t>(key))) {
     const auto root = static_cast<std::uint32_t>(key);
     // The classes root is stored in the machine's Software\Classes.
@@ -38,15 +95,21 @@ bool RecordingRegistry::Locate(RegKey key, const std::string& subKey, Where* whe
     if (it == where_.end()) return false;
     *where = it->second;
   }
+  const std::size_t from = where->path.size();
   AppendPath(&where->path, subKey);
+  const bool moved = FollowLinks(where, from);
+  if (followed) *followed = moved;
   return true;
 }
 
 std::int32_t RecordingRegistry::OpenKeyEx(RegKey parent, const std::string& subKey,
                                           std::uint32_t access, RegKey* out) {
-  const std::int32_t rc = reg_.OpenKeyEx(parent, subKey, access, out);
   Where where;
-  if (rc == kERROR_SUCCESS && Locate(parent, subKey, &where)) where_[*out] = std::move(where);
+  bool followed = false;
+  const bool known = Locate(parent, subKey, &where, &followed);
+  const std::int32_t rc = followed ? reg_.OpenKeyEx(where.root, where.path, access, out)
+                                   : reg_.OpenKeyEx(parent, subKey, access, out);
+  if (rc == kERROR_SUCCESS && known) where_[*out] = std::move(where);
   return rc;
 }
 
@@ -54,10 +117,13 @@ std::int32_t RecordingRegistry::CreateKeyEx(RegKey parent, const std::string& su
                                             std::uint32_t access, RegKey* out,
                                             std::uint32_t* disposition) {
   std::uint32_t how = 0;
-  const std::int32_t rc = reg_.CreateKeyEx(parent, subKey, access, out, &how);
-  if (disposition) *disposition = how;
   Where where;
-  if (rc != kERROR_SUCCESS || !Locate(parent, subKey, &where)) return rc;
+  bool followed = false;
+  const bool known = Locate(parent, subKey, &where, &followed);
+  const std::int32_t rc = followed ? reg_.CreateKeyEx(where.root, where.path, access, out, &how)
+                                   : reg_.CreateKeyEx(parent, subKey, access, out, &how);
+  if (disposition) *disposition = how;
+  if (rc != kERROR_SUCCESS || !known) return rc;
   if (how == kREG_CREATED_NEW_KEY) {
     RegistryChange c;
     c.op = RegistryChange::Op::kCreateKey;
@@ -93,8 +159,10 @@ std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, 
 
 std::int32_t RecordingRegistry::DeleteKey(RegKey key, const std::string& subKey) {
   Where where;
-  const bool known = Locate(key, subKey, &where);
-  const std::int32_t rc = reg_.DeleteKey(key, subKey);
+  bool followed = false;
+  const bool known = Locate(key, subKey, &where, &followed);
+  const std::int32_t rc =
+      followed ? reg_.DeleteKey(where.root, where.path) : reg_.DeleteKey(key, subKey);
   if (rc != kERROR_SUCCESS || !known) return rc;
   RegistryChange c;
   c.op = RegistryChange::Op::kDeleteKey;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/registry_change.h"
@@ -48,19 +49,30 @@ class RecordingRegistry : public RegistryApi {
   // Drops the changes to the key at path below root and to its subkeys (path
   // without a leading backslash; names compared without regard to case).
   void ForgetChangesBelow(std::uint32_t root, const std::string& path);
+  // Makes the key at root\path a link: opening, creating or deleting through
+  // it reaches the target ("\Registry\Machine\..." or "\Registry\User\..."),
+  // and the changes are recorded at the target (its Wow6432Node names left
+  // out, as Wine shows a 64-bit program). False for another target.
+  bool AddLink(std::uint32_t root, const std::string& path, const std::string& target);
 
  private:
   struct Where {
     std::uint32_t root = 0;
     std::string path;
   };
-  // The storing root and path of a handle plus subKey; false for a handle
-  // this registry did not hand out.
-  bool Locate(RegKey key, const std::string& subKey, Where* where) const;
+  // The storing root and path of a handle plus subKey, links in subKey
+  // followed (*followed says whether one was); false for a handle this
+  // registry did not hand out.
+  bool Locate(RegKey key, const std::string& subKey, Where* where, bool* followed = nullptr) const;
+  // Replaces the first link among where's keys longer than `from` characters
+  // by its target, again until none is left; true when one was.
+  bool FollowLinks(Where* where, std::size_t from) const;
+  static std::string LinkKey(std::uint32_t root, const std::string& upperPath);
 
   MemoryRegistry& reg_;
   std::map<RegKey, Where> where_;
   RegistryChanges changes_;
+  std::unordered_map<std::string, Where> links_;  // by LinkKey
 };
 
 }  // namespace corvanta

@@ -5,12 +5,22 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/offline/registry_change.h"
 
 namespace corvanta {
 
 class MemoryRegistry;
+
+// A key that is a link to another one (a "SymbolicLinkValue" of type
+// REG_LINK): the system opens the target through it.
+struct RegistryLink {
+  std::uint32_t root = 0;
+  std::string path;
+  // As stored, e.g. "\Registry\Machine\Software\Classes\Wow6432Node".
+  std::string target;
+};
 
 class RegistryFileStore {
  public:
@@ -21,6 +31,8 @@ class RegistryFileStore {
   // Reads the file into reg below the store's root and mount path. False with
   // a message naming the file when it cannot be read or parsed.
   virtual bool Load(MemoryRegistry& reg, std::string* error) = 0;
+  // The link keys Load found.
+  virtual std::vector<RegistryLink> Links() const { return {}; }
   // True when the change falls below this store's root and mount path.
   virtual bool Owns(const RegistryChange& change) const = 0;
   // Applies the changes this store owns, in order, and replaces the file

@@ -343,6 +343,8 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
     return false;
   }
   RegKey key = 0;
+  std::string keyPath;
+  links_.clear();
   // Keys come in tree order: most share the parent of the key before them,
   // which stays open so that only the last name is looked up.
   RegKey parentKey = 0;
@@ -354,6 +356,7 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
     const std::string rel = Utf16ToAnsi(p);
     if (!path.empty() && !rel.empty()) path += '\\';
     path += rel;
+    keyPath = path;
     const std::size_t cut = path.rfind('\\');
     const std::string parent = cut == std::string::npos ? std::string() : path.substr(0, cut);
     if (parent != parentPath) {
@@ -372,6 +375,13 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
   };
   auto onValue = [&](WineRegValue&& v) {
     if (!key) return;
+    if (v.type == kREG_LINK && UpperName(v.name) == u"SYMBOLICLINKVALUE") {
+      std::u16string target;
+      for (std::size_t i = 0; i + 1 < v.data.size(); i += 2)
+        target.push_back(static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8)));
+      while (!target.empty() && target.back() == u'\0') target.pop_back();
+      links_.push_back(RegistryLink{root_, keyPath, Utf16ToAnsi(target)});
+    }
     const std::vector<std::uint8_t> data = ToAnsiData(v);
     reg.SetValueEx(key, Utf16ToAnsi(v.name), v.type, data.data(),
                    static_cast<std::uint32_t>(data.size()));

@@ -19,6 +19,7 @@ class WineRegistryStore : public RegistryFileStore {
 
   std::string FilePath() const override { return filePath_; }
   bool Load(MemoryRegistry& reg, std::string* error) override;
+  std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
   bool Write(const RegistryChanges& changes, std::string* error) override;
 
@@ -38,6 +39,7 @@ class WineRegistryStore : public RegistryFileStore {
   // would lose those changes.
   std::int64_t loadedSize_ = -1;
   std::int64_t loadedMtimeNs_ = -1;
+  std::vector<RegistryLink> links_;
 };
 
 // Reads and writes whole host files (not through the offline drive mapping).

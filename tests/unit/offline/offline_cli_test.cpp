@@ -43,9 +43,10 @@ class OfflineCli : public ::testing::Test {
     std::ostringstream out, errs;
     const int rc = RunOfflineCli(args, dir_ + "/corvanta-cli", out, errs);
     *err = errs.str();
+    out_ = out.str();
     return rc;
   }
-  std::string dir_;
+  std::string dir_, out_;
 };
 
 TEST_F(OfflineCli, RefusesWhatItCannotWorkOn) {
@@ -70,6 +71,14 @@ TEST_F(OfflineCli, ExportsToAHostPath) {
   ASSERT_TRUE(ReadHostFile(file, &bytes, &error)) << error;
   EXPECT_EQ(bytes.compare(0, 8, "REGEDIT4"), 0);
   EXPECT_NE(bytes.find("\"SystemRoot\"=\"C:\\\\windows\""), std::string::npos) << bytes;
+}
+
+TEST_F(OfflineCli, TextOutputSaysWhichSystemWasRead) {
+  std::string err;
+  for (const char* command : {"settings", "backups", "bho", "startup", "uninstall"}) {
+    ASSERT_EQ(Run({"--prefix", dir_, command}, &err), 0) << command << ": " << err;
+    EXPECT_EQ(out_.compare(0, 10 + dir_.size(), "Offline: " + dir_ + " "), 0) << out_;
+  }
 }
 
 TEST_F(OfflineCli, RefusesChangesWhileTheWineserverRuns) {
