@@ -52,7 +52,10 @@ cli=$(winpath "$root/$build/cli/corvanta-cli.exe")
 walker=$(winpath "$root/$build/bench/corvanta_reg_walk.exe")
 arch=win32
 [ "$preset" = win64 ] && arch=win64
-native="$root/build/native/cli/corvanta-cli"
+# The offline deep scan is timed on the Release build (its goal is for
+# Release); the Debug native preset stands in when that is absent.
+native="$root/build/native-release/cli/corvanta-cli"
+[ -x "$native" ] || native="$root/build/native/cli/corvanta-cli"
 
 source scripts/wine-env.sh
 pin=(taskset -c "${CORVANTA_WINE_CPU:-0}")
