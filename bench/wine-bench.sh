@@ -11,7 +11,8 @@
 # peak memory and the ratios to the walk: ratios of one run cancel the
 # machine's speed. --before also runs an older corvanta-cli.exe and says
 # whether its JSON is byte for byte the same. --check exits 1 when a deep scan
-# needs more than 1.3 times the walk.
+# needs more than 1.3 times the walk. --prepare-only makes the prefixes and
+# stops (CORVANTA_WINE_CPU picks the CPU Wine is pinned to, 0 unless set).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,6 +21,7 @@ sizes="10000 40000 120000"
 runs=3
 check=0
 before=""
+prepare_only=0
 build=build/win64
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -28,7 +30,8 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift ;;
     --before) before=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
     --build) build=$2; shift ;;
-    *) echo "usage: wine-bench.sh [--check] [--sizes LIST] [--runs N] [--before EXE]" >&2; exit 2 ;;
+    --prepare-only) prepare_only=1 ;;
+    *) echo "usage: wine-bench.sh [--check] [--prepare-only] [--sizes LIST] [--runs N] [--before EXE]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -36,21 +39,26 @@ limit=1.3
 seed=1
 
 preset=$(basename "$build")
-if [ ! -f "$build/cli/corvanta-cli.exe" ] || [ ! -f "$build/bench/corvanta_reg_walk.exe" ]; then
+if [ "$prepare_only" = 0 ] && { [ ! -f "$build/cli/corvanta-cli.exe" ] || [ ! -f "$build/bench/corvanta_reg_walk.exe" ]; }; then
   cmake --preset "$preset" >/dev/null
 fi
-cmake --build --preset "$preset" -j"${CORVANTA_JOBS:-2}" --target corvanta-cli corvanta_reg_walk \
-  >/dev/null
+if [ "$prepare_only" = 0 ]; then
+  cmake --build --preset "$preset" -j"${CORVANTA_JOBS:-2}" --target corvanta-cli corvanta_reg_walk \
+    >/dev/null
+fi
 # Windows paths of the programs (drive Z: is the Linux root in every prefix).
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 cli=$(winpath "$root/$build/cli/corvanta-cli.exe")
 walker=$(winpath "$root/$build/bench/corvanta_reg_walk.exe")
 arch=win32
 [ "$preset" = win64 ] && arch=win64
-native="$root/build/native/cli/corvanta-cli"
+# The offline deep scan is timed on the Release build (its goal is for
+# Release); the Debug native preset stands in when that is absent.
+native="$root/build/native-release/cli/corvanta-cli"
+[ -x "$native" ] || native="$root/build/native/cli/corvanta-cli"
 
 source scripts/wine-env.sh
-pin=(taskset -c 0)
+pin=(taskset -c "${CORVANTA_WINE_CPU:-0}")
 bench="$root/build/bench"
 mkdir -p "$bench"
 trap wine_prefix_down EXIT
@@ -101,6 +109,10 @@ table="$bench/results.txt"
 {
   printf '%-8s %-22s %8s %8s %9s\n' keys run seconds peak-MB x-walk
 } >"$table"
+if [ "$prepare_only" = 1 ]; then
+  for size in $sizes; do prepare "$size"; done
+  exit 0
+fi
 worst=0
 for size in $sizes; do
   prepare "$size"

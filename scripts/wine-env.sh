@@ -32,7 +32,7 @@ wine_prefix_up() {
   CORVANTA_TEST_TOKEN="corvanta-$$-$RANDOM$RANDOM"
   export CORVANTA_TEST_TOKEN
   printf '%s' "$CORVANTA_TEST_TOKEN" >"$WINEPREFIX/drive_c/corvanta-test-prefix.token"
-  local pin=(); command -v taskset >/dev/null && pin=(taskset -c 0)
+  local pin=(); command -v taskset >/dev/null && pin=(taskset -c "${CORVANTA_WINE_CPU:-0}")
   "${pin[@]}" wineserver -p >/dev/null 2>&1 || true
 }
 

@@ -39,7 +39,7 @@ constexpr std::size_t kMaxKeyNameLen = 255;
 
 }  // namespace
 
-struct MemoryRegistry::Node {
+struct MemoryRegistry::Node : std::enable_shared_from_this<MemoryRegistry::Node> {
   struct Value {
     std::string name;
     std::uint32_t type = kREG_NONE;
@@ -57,12 +57,12 @@ struct MemoryRegistry::Node {
   bool denyDelete = false;
   std::int32_t enumError = kERROR_SUCCESS;
 
-  std::shared_ptr<Node> Child(const std::string& childName) const {
+  Node* Child(const std::string& childName) const {
     auto it = std::lower_bound(children.begin(), children.end(), childName,
                                [](const std::shared_ptr<Node>& n, const std::string& key) {
                                  return CompareNames(n->name, key) < 0;
                                });
-    if (it != children.end() && CompareNames((*it)->name, childName) == 0) return *it;
+    if (it != children.end() && CompareNames((*it)->name, childName) == 0) return it->get();
     return nullptr;
   }
 
@@ -108,8 +108,8 @@ MemoryRegistry::Node* MemoryRegistry::RootNode(std::uint32_t root) const {
   if (!IsPredefinedRoot(root)) return nullptr;
   if (root == kHKEY_CLASSES_ROOT) {
     // The classes root is the machine's Software\Classes key.
-    Node* software = roots_[kHKEY_LOCAL_MACHINE - kHKEY_CLASSES_ROOT]->Child("Software").get();
-    Node* classes = software ? software->Child("Classes").get() : nullptr;
+    Node* software = roots_[kHKEY_LOCAL_MACHINE - kHKEY_CLASSES_ROOT]->Child("Software");
+    Node* classes = software ? software->Child("Classes") : nullptr;
     return classes;
   }
   return roots_[root - kHKEY_CLASSES_ROOT].get();
@@ -153,14 +153,8 @@ MemoryRegistry::Node* MemoryRegistry::ResolveFor(RegKey key, std::uint32_t need,
 }
 
 RegKey MemoryRegistry::NewHandle(Node* node, std::uint32_t access) {
-  // Find the shared owner of node through its parent (roots are never handed
-  // out as handles of their own: they are owned by roots_).
-  std::shared_ptr<Node> owner;
-  if (node->parent) {
-    for (const auto& child : node->parent->children) {
-      if (child.get() == node) owner = child;
-    }
-  }
+  // Roots are owned by roots_, not shared: they have no owner to share.
+  std::shared_ptr<Node> owner = node->weak_from_this().lock();
   auto handle = std::make_unique<Handle>();
   if (owner) {
     handle->node = owner;
@@ -183,9 +177,9 @@ std::int32_t MemoryRegistry::FindExisting(RegKey parent, const std::string& subK
   std::string path;
   if (BadPath(parent, subKey, &path)) return kERROR_BAD_PATHNAME;
   for (const std::string& part : SplitBackslashPath(path)) {
-    std::shared_ptr<Node> child = node->Child(part);
+    Node* child = node->Child(part);
     if (!child) return kERROR_FILE_NOT_FOUND;
-    node = child.get();
+    node = child;
   }
   *out = node;
   return kERROR_SUCCESS;
@@ -217,9 +211,9 @@ std::int32_t MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subKe
   bool created = false;
   for (const std::string& part : SplitBackslashPath(path)) {
     if (part.size() > kMaxKeyNameLen) return kERROR_INVALID_PARAMETER;
-    std::shared_ptr<Node> child = node->Child(part);
+    Node* child = node->Child(part);
     if (child) {
-      node = child.get();
+      node = child;
       continue;
     }
     if (!canCreate || (node->denyMask & kKEY_CREATE_SUB_KEY)) return kERROR_ACCESS_DENIED;
@@ -393,8 +387,8 @@ MemoryRegistry::Node* MemoryRegistry::SeedPath(std::uint32_t root, const std::st
   Node* node = RootNode(root);
   if (!node) return nullptr;
   for (const std::string& part : SplitBackslashPath(path)) {
-    std::shared_ptr<Node> child = node->Child(part);
-    node = child ? child.get() : node->AddChild(part);
+    Node* child = node->Child(part);
+    node = child ? child : node->AddChild(part);
   }
   return node;
 }
@@ -403,7 +397,7 @@ MemoryRegistry::Node* MemoryRegistry::FindPath(std::uint32_t root, const std::st
   Node* node = RootNode(root);
   if (!node) return nullptr;
   for (const std::string& part : SplitBackslashPath(path)) {
-    node = node->Child(part).get();
+    node = node->Child(part);
     if (!node) return nullptr;
   }
   return node;

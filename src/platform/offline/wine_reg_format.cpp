@@ -335,7 +335,7 @@ std::u16string AnsiToUtf16(const std::string& ansi) {
   return out;
 }
 
-std::string Utf16ToAnsi(const std::u16string& text) {
+std::uint8_t Utf16UnitToAnsi(char16_t unit) {
   // The inverse of the code page's table, built once.
   static const std::vector<std::uint8_t> table = [] {
     std::vector<std::uint8_t> t(0x10000, '?');
@@ -343,9 +343,13 @@ std::string Utf16ToAnsi(const std::u16string& text) {
       t[Cp1252ToUnicode(static_cast<unsigned char>(b))] = static_cast<std::uint8_t>(b);
     return t;
   }();
+  return table[unit];
+}
+
+std::string Utf16ToAnsi(const std::u16string& text) {
   std::string out;
   out.reserve(text.size());
-  for (char16_t c : text) out.push_back(static_cast<char>(table[c]));
+  for (char16_t c : text) out.push_back(static_cast<char>(Utf16UnitToAnsi(c)));
   return out;
 }
 

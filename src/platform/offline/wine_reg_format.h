@@ -45,5 +45,6 @@ std::string EncodeWineKeyHeader(const std::u16string& path, std::int64_t unixSec
 // Windows-1252 to UTF-16 and back (characters without a byte become '?').
 std::u16string AnsiToUtf16(const std::string& ansi);
 std::string Utf16ToAnsi(const std::u16string& text);
+std::uint8_t Utf16UnitToAnsi(char16_t unit);
 
 }  // namespace corvanta

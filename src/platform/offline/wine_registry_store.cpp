@@ -24,15 +24,15 @@ bool IsTextType(std::uint32_t type) {
   return type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ;
 }
 
-// The program's ANSI bytes of a value stored as UTF-16 text, and back.
-std::vector<std::uint8_t> ToAnsiData(const WineRegValue& v) {
-  if (!IsTextType(v.type)) return v.data;
-  std::u16string text;
-  text.reserve(v.data.size() / 2);
-  for (std::size_t i = 0; i + 1 < v.data.size(); i += 2)
-    text.push_back(static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8)));
-  const std::string ansi = Utf16ToAnsi(text);
-  return std::vector<std::uint8_t>(ansi.begin(), ansi.end());
+// The program's ANSI bytes of a value stored as UTF-16 text (converted in
+// place: each unit's byte lands at or before the unit), and back.
+void ToAnsiData(WineRegValue* v) {
+  if (!IsTextType(v->type)) return;
+  std::vector<std::uint8_t>& d = v->data;
+  const std::size_t units = d.size() / 2;
+  for (std::size_t i = 0; i < units; ++i)
+    d[i] = Utf16UnitToAnsi(static_cast<char16_t>(d[2 * i] | (d[2 * i + 1] << 8)));
+  d.resize(units);
 }
 
 std::vector<std::uint8_t> ToWineData(std::uint32_t type, const std::vector<std::uint8_t>& data) {
@@ -382,9 +382,9 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
       while (!target.empty() && target.back() == u'\0') target.pop_back();
       links_.push_back(RegistryLink{root_, keyPath, Utf16ToAnsi(target)});
     }
-    const std::vector<std::uint8_t> data = ToAnsiData(v);
-    reg.SetValueEx(key, Utf16ToAnsi(v.name), v.type, data.data(),
-                   static_cast<std::uint32_t>(data.size()));
+    ToAnsiData(&v);
+    reg.SetValueEx(key, Utf16ToAnsi(v.name), v.type, v.data.data(),
+                   static_cast<std::uint32_t>(v.data.size()));
   };
   std::string why;
   const bool ok = ReadWineRegFile(bytes, onKey, onValue, &why);
