@@ -104,6 +104,7 @@ class ScanEngine::ProbeScope {
     if (engine_.probeScopes_++ == 0) {
       engine_.missingFolders_.clear();
       engine_.presentFolders_.clear();
+      engine_.folderNames_.clear();
     }
   }
   ~ProbeScope() { --engine_.probeScopes_; }
@@ -391,10 +392,15 @@ void ScanEngine::NoteMissing(const std::string& path) {
   for (std::size_t at = path.rfind('\\'); at != std::string::npos && at > 2;
        at = path.rfind('\\', at - 1)) {
     const std::string key = FolderKey(path, at);
-    if (presentFolders_.count(key) != 0 || missingFolders_.count(key) != 0) return;
-    const std::uint32_t a = platform_.files.GetAttributes(path.substr(0, at));
-    if (a != kInvalidAttributes && (a & faDirectory) != 0) {
-      presentFolders_.insert(key);
+    if (missingFolders_.count(key) != 0) return;
+    bool present = presentFolders_.count(key) != 0;
+    if (!present) {
+      const std::uint32_t a = platform_.files.GetAttributes(path.substr(0, at));
+      present = a != kInvalidAttributes && (a & faDirectory) != 0;
+      if (present) presentFolders_.insert(key);
+    }
+    if (present) {
+      if (at == path.rfind('\\')) ListFolder(path.substr(0, at), key);
       return;
     }
     // Nothing exists below a file either.
@@ -402,8 +408,39 @@ void ScanEngine::NoteMissing(const std::string& path) {
   }
 }
 
+void ScanEngine::ListFolder(const std::string& folder, const std::string& key) {
+  if (folderNames_.count(key) != 0) return;
+  std::unordered_set<std::string> names;
+  platform_.files.ForEachFile(folder + "\\*", faAnyFile, [&names](const FindEntry& e) {
+    names.insert(FolderKey(e.name, e.name.size()));
+    return true;
+  });
+  // An empty answer may be a folder that cannot be listed: keep probing.
+  if (!names.empty()) folderNames_.emplace(key, std::move(names));
+}
+
+bool ScanEngine::ListedAsAbsent(const std::string& path) const {
+  if (folderNames_.empty()) return false;
+  const std::size_t at = path.rfind('\\');
+  const auto it = folderNames_.find(FolderKey(path, at));
+  if (it == folderNames_.end()) return false;
+  const std::string leaf = path.substr(at + 1);
+  // The listing holds long names only; short names ("~"), names the ANSI
+  // listing may spell differently and device names are asked for real.
+  for (char c : leaf)
+    if (c < 0x20 || c > 0x7E || c == '~') return false;
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  const std::string base = FolderKey(leaf, leaf.find('.'));
+  for (const char* d : kDevices)
+    if (base == d) return false;
+  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+      std::isdigit(static_cast<unsigned char>(base[3])))
+    return false;
+  return it->second.count(FolderKey(leaf, leaf.size())) == 0;
+}
+
 std::uint32_t ScanEngine::ProbeAttributes(const std::string& path) {
-  if (BelowMissingFolder(path)) return kInvalidAttributes;
+  if (BelowMissingFolder(path) || ListedAsAbsent(path)) return kInvalidAttributes;
   const std::uint32_t a = platform_.files.GetAttributes(path);
   if (a == kInvalidAttributes) NoteMissing(path);
   return a;

@@ -1,5 +1,6 @@
 // What the judgement asks the file system: one query per candidate, and
-// nothing for a path below a folder already found missing.
+// nothing for a path below a folder already found missing or for a name
+// absent from a folder listed after a miss.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -32,7 +33,12 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
       {"b", "C:\\Gone\\Sub\\x.exe", {"C:\\Gone\\Sub\\x.exe", "C:\\Gone\\Sub", "C:\\Gone"}},
       {"c", "C:\\gone\\other\\y.dll", {}},
       {"d", "C:\\App\\gone.exe", {"C:\\App\\gone.exe", "C:\\App"}},
-      {"d2", "C:\\App\\gone2.exe", {"C:\\App\\gone2.exe"}},
+      // The folder was listed after that miss: its other absent names need no
+      // query; names in it, short names and device names are still asked.
+      {"d2", "C:\\App\\gone2.exe", {}},
+      {"d3", "C:\\app\\HERE.EXE", {"C:\\app\\HERE.EXE"}},
+      {"d4", "C:\\App\\GONE~1.EXE", {"C:\\App\\GONE~1.EXE"}},
+      {"d5", "C:\\App\\nul.txt", {"C:\\App\\nul.txt"}},
       // Below a file nothing exists either.
       {"e", "C:\\file.txt\\z.exe", {"C:\\file.txt\\z.exe", "C:\\file.txt"}},
       {"f", "C:\\file.txt\\w.exe", {}},
@@ -48,7 +54,7 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
   EXPECT_EQ(expected, probe.attributeProbes);
   std::vector<std::string> found;
   for (const TRegRecord& r : s.problems) found.push_back(r.ValueName);
-  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "e", "f"}), found);
+  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "d4", "d5", "e", "f"}), found);
 }
 
 }  // namespace
