@@ -1,6 +1,7 @@
 #include "scan/scan_engine.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "backup/reg_export.h"
 #include "platform/file_system.h"
@@ -351,16 +352,41 @@ void ScanEngine::ScanDeepRegistry() {
 
 namespace {
 
-// A drive path the probe cache may reason about: "X:\" and components that
-// the file system takes literally, so a folder missing here means every path
-// below it is missing. Wildcards, "." and "..", empty components and names
-// ending in a dot or blank (which Windows trims) are left to the plain probes.
-bool IsLiteralDrivePath(const std::string& p) {
-  if (p.size() < 4 || !std::isalpha(static_cast<unsigned char>(p[0])) || p[1] != ':' ||
-      p[2] != '\\')
-    return false;
-  if (p.find_first_of("*?<>\"/:|", 2) != std::string::npos) return false;
-  std::size_t start = 3;
+bool IsDrivePath(const std::string& p) {
+  return p.size() >= 3 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
+         p[2] == '\\';
+}
+
+// Windows reads a run of backslashes as one separator (after "X:\" or in a
+// relative path): the collapsed path names the same file, and the probe
+// caches understand it.
+std::string WithSingleSeparators(const std::string& p) {
+  const bool drive = IsDrivePath(p);
+  const std::size_t start = drive ? 3 : 1;
+  if ((!drive && (p.empty() || p[0] == '\\')) || p.find("\\\\", start - 1) == std::string::npos)
+    return p;
+  std::string out = p.substr(0, start);
+  for (std::size_t i = start; i < p.size(); ++i)
+    if (p[i] != '\\' || out.back() != '\\') out += p[i];
+  return out;
+}
+
+// Where a literal path's first folder name starts: after "X:\", or at once
+// in a path relative to the current folder.
+std::size_t FirstNameAt(const std::string& p) {
+  return IsDrivePath(p) ? 3 : 0;
+}
+
+// A path the probe cache may reason about: "X:\" or the current folder, then
+// names the file system takes literally, so a folder missing here means every
+// path below it is missing. Wildcards, streams, "." and "..", empty names,
+// names ending in a dot or blank (which Windows trims), rooted and network
+// paths are left to the plain probes.
+bool IsLiteralPath(const std::string& p) {
+  if (p.empty() || p[0] == '\\' || (IsDrivePath(p) && p.size() < 4)) return false;
+  const std::size_t first = FirstNameAt(p);
+  if (p.find_first_of("*?<>\"/:|", first == 0 ? 0 : 2) != std::string::npos) return false;
+  std::size_t start = first;
   while (start <= p.size()) {
     std::size_t end = p.find('\\', start);
     if (end == std::string::npos) end = p.size();
@@ -382,14 +408,21 @@ std::string FolderKey(const std::string& path, std::size_t length) {
 
 bool ScanEngine::BelowMissingFolder(const std::string& path) const {
   if (missingFolders_.empty()) return false;
-  for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+  for (std::size_t at = path.find('\\', FirstNameAt(path)); at != std::string::npos;
+       at = path.find('\\', at + 1))
     if (missingFolders_.count(FolderKey(path, at)) != 0) return true;
   return false;
 }
 
 void ScanEngine::NoteMissing(const std::string& path) {
+  // A name in the current folder: only a listing of that folder helps.
+  const std::size_t first = FirstNameAt(path);
+  if (first == 0 && path.find('\\') == std::string::npos) {
+    ListFolder("", "");
+    return;
+  }
   // Climbs while the folders are missing: their siblings then need no probe.
-  for (std::size_t at = path.rfind('\\'); at != std::string::npos && at > 2;
+  for (std::size_t at = path.rfind('\\'); at != std::string::npos && at > first;
        at = path.rfind('\\', at - 1)) {
     const std::string key = FolderKey(path, at);
     if (missingFolders_.count(key) != 0) return;
@@ -411,7 +444,8 @@ void ScanEngine::NoteMissing(const std::string& path) {
 void ScanEngine::ListFolder(const std::string& folder, const std::string& key) {
   if (folderNames_.count(key) != 0) return;
   std::unordered_set<std::string> names;
-  platform_.files.ForEachFile(folder + "\\*", faAnyFile, [&names](const FindEntry& e) {
+  const std::string pattern = folder.empty() ? "*" : folder + "\\*";
+  platform_.files.ForEachFile(pattern, faAnyFile, [&names](const FindEntry& e) {
     names.insert(FolderKey(e.name, e.name.size()));
     return true;
   });
@@ -421,14 +455,19 @@ void ScanEngine::ListFolder(const std::string& folder, const std::string& key) {
 
 bool ScanEngine::ListedAsAbsent(const std::string& path) const {
   if (folderNames_.empty()) return false;
+  // The current folder is listed under "".
   const std::size_t at = path.rfind('\\');
-  const auto it = folderNames_.find(FolderKey(path, at));
+  const bool here = at == std::string::npos;
+  const auto it = folderNames_.find(here ? std::string() : FolderKey(path, at));
   if (it == folderNames_.end()) return false;
-  const std::string leaf = path.substr(at + 1);
+  const std::string leaf = here ? path : path.substr(at + 1);
   // The listing holds long names only; short names ("~"), names the ANSI
-  // listing may spell differently and device names are asked for real.
+  // listing may spell differently, names Windows rewrites (trailing dots and
+  // spaces, "/" as a separator, streams, wildcards) and device names are
+  // asked for real.
+  if (leaf.empty() || leaf.back() == '.' || leaf.back() == ' ') return false;
   for (char c : leaf)
-    if (c < 0x20 || c > 0x7E || c == '~') return false;
+    if (c < 0x20 || c > 0x7E || std::strchr("~/:*?\"<>|", c) != nullptr) return false;
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   const std::string base = FolderKey(leaf, leaf.find('.'));
   for (const char* d : kDevices)
@@ -448,13 +487,15 @@ std::uint32_t ScanEngine::ProbeAttributes(const std::string& path) {
 
 bool ScanEngine::ExistsAsFileOrFolder(const std::string& path) {
   // One attribute query answers both questions for a literal path.
-  if (IsLiteralDrivePath(path)) return ProbeAttributes(path) != kInvalidAttributes;
+  const std::string probe = WithSingleSeparators(path);
+  if (IsLiteralPath(probe)) return ProbeAttributes(probe) != kInvalidAttributes;
   return platform_.files.FileExists(path) || platform_.files.DirectoryExists(path);
 }
 
 bool ScanEngine::FileExistsProbed(const std::string& path) {
-  if (!IsLiteralDrivePath(path)) return platform_.files.FileExists(path);
-  const std::uint32_t a = ProbeAttributes(path);
+  const std::string probe = WithSingleSeparators(path);
+  if (!IsLiteralPath(probe)) return platform_.files.FileExists(path);
+  const std::uint32_t a = ProbeAttributes(probe);
   return a != kInvalidAttributes && (a & faDirectory) == 0;
 }
 

@@ -39,6 +39,15 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
       {"d3", "C:\\app\\HERE.EXE", {"C:\\app\\HERE.EXE"}},
       {"d4", "C:\\App\\GONE~1.EXE", {"C:\\App\\GONE~1.EXE"}},
       {"d5", "C:\\App\\nul.txt", {"C:\\App\\nul.txt"}},
+      // A doubled separator names the same file and uses the same caches.
+      {"d6", "C:\\App\\\\gone3.exe", {}},
+      {"d7", "C:\\App\\\\here.exe", {"C:\\App\\here.exe"}},
+      // The unexpanded text is a path relative to the current folder: the
+      // same caches answer its second miss (text with "%" is never reported).
+      {"h",
+       "%windir%\\\\gone.exe",
+       {"C:\\WINDOWS\\gone.exe", "C:\\WINDOWS", "%windir%\\gone.exe", "%windir%"}},
+      {"h2", "%windir%\\\\gone2.exe", {}},
       // Below a file nothing exists either.
       {"e", "C:\\file.txt\\z.exe", {"C:\\file.txt\\z.exe", "C:\\file.txt"}},
       {"f", "C:\\file.txt\\w.exe", {}},
@@ -54,7 +63,7 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
   EXPECT_EQ(expected, probe.attributeProbes);
   std::vector<std::string> found;
   for (const TRegRecord& r : s.problems) found.push_back(r.ValueName);
-  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "d4", "d5", "e", "f"}), found);
+  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "d4", "d5", "d6", "e", "f"}), found);
 }
 
 }  // namespace
