@@ -112,10 +112,13 @@ class ScanEngine {
   std::uint32_t ProbeAttributes(const std::string& path);
   bool BelowMissingFolder(const std::string& path) const;
   void NoteMissing(const std::string& path);
-  // Lists the folder a probe missed in, once per scope.
+  // Lists a folder found present above a miss, once per scope.
   void ListFolder(const std::string& folder, const std::string& key);
-  // The path's folder was listed and the name is not in it.
-  bool ListedAsAbsent(const std::string& path) const;
+  // A path that is not literal as a whole lies below a folder known to be
+  // missing: its literal head does, and nothing after the head climbs back.
+  bool BelowMissingHead(const std::string& path) const;
+  // A folder on the path was listed and the next name is not in it.
+  bool AbsentFromListing(const std::string& path) const;
   // Counts a key that exists but refused to open (path as OpenKey takes it).
   void NoteIfUnreadable(const std::string& path);
   // What the help and font checks probe for a value.

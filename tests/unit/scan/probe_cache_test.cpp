@@ -32,6 +32,8 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
       // Missing: the folders above are asked once, up to one that exists.
       {"b", "C:\\Gone\\Sub\\x.exe", {"C:\\Gone\\Sub\\x.exe", "C:\\Gone\\Sub", "C:\\Gone"}},
       {"c", "C:\\gone\\other\\y.dll", {}},
+      // The drive's root was listed on the way up: a new top folder needs none.
+      {"c2", "C:\\Gone2\\Sub\\y.dll", {}},
       {"d", "C:\\App\\gone.exe", {"C:\\App\\gone.exe", "C:\\App"}},
       // The folder was listed after that miss: its other absent names need no
       // query; names in it, short names and device names are still asked.
@@ -51,6 +53,8 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
       // Below a file nothing exists either.
       {"e", "C:\\file.txt\\z.exe", {"C:\\file.txt\\z.exe", "C:\\file.txt"}},
       {"f", "C:\\file.txt\\w.exe", {}},
+      // Not literal as a whole, but below a missing folder: no search either.
+      {"i", "C:\\Gone\\x.dll /min", {}},
       // ".." leaves the missing folder: asked the old way, and found.
       {"g", "C:\\Gone\\..\\WINDOWS\\sys.dll", {}},
   };
@@ -61,9 +65,12 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
   std::vector<std::string> expected;
   for (const Case& c : cases) expected.insert(expected.end(), c.probes.begin(), c.probes.end());
   EXPECT_EQ(expected, probe.attributeProbes);
+  // Only the path that climbs out of the missing folder is searched for.
+  EXPECT_EQ((std::vector<std::string>{"C:\\Gone\\..\\WINDOWS\\sys.dll"}), probe.fileProbes);
   std::vector<std::string> found;
   for (const TRegRecord& r : s.problems) found.push_back(r.ValueName);
-  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "d4", "d5", "d6", "e", "f"}), found);
+  EXPECT_EQ((std::vector<std::string>{"b", "c", "c2", "d", "d2", "d4", "d5", "d6", "e", "f", "i"}),
+            found);
 }
 
 }  // namespace
