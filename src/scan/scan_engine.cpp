@@ -1,6 +1,7 @@
 #include "scan/scan_engine.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "backup/reg_export.h"
 #include "platform/file_system.h"
@@ -104,6 +105,7 @@ class ScanEngine::ProbeScope {
     if (engine_.probeScopes_++ == 0) {
       engine_.missingFolders_.clear();
       engine_.presentFolders_.clear();
+      engine_.folderNames_.clear();
     }
   }
   ~ProbeScope() { --engine_.probeScopes_; }
@@ -350,25 +352,74 @@ void ScanEngine::ScanDeepRegistry() {
 
 namespace {
 
-// A drive path the probe cache may reason about: "X:\" and components that
-// the file system takes literally, so a folder missing here means every path
-// below it is missing. Wildcards, "." and "..", empty components and names
-// ending in a dot or blank (which Windows trims) are left to the plain probes.
-bool IsLiteralDrivePath(const std::string& p) {
-  if (p.size() < 4 || !std::isalpha(static_cast<unsigned char>(p[0])) || p[1] != ':' ||
-      p[2] != '\\')
-    return false;
-  if (p.find_first_of("*?<>\"/:|", 2) != std::string::npos) return false;
-  std::size_t start = 3;
-  while (start <= p.size()) {
+bool IsDrivePath(const std::string& p) {
+  return p.size() >= 3 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
+         p[2] == '\\';
+}
+
+// Windows reads a run of backslashes as one separator (after "X:\" or in a
+// relative path): the collapsed path names the same file, and the probe
+// caches understand it.
+std::string WithSingleSeparators(const std::string& p) {
+  const bool drive = IsDrivePath(p);
+  const std::size_t start = drive ? 3 : 1;
+  if ((!drive && (p.empty() || p[0] == '\\')) || p.find("\\\\", start - 1) == std::string::npos)
+    return p;
+  std::string out = p.substr(0, start);
+  for (std::size_t i = start; i < p.size(); ++i)
+    if (p[i] != '\\' || out.back() != '\\') out += p[i];
+  return out;
+}
+
+// Where a literal path's first folder name starts: after "X:\", or at once
+// in a path relative to the current folder.
+std::size_t FirstNameAt(const std::string& p) {
+  return IsDrivePath(p) ? 3 : 0;
+}
+
+// A path the probe cache may reason about is "X:\" or the current folder,
+// then names the file system takes literally, so a folder missing here means
+// every path below it is missing. Wildcards, streams, "." and "..", empty
+// names, names ending in a dot or blank (which Windows trims), rooted and
+// network paths are left to the plain probes.
+// Where the literal head of p ends: the position of the "\\" after the last
+// of its leading names that the file system takes literally (no wildcards,
+// streams or "/", not empty, not ending in a dot or blank), or npos when the
+// first name is not one. p.size() when every name is.
+std::size_t LiteralHeadEnd(const std::string& p) {
+  if (p.empty() || p[0] == '\\' || (IsDrivePath(p) && p.size() < 4)) return std::string::npos;
+  const std::size_t first = FirstNameAt(p);
+  if (first == 0 && p.find(':') != std::string::npos && p.find(':') < p.find('\\'))
+    return std::string::npos;
+  std::size_t head = std::string::npos;
+  for (std::size_t start = first; start <= p.size();) {
     std::size_t end = p.find('\\', start);
     if (end == std::string::npos) end = p.size();
-    if (end == start) return false;
-    const char last = p[end - 1];
-    if (last == '.' || last == ' ') return false;
+    const std::size_t bad = p.find_first_of("*?<>\"/:|", start);
+    if (end == start || (bad != std::string::npos && bad < end) || p[end - 1] == '.' ||
+        p[end - 1] == ' ')
+      return head;
+    head = end;
     start = end + 1;
   }
-  return true;
+  return head;
+}
+
+bool IsLiteralPath(const std::string& p) {
+  return !p.empty() && LiteralHeadEnd(p) == p.size();
+}
+
+// Whether any name after p's literal head, split at "\\" or "/", is only
+// dots and blanks: Windows may read it as ".." and climb back out.
+bool MayClimb(const std::string& p, std::size_t from) {
+  std::size_t start = from;
+  while (start < p.size()) {
+    std::size_t end = p.find_first_of("\\/", start);
+    if (end == std::string::npos) end = p.size();
+    if (end > start && p.find_first_not_of(". ", start) >= end) return true;
+    start = end + 1;
+  }
+  return false;
 }
 
 std::string FolderKey(const std::string& path, std::size_t length) {
@@ -381,20 +432,34 @@ std::string FolderKey(const std::string& path, std::size_t length) {
 
 bool ScanEngine::BelowMissingFolder(const std::string& path) const {
   if (missingFolders_.empty()) return false;
-  for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+  for (std::size_t at = path.find('\\', FirstNameAt(path)); at != std::string::npos;
+       at = path.find('\\', at + 1))
     if (missingFolders_.count(FolderKey(path, at)) != 0) return true;
   return false;
 }
 
 void ScanEngine::NoteMissing(const std::string& path) {
   // Climbs while the folders are missing: their siblings then need no probe.
-  for (std::size_t at = path.rfind('\\'); at != std::string::npos && at > 2;
-       at = path.rfind('\\', at - 1)) {
+  // The first folder that exists is listed: its other absent names need none
+  // either. Above the last folder is the drive's root or the current folder.
+  const std::size_t first = FirstNameAt(path);
+  for (std::size_t at = path.rfind('\\');; at = path.rfind('\\', at - 1)) {
+    if (at == std::string::npos || at < first) {
+      const std::string top = first == 0 ? std::string() : path.substr(0, 2);
+      ListFolder(top, FolderKey(top, top.size()));
+      return;
+    }
     const std::string key = FolderKey(path, at);
-    if (presentFolders_.count(key) != 0 || missingFolders_.count(key) != 0) return;
-    const std::uint32_t a = platform_.files.GetAttributes(path.substr(0, at));
-    if (a != kInvalidAttributes && (a & faDirectory) != 0) {
-      presentFolders_.insert(key);
+    if (missingFolders_.count(key) != 0) return;
+    const std::string folder = path.substr(0, at);
+    bool present = presentFolders_.count(key) != 0 || folderNames_.count(key) != 0;
+    if (!present && !AbsentFromListing(folder)) {
+      const std::uint32_t a = platform_.files.GetAttributes(folder);
+      present = a != kInvalidAttributes && (a & faDirectory) != 0;
+      if (present) presentFolders_.insert(key);
+    }
+    if (present) {
+      ListFolder(folder, key);
       return;
     }
     // Nothing exists below a file either.
@@ -402,22 +467,84 @@ void ScanEngine::NoteMissing(const std::string& path) {
   }
 }
 
+void ScanEngine::ListFolder(const std::string& folder, const std::string& key) {
+  if (folderNames_.count(key) != 0) return;
+  std::unordered_set<std::string> names;
+  const std::string pattern = folder.empty() ? "*" : folder + "\\*";
+  platform_.files.ForEachFile(pattern, faAnyFile, [&names](const FindEntry& e) {
+    names.insert(FolderKey(e.name, e.name.size()));
+    return true;
+  });
+  // An empty answer may be a folder that cannot be listed: keep probing.
+  if (!names.empty()) folderNames_.emplace(key, std::move(names));
+}
+
+namespace {
+
+// The listing holds long names only; short names ("~"), names the ANSI
+// listing may spell differently, names Windows rewrites (trailing dots and
+// spaces, "/" as a separator, streams, wildcards) and device names are asked
+// for real.
+bool ListingDecides(const std::string& name) {
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+  for (char c : name)
+    if (c < 0x20 || c > 0x7E || std::strchr("~/:*?\"<>|", c) != nullptr) return false;
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  const std::string base = FolderKey(name, name.find('.'));
+  for (const char* d : kDevices)
+    if (base == d) return false;
+  return !(base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           std::isdigit(static_cast<unsigned char>(base[3])));
+}
+
+}  // namespace
+
+bool ScanEngine::AbsentFromListing(const std::string& path) const {
+  if (folderNames_.empty()) return false;
+  // Each folder on the way down, from the drive's root ("X:") or the current
+  // folder (""), answers for the next name if it was listed.
+  std::size_t folderEnd = IsDrivePath(path) ? 2 : std::string::npos;
+  for (;;) {
+    const std::size_t nameAt = folderEnd == std::string::npos ? 0 : folderEnd + 1;
+    const std::size_t nameEnd = path.find('\\', nameAt);
+    const auto it = folderNames_.find(folderEnd == std::string::npos ? std::string()
+                                                                     : FolderKey(path, folderEnd));
+    if (it != folderNames_.end()) {
+      const std::string name = path.substr(nameAt, nameEnd - nameAt);
+      if (ListingDecides(name) && it->second.count(FolderKey(name, name.size())) == 0) return true;
+    }
+    if (nameEnd == std::string::npos) return false;
+    folderEnd = nameEnd;
+  }
+}
+
 std::uint32_t ScanEngine::ProbeAttributes(const std::string& path) {
-  if (BelowMissingFolder(path)) return kInvalidAttributes;
+  if (BelowMissingFolder(path) || AbsentFromListing(path)) return kInvalidAttributes;
   const std::uint32_t a = platform_.files.GetAttributes(path);
   if (a == kInvalidAttributes) NoteMissing(path);
   return a;
 }
 
+bool ScanEngine::BelowMissingHead(const std::string& path) const {
+  if (missingFolders_.empty() && folderNames_.empty()) return false;
+  const std::size_t head = LiteralHeadEnd(path);
+  if (head == std::string::npos || head >= path.size() || MayClimb(path, head)) return false;
+  const std::string folder = path.substr(0, head);
+  return BelowMissingFolder(folder + "\\") || AbsentFromListing(folder);
+}
+
 bool ScanEngine::ExistsAsFileOrFolder(const std::string& path) {
   // One attribute query answers both questions for a literal path.
-  if (IsLiteralDrivePath(path)) return ProbeAttributes(path) != kInvalidAttributes;
+  const std::string probe = WithSingleSeparators(path);
+  if (IsLiteralPath(probe)) return ProbeAttributes(probe) != kInvalidAttributes;
+  if (BelowMissingHead(probe)) return false;
   return platform_.files.FileExists(path) || platform_.files.DirectoryExists(path);
 }
 
 bool ScanEngine::FileExistsProbed(const std::string& path) {
-  if (!IsLiteralDrivePath(path)) return platform_.files.FileExists(path);
-  const std::uint32_t a = ProbeAttributes(path);
+  const std::string probe = WithSingleSeparators(path);
+  if (!IsLiteralPath(probe)) return !BelowMissingHead(probe) && platform_.files.FileExists(path);
+  const std::uint32_t a = ProbeAttributes(probe);
   return a != kInvalidAttributes && (a & faDirectory) == 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "scan/problems.h"
@@ -111,6 +112,13 @@ class ScanEngine {
   std::uint32_t ProbeAttributes(const std::string& path);
   bool BelowMissingFolder(const std::string& path) const;
   void NoteMissing(const std::string& path);
+  // Lists a folder found present above a miss, once per scope.
+  void ListFolder(const std::string& folder, const std::string& key);
+  // A path that is not literal as a whole lies below a folder known to be
+  // missing: its literal head does, and nothing after the head climbs back.
+  bool BelowMissingHead(const std::string& path) const;
+  // A folder on the path was listed and the next name is not in it.
+  bool AbsentFromListing(const std::string& path) const;
   // Counts a key that exists but refused to open (path as OpenKey takes it).
   void NoteIfUnreadable(const std::string& path);
   // What the help and font checks probe for a value.
@@ -141,6 +149,9 @@ class ScanEngine {
   // Upper-cased folder paths without the trailing "\".
   std::unordered_set<std::string> missingFolders_;
   std::unordered_set<std::string> presentFolders_;
+  // Upper-cased names of the folders listed after a miss inside them: under
+  // Wine each missing name costs a full case-insensitive read of its folder.
+  std::unordered_map<std::string, std::unordered_set<std::string>> folderNames_;
 };
 
 }  // namespace corvanta

@@ -1,5 +1,6 @@
 // What the judgement asks the file system: one query per candidate, and
-// nothing for a path below a folder already found missing.
+// nothing for a path below a folder already found missing or for a name
+// absent from a folder listed after a miss.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,11 +32,29 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
       // Missing: the folders above are asked once, up to one that exists.
       {"b", "C:\\Gone\\Sub\\x.exe", {"C:\\Gone\\Sub\\x.exe", "C:\\Gone\\Sub", "C:\\Gone"}},
       {"c", "C:\\gone\\other\\y.dll", {}},
+      // The drive's root was listed on the way up: a new top folder needs none.
+      {"c2", "C:\\Gone2\\Sub\\y.dll", {}},
       {"d", "C:\\App\\gone.exe", {"C:\\App\\gone.exe", "C:\\App"}},
-      {"d2", "C:\\App\\gone2.exe", {"C:\\App\\gone2.exe"}},
+      // The folder was listed after that miss: its other absent names need no
+      // query; names in it, short names and device names are still asked.
+      {"d2", "C:\\App\\gone2.exe", {}},
+      {"d3", "C:\\app\\HERE.EXE", {"C:\\app\\HERE.EXE"}},
+      {"d4", "C:\\App\\GONE~1.EXE", {"C:\\App\\GONE~1.EXE"}},
+      {"d5", "C:\\App\\nul.txt", {"C:\\App\\nul.txt"}},
+      // A doubled separator names the same file and uses the same caches.
+      {"d6", "C:\\App\\\\gone3.exe", {}},
+      {"d7", "C:\\App\\\\here.exe", {"C:\\App\\here.exe"}},
+      // The unexpanded text is a path relative to the current folder: the
+      // same caches answer its second miss (text with "%" is never reported).
+      {"h",
+       "%windir%\\\\gone.exe",
+       {"C:\\WINDOWS\\gone.exe", "C:\\WINDOWS", "%windir%\\gone.exe", "%windir%"}},
+      {"h2", "%windir%\\\\gone2.exe", {}},
       // Below a file nothing exists either.
       {"e", "C:\\file.txt\\z.exe", {"C:\\file.txt\\z.exe", "C:\\file.txt"}},
       {"f", "C:\\file.txt\\w.exe", {}},
+      // Not literal as a whole, but below a missing folder: no search either.
+      {"i", "C:\\Gone\\x.dll /min", {}},
       // ".." leaves the missing folder: asked the old way, and found.
       {"g", "C:\\Gone\\..\\WINDOWS\\sys.dll", {}},
   };
@@ -46,9 +65,12 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
   std::vector<std::string> expected;
   for (const Case& c : cases) expected.insert(expected.end(), c.probes.begin(), c.probes.end());
   EXPECT_EQ(expected, probe.attributeProbes);
+  // Only the path that climbs out of the missing folder is searched for.
+  EXPECT_EQ((std::vector<std::string>{"C:\\Gone\\..\\WINDOWS\\sys.dll"}), probe.fileProbes);
   std::vector<std::string> found;
   for (const TRegRecord& r : s.problems) found.push_back(r.ValueName);
-  EXPECT_EQ((std::vector<std::string>{"b", "c", "d", "d2", "e", "f"}), found);
+  EXPECT_EQ((std::vector<std::string>{"b", "c", "c2", "d", "d2", "d4", "d5", "d6", "e", "f", "i"}),
+            found);
 }
 
 }  // namespace
