@@ -1,8 +1,11 @@
 // corvanta-cli scan [--all | --sections LIST] [--json]
 #include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <type_traits>
 
 #include "cli/cli.h"
 #include "cli/session.h"
@@ -43,22 +46,75 @@ class ChunkedOut {
   ~ChunkedOut() { Flush(); }
   ChunkedOut(const ChunkedOut&) = delete;
   ChunkedOut& operator=(const ChunkedOut&) = delete;
-  template <typename T>
-  ChunkedOut& operator<<(const T& piece) {
-    text_ << piece;
-    if (text_.tellp() >= kChunk) Flush();
-    return *this;
+  ChunkedOut& operator<<(const std::string& piece) { return Put(piece.data(), piece.size()); }
+  ChunkedOut& operator<<(const char* piece) { return Put(piece, std::strlen(piece)); }
+  ChunkedOut& operator<<(char c) { return Put(&c, 1); }
+  template <typename N, typename = std::enable_if_t<std::is_integral_v<N>>>
+  ChunkedOut& operator<<(N n) {
+    return *this << std::to_string(n);
   }
-  void Flush() {
-    const std::string chunk = text_.str();
-    if (!chunk.empty()) out_.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    text_.str(std::string());
+  // Windows-1252 text as a JSON string, escaped as the JSON library dumps it.
+  ChunkedOut& Text(const std::string& ansi) {
+    text_ += '"';
+    for (const unsigned char c : ansi) {
+      if (c >= 0x20 && c != '"' && c != '\\' && c < 0x80) {
+        text_ += static_cast<char>(c);
+        continue;
+      }
+      switch (c) {
+        case '"':
+          text_ += "\\\"";
+          break;
+        case '\\':
+          text_ += "\\\\";
+          break;
+        case '\b':
+          text_ += "\\b";
+          break;
+        case '\f':
+          text_ += "\\f";
+          break;
+        case '\n':
+          text_ += "\\n";
+          break;
+        case '\r':
+          text_ += "\\r";
+          break;
+        case '\t':
+          text_ += "\\t";
+          break;
+        default:
+          if (c < 0x20) {
+            static const char kHex[] = "0123456789abcdef";
+            text_ += "\\u00";
+            text_ += kHex[c >> 4];
+            text_ += kHex[c & 15];
+          } else {
+            text_ += AnsiToUtf8(std::string(1, static_cast<char>(c)));
+          }
+      }
+    }
+    text_ += '"';
+    return Spill();
   }
 
  private:
-  static constexpr std::streamoff kChunk = 1 << 16;
+  ChunkedOut& Put(const char* p, std::size_t n) {
+    text_.append(p, n);
+    return Spill();
+  }
+  ChunkedOut& Spill() {
+    if (text_.size() >= kChunk) Flush();
+    return *this;
+  }
+  void Flush() {
+    if (!text_.empty()) out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
+
+  static constexpr std::size_t kChunk = 1 << 16;
   std::ostream& out_;
-  std::ostringstream text_;
+  std::string text_;
 };
 
 void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystemInfo* offline) {
@@ -90,22 +146,19 @@ void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystem
     sections.push_back(row);
   }
   out << sections.dump() << ",\"problems\":[";
+  // Each problem is written field by field: a JSON object per row would cost
+  // more than the scan's own judgement on a large registry.
   for (size_t i = 0; i < problems.size(); ++i) {
     const TRegRecord& r = problems[i];
-    nlohmann::ordered_json p;
-    p["index"] = i;
-    p["section"] = AnsiToUtf8(r.Section);
-    p["label"] = AnsiToUtf8(r.ProblemLabel);
-    p["rootKey"] = r.RootKey;
-    p["root"] = RootKeyName(r.RootKey);
-    p["keyPath"] = AnsiToUtf8(r.KeyPath);
-    p["valueName"] = AnsiToUtf8(r.ValueName);
-    p["valueData"] = AnsiToUtf8(r.ValueData);
-    p["kind"] = r.Kind;
-    p["deleteKey"] = r.DeleteKey;
-    p["action"] = ActionName(r.Action);
     if (i > 0) out << ',';
-    out << p.dump();
+    out << "{\"index\":" << i << ",\"section\":";
+    out.Text(r.Section) << ",\"label\":";
+    out.Text(r.ProblemLabel) << ",\"rootKey\":" << r.RootKey << ",\"root\":";
+    out.Text(RootKeyName(r.RootKey)) << ",\"keyPath\":";
+    out.Text(r.KeyPath) << ",\"valueName\":";
+    out.Text(r.ValueName) << ",\"valueData\":";
+    out.Text(r.ValueData) << ",\"kind\":" << r.Kind << ",\"deleteKey\":" << r.DeleteKey
+                          << ",\"action\":\"" << ActionName(r.Action) << "\"}";
   }
   const ScanGlobals& g = s.form().Globals();
   out << "],\"unreadable\":" << g.UnreadableCount << ",\"unreadablePaths\":";

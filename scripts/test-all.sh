@@ -101,10 +101,11 @@ gui_tier() {
   record gui "$p" "$f" "(screenshots in build/artifacts/)"
 }
 
-# The native program on a stopped prefix against the Windows one under Wine.
+# The native program on stopped prefixes against the Windows ones under Wine
+# (after both Windows builds).
 offline_tier() {
   echo "== test offline"
-  bash scripts/offline-tests.sh build/win32 build/native >"$logs/offline.log" 2>&1
+  bash scripts/offline-tests.sh build/win32 build/native build/win64 >"$logs/offline.log" 2>&1
   local line p f
   line=$(grep -E '^offline: [0-9]+ passed, [0-9]+ failed' "$logs/offline.log" | tail -1)
   if [ -z "$line" ]; then tail -20 "$logs/offline.log"; record offline 0 1 "(no result, see build/logs/offline.log)"; return; fi
@@ -116,8 +117,8 @@ offline_tier() {
 native_tier native native
 if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
 wine_tier wine32 win32
-offline_tier
 wine_tier wine64 win64
+offline_tier
 gui_tier
 
 echo

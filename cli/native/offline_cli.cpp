@@ -86,7 +86,7 @@ static bool IsSettingsCommand(const std::vector<std::string>& args) {
 }
 
 int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& executable,
-                  std::ostream& out, std::ostream& err) {
+                  std::ostream& out, std::ostream& err, std::unique_ptr<OfflineSystem>* keep) {
   std::vector<std::string> args = arguments;
   OfflineOptions options;
   std::string error;
@@ -131,6 +131,13 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
           << "\" is running: its files may not hold its latest changes\n";
   }
 
+  struct Keep {  // on every return below
+    std::unique_ptr<OfflineSystem>& system;
+    std::unique_ptr<OfflineSystem>* keep;
+    ~Keep() {
+      if (keep) *keep = std::move(system);
+    }
+  } handOver{system, keep};
   const bool mayChange = CommandMayChange(args);
   int rc = RunCli(system->platform(), args, out, err, &system->info());
   // Only the commands that change the registry write its files; what the

@@ -3,11 +3,14 @@
 // written to the registry files when the command has finished.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace corvanta {
+
+class OfflineSystem;
 
 // The global options that choose the stopped system, taken out of the
 // arguments wherever they stand.
@@ -26,7 +29,10 @@ bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
 bool CommandMayChange(const std::vector<std::string>& args);
 
 // args excludes the program name; executable is this program's host path.
+// With keep, the loaded system is handed over there instead of being freed,
+// so that a program about to exit need not take the registry apart.
 int RunOfflineCli(const std::vector<std::string>& args, const std::string& executable,
-                  std::ostream& out, std::ostream& err);
+                  std::ostream& out, std::ostream& err,
+                  std::unique_ptr<OfflineSystem>* keep = nullptr);
 
 }  // namespace corvanta

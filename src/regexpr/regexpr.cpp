@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <memory>
 #include <utility>
 
 namespace corvanta {
@@ -75,6 +78,22 @@ struct Inst {
   int next = 0;           // where a non-branching instruction continues
 };
 
+// Match 0 of an anchored run without assertions as a DFA built while it runs:
+// a state is the VM's ordered thread list at one position, cut after its
+// first Match as the VM cuts lower-priority threads there.
+struct Dfa {
+  static constexpr int kUnbuilt = -1;
+  struct State {
+    std::vector<int> pcs;  // consuming instructions, in priority order
+    bool match = false;    // a Match ends the list
+    int next[256];
+  };
+  std::vector<State> states;
+  std::map<std::vector<int>, int> ids;
+  std::vector<std::uint32_t> mark;
+  std::uint32_t gen = 0;
+};
+
 struct Program {
   std::vector<Inst> code;
   std::vector<Inst> span_code;  // the same without group saves: match 0 only
@@ -87,6 +106,9 @@ struct Program {
   ByteSet second;         // bytes that can follow the first one
   bool use_second = false;
   int single_second = -1;
+  bool has_assert = false;  // no DFA: assertions depend on the position
+  // Built lazily by the one TRegExpr that holds this program.
+  mutable std::unique_ptr<Dfa> dfa;
 };
 
 // Per-Exec working memory, kept between calls to avoid reallocating.
@@ -893,6 +915,7 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   }
   ShortenJumps(prog->code);
   ShortenJumps(prog->span_code);
+  for (const Inst& in : prog->span_code) prog->has_assert |= in.op == Op::Assert;
   return prog;
 }
 
@@ -1103,6 +1126,164 @@ class Vm {
   std::size_t n_ = 0;
 };
 
+// The VM's unanchored search for match 0 done as anchored DFA runs from each
+// candidate start in turn. False when it gives up (too many states, or
+// restarts that would cost more than a few passes over the input): the VM,
+// linear in any case, then answers.
+class DfaSearch {
+ public:
+  explicit DfaSearch(const Program& prog) : prog_(prog) {
+    if (!prog_.dfa) prog_.dfa = std::make_unique<Dfa>();
+    dfa_ = prog_.dfa.get();
+    if (dfa_->mark.size() < prog_.span_code.size()) dfa_->mark.assign(prog_.span_code.size(), 0);
+  }
+
+  bool Run(const unsigned char* s, std::size_t n, std::ptrdiff_t* begin, std::ptrdiff_t* end) {
+    std::size_t budget = 4 * n + 256;
+    if (dfa_->states.empty()) {
+      std::vector<int> start;
+      NewGeneration();
+      Closure(0, &start);
+      if (Intern(std::move(start)) < 0) return false;
+    }
+    *begin = *end = -1;
+    for (std::size_t pos = 0; pos <= n; ++pos) {
+      if (prog_.can_skip) {
+        pos = NextCandidate(s, n, pos);
+        if (pos >= n) break;
+        if (!WorthStarting(s, n, pos)) continue;
+      }
+      int state = 0;
+      std::size_t at = pos;
+      for (;;) {
+        const Dfa::State& st = dfa_->states[static_cast<std::size_t>(state)];
+        if (st.match) *end = static_cast<std::ptrdiff_t>(at);
+        if (st.pcs.empty() || at >= n) break;
+        if (budget-- == 0) return false;
+        int next = st.next[s[at]];
+        if (next == Dfa::kUnbuilt) {
+          next = Step(state, s[at]);
+          if (next < 0) return false;
+        }
+        state = next;
+        ++at;
+      }
+      if (*end >= 0) {
+        *begin = static_cast<std::ptrdiff_t>(pos);
+        return true;
+      }
+    }
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kMaxStates = 4096;
+
+  // As the VM's AddThread, without captures: appends the consuming
+  // instructions and a Match reached from pc, in priority order.
+  void Closure(int pc0, std::vector<int>* out) {
+    const Inst* code = prog_.span_code.data();
+    std::uint32_t* mark = dfa_->mark.data();
+    const std::uint32_t gen = dfa_->gen;
+    std::vector<int>& stack = stack_;
+    stack.assign(1, pc0);
+    while (!stack.empty()) {
+      int pc = stack.back();
+      stack.pop_back();
+      for (;;) {
+        if (mark[pc] == gen) break;
+        mark[pc] = gen;
+        const Inst& in = code[pc];
+        if (in.op == Op::Jmp) {
+          pc = in.x;
+        } else if (in.op == Op::Split) {
+          stack.push_back(in.y);
+          pc = in.x;
+        } else if (in.op == Op::Save) {
+          pc = in.next;
+        } else {
+          out->push_back(pc);
+          break;
+        }
+      }
+    }
+  }
+
+  void NewGeneration() {
+    if (++dfa_->gen == 0) {
+      std::fill(dfa_->mark.begin(), dfa_->mark.end(), 0);
+      dfa_->gen = 1;
+    }
+  }
+
+  // The state's index, or -1 when the DFA has grown too large.
+  int Intern(std::vector<int> pcs) {
+    bool match = false;
+    for (std::size_t i = 0; i < pcs.size(); ++i) {
+      if (prog_.span_code[static_cast<std::size_t>(pcs[i])].op == Op::Match) {
+        pcs.resize(i);
+        match = true;
+        break;
+      }
+    }
+    if (match) pcs.push_back(-1);  // keeps a matching list apart from its prefix
+    auto it = dfa_->ids.find(pcs);
+    if (it != dfa_->ids.end()) return it->second;
+    if (dfa_->states.size() >= kMaxStates) return -1;
+    const int id = static_cast<int>(dfa_->states.size());
+    dfa_->ids.emplace(pcs, id);
+    if (match) pcs.pop_back();
+    Dfa::State st;
+    st.pcs = std::move(pcs);
+    st.match = match;
+    std::fill(std::begin(st.next), std::end(st.next), Dfa::kUnbuilt);
+    dfa_->states.push_back(std::move(st));
+    return id;
+  }
+
+  int Step(int state, unsigned char c) {
+    NewGeneration();
+    std::vector<int> next;
+    const std::vector<int> pcs = dfa_->states[static_cast<std::size_t>(state)].pcs;
+    for (const int pc : pcs) {
+      const Inst& in = prog_.span_code[static_cast<std::size_t>(pc)];
+      const bool advance = in.op == Op::Char ? c == in.byte : prog_.sets[in.x].Test(c);
+      if (advance) Closure(in.next, &next);
+    }
+    const int id = Intern(std::move(next));
+    if (id >= 0) dfa_->states[static_cast<std::size_t>(state)].next[c] = id;
+    return id;
+  }
+
+  bool WorthStarting(const unsigned char* s, std::size_t n, std::size_t pos) const {
+    if (pos >= n || !prog_.first.Test(s[pos])) return false;
+    return !prog_.use_second || (pos + 1 < n && prog_.second.Test(s[pos + 1]));
+  }
+
+  std::size_t NextCandidate(const unsigned char* s, std::size_t n, std::size_t pos) const {
+    if (prog_.single_second >= 0) {
+      while (pos + 1 < n) {
+        const void* hit = std::memchr(s + pos + 1, prog_.single_second, n - pos - 1);
+        if (!hit) return n;
+        std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) - 1;
+        if (prog_.first.Test(s[at])) return at;
+        pos = at + 1;
+      }
+      return n;
+    }
+    if (prog_.single_first >= 0) {
+      const void* hit = std::memchr(s + pos, prog_.single_first, n - pos);
+      return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) : n;
+    }
+    while (pos < n && !prog_.first.Test(s[pos])) ++pos;
+    return pos;
+  }
+
+  const Program& prog_;
+  Dfa* dfa_;
+  std::vector<int> stack_;
+};
+
 }  // namespace
 }  // namespace regexpr_detail
 
@@ -1129,11 +1310,19 @@ void TRegExpr::SetExpression(const std::string& pattern) {
 
 bool TRegExpr::Exec(const std::string& input) {
   if (!program_) throw RegExprError("no regular expression set");
-  regexpr_detail::Vm vm(*program_, *scratch_, false);
-  matched_ = vm.Run(reinterpret_cast<const unsigned char*>(input.data()), input.size(), 0, false);
+  const auto* text = reinterpret_cast<const unsigned char*>(input.data());
+  std::ptrdiff_t span[2];
+  if (!program_->has_assert &&
+      regexpr_detail::DfaSearch(*program_).Run(text, input.size(), &span[0], &span[1])) {
+    matched_ = span[0] >= 0;
+    if (matched_) caps_.assign(span, span + 2);
+  } else {
+    regexpr_detail::Vm vm(*program_, *scratch_, false);
+    matched_ = vm.Run(text, input.size(), 0, false);
+    if (matched_) caps_ = vm.Best();
+  }
   groups_done_ = !matched_ || program_->groups == 0;
   if (matched_) {
-    caps_ = vm.Best();
     caps_.resize(static_cast<std::size_t>(program_->slots), -1);
     if (groups_done_) {
       text_offset_ = caps_[0];

@@ -2,7 +2,9 @@
 
 // Perl-style regular expressions over 8-bit text, matched by a Pike VM: time
 // linear in the input, no recursion at match time, leftmost-first priority so
-// that match 0 is the span a backtracking engine reports.
+// that match 0 is the span a backtracking engine reports. Match 0 of a pattern
+// without assertions is first sought by a DFA built from the VM's thread
+// lists as it runs; the VM takes over when that would grow too large.
 
 #include <cstddef>
 #include <map>

@@ -407,6 +407,16 @@ TEST(RegExprTest, HugeInputsComplete) {
 
   re.SetExpression("(a|aa)*b");
   EXPECT_FALSE(re.Exec(std::string(kTen, 'a')));
+
+  // More distinct thread lists than the DFA keeps: the VM answers.
+  std::string ab(20000, 'a');
+  for (char& c : ab) c = (rng() & 1) ? 'a' : 'b';
+  re.SetExpression("(a|b)*a(a|b){14}c");
+  ab[ab.size() - 14] = 'b';
+  EXPECT_FALSE(re.Exec(ab + "c"));
+  ab[ab.size() - 15] = 'a';
+  ASSERT_TRUE(re.Exec(ab + "c"));
+  EXPECT_EQ(re.MatchLen(), static_cast<std::ptrdiff_t>(ab.size()) + 1);
 }
 
 }  // namespace
