@@ -15,6 +15,7 @@
 #include "platform/http.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/lnk_shell_links.h"
+#include "platform/offline/merged_classes.h"
 #include "platform/offline/recording_registry.h"
 #include "platform/offline/wine_registry_store.h"
 #include "platform/platform.h"
@@ -307,10 +308,11 @@ bool EndsWithReg(const std::string& path) {
 struct OfflineSystem::Ports {
   Ports()
       : recording(memory),
+        classes(recording),
         links(files),
         shell(memory, files, info.user),
-        editor(recording, files, system),
-        platform{recording, files, system, shell, links, versionInfo, editor, http} {}
+        editor(classes, files, system),
+        platform{classes, files, system, shell, links, versionInfo, editor, http} {}
 
   OfflineSystemInfo info;
   std::vector<std::unique_ptr<RegistryFileStore>> stores;
@@ -320,6 +322,7 @@ struct OfflineSystem::Ports {
 
   MemoryRegistry memory;
   RecordingRegistry recording;
+  MergedClassesRegistry classes;
   OfflineFileSystem files;
   LnkShellLinks links;
   HostSystem system;
@@ -346,6 +349,10 @@ OfflineFileSystem& OfflineSystem::files() {
 }
 void OfflineSystem::SetUser(const std::string& name) {
   ports_->info.user = name;
+}
+
+void OfflineSystem::MergeUserClasses() {
+  ports_->classes.SetMerging(true);
 }
 
 void OfflineSystem::SetVersion(const OsVersion& version) {
