@@ -16,6 +16,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/lnk_shell_links.h"
 #include "platform/offline/merged_classes.h"
+#include "platform/offline/pe_version_info.h"
 #include "platform/offline/recording_registry.h"
 #include "platform/offline/wine_registry_store.h"
 #include "platform/platform.h"
@@ -215,14 +216,6 @@ class RegistryShell : public Shell {
   const std::string& user_;
 };
 
-class NoVersionInfo : public VersionInfo {
- public:
-  std::vector<std::string> QueryStrings(const std::string&,
-                                        const std::vector<std::string>& names) override {
-    return std::vector<std::string>(names.size());
-  }
-};
-
 class NoHttp : public HttpClient {
  public:
   HttpReply Get(const std::string&, std::uint64_t,
@@ -311,6 +304,7 @@ struct OfflineSystem::Ports {
         classes(recording),
         links(files),
         shell(memory, files, info.user),
+        versionInfo(files),
         editor(classes, files, system),
         platform{classes, files, system, shell, links, versionInfo, editor, http} {}
 
@@ -327,7 +321,7 @@ struct OfflineSystem::Ports {
   LnkShellLinks links;
   HostSystem system;
   RegistryShell shell;
-  NoVersionInfo versionInfo;
+  PeVersionInfo versionInfo;
   OfflineRegistryEditor editor;
   NoHttp http;
   Platform platform;
