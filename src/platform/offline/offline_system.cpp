@@ -406,6 +406,12 @@ bool OfflineSystem::Load(std::string* error) {
     p.versionSet = false;
   }
 
+  // The user's language picks among a file's versions in several languages.
+  const std::string locale =
+      ReadText(p.memory, kHKEY_CURRENT_USER, "Control Panel\\International", "Locale");
+  const unsigned long lcid = std::strtoul(locale.c_str(), nullptr, 16);
+  p.versionInfo.SetLanguage(lcid ? static_cast<std::uint16_t>(lcid & 0xFFFF) : 0x409);
+
   if (!p.executableHost.empty()) {
     std::string exe = p.files.WindowsPathOf(p.executableHost);
     if (exe.empty()) {

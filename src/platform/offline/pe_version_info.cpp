@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "platform/name_case.h"
 #include "platform/offline/offline_file_system.h"
@@ -50,9 +52,9 @@ bool OffsetOf(const Bytes& b, std::size_t sections, std::uint32_t count, std::ui
   return false;
 }
 
-// The version resource's bytes: type RT_VERSION, then the first name and the
-// first language (a file has one version resource).
-bool VersionResource(const std::string& file, std::string* out) {
+// The version resource's bytes: type RT_VERSION, its first name, and the
+// language the loader prefers.
+bool VersionResource(const std::string& file, std::uint16_t language, std::string* out) {
   const Bytes b{file};
   std::uint32_t mz = 0, pe = 0, peSig = 0, sectionCount = 0, optionalSize = 0, magic = 0;
   if (!b.U16(0, &mz) || mz != 0x5A4D || !b.U32(0x3C, &pe) || !b.U32(pe, &peSig) ||
@@ -71,23 +73,30 @@ bool VersionResource(const std::string& file, std::string* out) {
 
   // Three levels of directory: type, name, language; a subdirectory's offset
   // has its high bit set and counts from the resource directory's start.
+  const std::uint32_t preferred[] = {0, language, language & 0x3FFu, 0x409};
   std::size_t dir = root;
   for (int level = 0; level < 3; ++level) {
     std::uint32_t named = 0, ids = 0;
     if (!b.U16(dir + 12, &named) || !b.U16(dir + 14, &ids)) return false;
-    bool found = false;
-    for (std::uint32_t i = 0; i < named + ids && !found; ++i) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> entries;  // id, offset
+    for (std::uint32_t i = 0; i < named + ids; ++i) {
       std::uint32_t id = 0, to = 0;
       if (!b.U32(dir + 16 + 8 * static_cast<std::size_t>(i), &id) ||
           !b.U32(dir + 20 + 8 * static_cast<std::size_t>(i), &to))
         return false;
-      if (level == 0 && id != kRtVersion) continue;
-      const bool subdirectory = (to & 0x80000000u) != 0;
-      if (subdirectory != (level < 2)) return false;
-      dir = root + (to & 0x7FFFFFFFu);
-      found = true;
+      if (level > 0 || id == kRtVersion) entries.emplace_back(id, to);
     }
-    if (!found) return false;
+    if (entries.empty()) return false;
+    std::uint32_t to = entries[0].second;
+    if (level == 2) {
+      bool found = false;
+      for (std::uint32_t want : preferred)
+        for (const auto& e : entries)
+          if (!found && e.first == want) to = e.second, found = true;
+    }
+    const bool subdirectory = (to & 0x80000000u) != 0;
+    if (subdirectory != (level < 2)) return false;
+    dir = root + (to & 0x7FFFFFFFu);
   }
   std::uint32_t dataRva = 0, size = 0;
   std::size_t data = 0;
@@ -145,21 +154,22 @@ bool Child(const Bytes& b, const Block& parent, const std::string& name, Block* 
 }  // namespace
 
 std::vector<std::string> PeVersionStrings(const std::string& file,
-                                          const std::vector<std::string>& names) {
+                                          const std::vector<std::string>& names,
+                                          std::uint16_t language) {
   std::vector<std::string> values(names.size());
   std::string resource;
-  if (!VersionResource(file, &resource)) return values;
+  if (!VersionResource(file, language, &resource)) return values;
   const Bytes b{resource};
   Block root, vars, translation, strings, table, text;
   if (!ReadBlock(b, 0, resource.size(), &root) || Utf16ToAnsi(root.key) != "VS_VERSION_INFO" ||
       !Child(b, root, "VarFileInfo", &vars) || !Child(b, vars, "Translation", &translation) ||
       translation.valueEnd - translation.value < 4)
     return values;
-  std::uint32_t language = 0, codePage = 0;
-  b.U16(translation.value, &language);
+  std::uint32_t tableLanguage = 0, codePage = 0;
+  b.U16(translation.value, &tableLanguage);
   b.U16(translation.value + 2, &codePage);
   char block[16];
-  std::snprintf(block, sizeof block, "%04X%04X", static_cast<unsigned>(language),
+  std::snprintf(block, sizeof block, "%04X%04X", static_cast<unsigned>(tableLanguage),
                 static_cast<unsigned>(codePage));
   if (!Child(b, root, "StringFileInfo", &strings) || !Child(b, strings, block, &table))
     return values;
@@ -183,7 +193,7 @@ std::vector<std::string> PeVersionInfo::QueryStrings(const std::string& path,
   if (host.empty() || stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
       st.st_size > kMaxFileSize || !ReadHostFile(host, &bytes, &error))
     return std::vector<std::string>(names.size());
-  return PeVersionStrings(bytes, names);
+  return PeVersionStrings(bytes, names, language_);
 }
 
 }  // namespace corvanta
