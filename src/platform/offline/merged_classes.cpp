@@ -44,6 +44,10 @@ std::int32_t Names(RegistryApi& reg, RegKey key, bool values, std::vector<std::s
 
 }  // namespace
 
+RegKey MergedClassesRegistry::Only(const Merged& m) {
+  return m.side[kUser] && m.side[kMachine] ? 0 : m.side[kUser] ? m.side[kUser] : m.side[kMachine];
+}
+
 MergedClassesRegistry::~MergedClassesRegistry() {
   for (auto& [handle, m] : merged_)
     for (RegKey side : m.side)
@@ -236,8 +240,7 @@ const std::vector<MergedClassesRegistry::Entry>& MergedClassesRegistry::Values(M
 std::int32_t MergedClassesRegistry::QueryInfoKey(RegKey key, RegKeyInfo* info) {
   Merged* m = Find(key);
   if (!m) return inner_.QueryInfoKey(key, info);
-  if (!m->side[kUser] || !m->side[kMachine])
-    return inner_.QueryInfoKey(m->side[kUser] ? m->side[kUser] : m->side[kMachine], info);
+  if (const RegKey only = Only(*m)) return inner_.QueryInfoKey(only, info);
   RegKeyInfo part[2];
   for (int s : {kUser, kMachine})
     if (std::int32_t rc = inner_.QueryInfoKey(m->side[s], &part[s])) return rc;
@@ -257,9 +260,7 @@ std::int32_t MergedClassesRegistry::EnumKeyEx(RegKey key, std::uint32_t index, c
                                               std::uint32_t* nameLen) {
   Merged* m = Find(key);
   if (!m) return inner_.EnumKeyEx(key, index, name, nameLen);
-  if (!m->side[kUser] || !m->side[kMachine])
-    return inner_.EnumKeyEx(m->side[kUser] ? m->side[kUser] : m->side[kMachine], index, name,
-                            nameLen);
+  if (const RegKey only = Only(*m)) return inner_.EnumKeyEx(only, index, name, nameLen);
   const std::vector<Entry>& keys = Keys(*m);
   if (m->keysError) return m->keysError;
   if (index >= keys.size()) return kERROR_NO_MORE_ITEMS;
@@ -271,9 +272,8 @@ std::int32_t MergedClassesRegistry::EnumValue(RegKey key, std::uint32_t index, c
                                               std::uint8_t* data, std::uint32_t* dataLen) {
   Merged* m = Find(key);
   if (!m) return inner_.EnumValue(key, index, name, nameLen, type, data, dataLen);
-  if (!m->side[kUser] || !m->side[kMachine])
-    return inner_.EnumValue(m->side[kUser] ? m->side[kUser] : m->side[kMachine], index, name,
-                            nameLen, type, data, dataLen);
+  if (const RegKey only = Only(*m))
+    return inner_.EnumValue(only, index, name, nameLen, type, data, dataLen);
   const std::vector<Entry>& values = Values(*m);
   if (m->valuesError) return m->valuesError;
   if (index >= values.size()) return kERROR_NO_MORE_ITEMS;

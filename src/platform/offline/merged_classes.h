@@ -66,6 +66,8 @@ class MergedClassesRegistry : public RegistryApi {
   std::int32_t SubPath(RegKey parent, const Merged& m, const std::string& subKey,
                        std::string* path) const;
   RegKey Mint(Merged m);
+  // The one copy of a key that has only one, else 0.
+  static RegKey Only(const Merged& m);
   const std::vector<Entry>& Keys(Merged& m);
   const std::vector<Entry>& Values(Merged& m);
   bool Exists(int side, const std::string& path);
