@@ -15,6 +15,8 @@
 #include "platform/http.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/lnk_shell_links.h"
+#include "platform/offline/merged_classes.h"
+#include "platform/offline/pe_version_info.h"
 #include "platform/offline/recording_registry.h"
 #include "platform/offline/wine_registry_store.h"
 #include "platform/platform.h"
@@ -214,14 +216,6 @@ class RegistryShell : public Shell {
   const std::string& user_;
 };
 
-class NoVersionInfo : public VersionInfo {
- public:
-  std::vector<std::string> QueryStrings(const std::string&,
-                                        const std::vector<std::string>& names) override {
-    return std::vector<std::string>(names.size());
-  }
-};
-
 class NoHttp : public HttpClient {
  public:
   HttpReply Get(const std::string&, std::uint64_t,
@@ -307,10 +301,12 @@ bool EndsWithReg(const std::string& path) {
 struct OfflineSystem::Ports {
   Ports()
       : recording(memory),
+        classes(recording),
         links(files),
         shell(memory, files, info.user),
-        editor(recording, files, system),
-        platform{recording, files, system, shell, links, versionInfo, editor, http} {}
+        versionInfo(files),
+        editor(classes, files, system),
+        platform{classes, files, system, shell, links, versionInfo, editor, http} {}
 
   OfflineSystemInfo info;
   std::vector<std::unique_ptr<RegistryFileStore>> stores;
@@ -320,11 +316,12 @@ struct OfflineSystem::Ports {
 
   MemoryRegistry memory;
   RecordingRegistry recording;
+  MergedClassesRegistry classes;
   OfflineFileSystem files;
   LnkShellLinks links;
   HostSystem system;
   RegistryShell shell;
-  NoVersionInfo versionInfo;
+  PeVersionInfo versionInfo;
   OfflineRegistryEditor editor;
   NoHttp http;
   Platform platform;
@@ -346,6 +343,10 @@ OfflineFileSystem& OfflineSystem::files() {
 }
 void OfflineSystem::SetUser(const std::string& name) {
   ports_->info.user = name;
+}
+
+void OfflineSystem::MergeUserClasses() {
+  ports_->classes.SetMerging(true);
 }
 
 void OfflineSystem::SetVersion(const OsVersion& version) {
@@ -404,6 +405,12 @@ bool OfflineSystem::Load(std::string* error) {
     SetVersion(v);
     p.versionSet = false;
   }
+
+  // The user's language picks among a file's versions in several languages.
+  const std::string locale =
+      ReadText(p.memory, kHKEY_CURRENT_USER, "Control Panel\\International", "Locale");
+  const unsigned long lcid = std::strtoul(locale.c_str(), nullptr, 16);
+  p.versionInfo.SetLanguage(lcid ? static_cast<std::uint16_t>(lcid & 0xFFFF) : 0x409);
 
   if (!p.executableHost.empty()) {
     std::string exe = p.files.WindowsPathOf(p.executableHost);

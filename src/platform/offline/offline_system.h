@@ -35,6 +35,10 @@ class OfflineSystem {
   OfflineFileSystem& files();
   // The profile whose registry is HKEY_CURRENT_USER.
   void SetUser(const std::string& name);
+  // HKEY_CLASSES_ROOT shows the user's Software\Classes merged over the
+  // machine's, as Windows shows it; without this it is the machine's alone,
+  // as Wine shows it.
+  void MergeUserClasses();
   // The version the system reports; without one Load reads it from the
   // registry ("Windows NT\CurrentVersion").
   void SetVersion(const OsVersion& version);

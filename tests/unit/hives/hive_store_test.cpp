@@ -11,6 +11,7 @@
 
 #include "hive_fixture.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/offline/recording_registry.h"
 
 namespace corvanta {
 namespace {
@@ -185,6 +186,72 @@ TEST(HiveStore, RefusalsLeaveTheFileAsItWas) {
   EXPECT_FALSE(CheckHive(file).empty());
   EXPECT_FALSE(hives.software.Write(drop, &error));
   EXPECT_EQ(FileBytes(file), "not a hive");
+}
+
+}  // namespace
+}  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+// A key flagged as a link with a REG_LINK "SymbolicLinkValue" is reported,
+// and a deletion through it reaches its target; the same value on a key
+// without the flag is mere data.
+TEST(HiveStoreLinks, AFlaggedLinkKeyIsFollowed) {
+  testing::TestHives hives;
+  const std::string target = "\\Registry\\Machine\\Software\\Classes";
+  std::vector<std::uint8_t> utf16;
+  for (char c : target) utf16.insert(utf16.end(), {static_cast<std::uint8_t>(c), 0});
+  const RegistryChanges fill = {
+      {RegistryChange::Op::kCreateKey,
+       kHKEY_LOCAL_MACHINE,
+       "SOFTWARE\\Classes\\CLSID\\{A}",
+       "",
+       0,
+       {}},
+      {RegistryChange::Op::kCreateKey, kHKEY_LOCAL_MACHINE, "SOFTWARE\\Link", "", 0, {}},
+      {RegistryChange::Op::kCreateKey, kHKEY_LOCAL_MACHINE, "SOFTWARE\\Plain", "", 0, {}},
+      {RegistryChange::Op::kSetValue, kHKEY_LOCAL_MACHINE, "SOFTWARE\\Link", "SymbolicLinkValue",
+       kREG_LINK, utf16},
+      {RegistryChange::Op::kSetValue, kHKEY_LOCAL_MACHINE, "SOFTWARE\\Plain", "SymbolicLinkValue",
+       kREG_LINK, utf16},
+  };
+  std::string error;
+  ASSERT_TRUE(hives.software.Write(fill, &error)) << error;
+  hive_node_h link = 0;
+  {
+    testing::OpenHive h(hives.software.FilePath());
+    link = h.Node({"Link"});
+    ASSERT_NE(link, 0u);
+  }
+  // hivex cannot set a key's flags: the test sets KEY_SYM_LINK in the cell.
+  std::fstream f(hives.software.FilePath(), std::ios::binary | std::ios::in | std::ios::out);
+  char flags = 0;
+  f.seekg(static_cast<std::streamoff>(link + 6));
+  f.read(&flags, 1);
+  flags = static_cast<char>(flags | 0x10);
+  f.seekp(static_cast<std::streamoff>(link + 6));
+  f.write(&flags, 1);
+  f.close();
+
+  MemoryRegistry memory;
+  ASSERT_TRUE(hives.software.Load(memory, &error)) << error;
+  const std::vector<RegistryLink> links = hives.software.Links();
+  ASSERT_EQ(links.size(), 1u);
+  EXPECT_EQ(links[0].path, "SOFTWARE\\Link");
+  EXPECT_EQ(links[0].target, target);
+
+  RecordingRegistry reg(memory);
+  ASSERT_TRUE(reg.AddLink(links[0].root, links[0].path, links[0].target));
+  RegKey key = 0;
+  ASSERT_EQ(reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "SOFTWARE\\Link\\CLSID\\{A}", kKEY_READ, &key), 0);
+  reg.CloseKey(key);
+  ASSERT_EQ(reg.DeleteKey(kHKEY_LOCAL_MACHINE, "SOFTWARE\\Link\\CLSID\\{A}"), 0);
+  ASSERT_TRUE(hives.software.Write(reg.Changes(), &error)) << error;
+  testing::OpenHive h(hives.software.FilePath());
+  EXPECT_EQ(h.Node({"Classes", "CLSID", "{A}"}), 0u);
+  EXPECT_NE(h.Node({"Classes", "CLSID"}), 0u);
+  EXPECT_NE(h.Value({"Link"}, "SymbolicLinkValue"), 0u);
 }
 
 }  // namespace

@@ -146,6 +146,45 @@ TEST(OfflineVolumeCli, ScanRepairAndRestoreThroughTheHives) {
   EXPECT_EQ(nlohmann::json::parse(v.out)["total"], 4);
 }
 
+// A class key only in the profile's UsrClass.dat is found through the merged
+// HKEY_CLASSES_ROOT, deleted from that hive alone, and restored into it.
+TEST(OfflineVolumeCli, UserClassesAreScannedAndRepairedInTheirHive) {
+  Volume v;
+  const std::string classes = v.dir +
+                              "/Documents and Settings/Ann/Local Settings/Application "
+                              "Data/Microsoft/Windows/UsrClass.dat";
+  MakeFolders(classes.substr(0, classes.rfind('/')));
+  testing::WriteEmptyHive(classes);
+  MemoryRegistry r;
+  r.SetString(HKCU, "Software\\Classes\\CLSID\\{0A}\\InprocServer32", "", "C:\\gone\\user.dll");
+  r.SetString(HKCU, "Software\\Classes\\CLSID\\{0B}\\InprocServer32", "", "C:\\Tools\\tool.exe");
+  std::string error;
+  HiveStore store(classes, HKCU, "Software\\Classes");
+  ASSERT_TRUE(store.Write(testing::ChangesOf(r, HKCU, "Software\\Classes"), &error)) << error;
+
+  ASSERT_EQ(v({"scan", "--sections", "4", "--json"}), 0) << v.err;
+  const auto doc = nlohmann::json::parse(v.out);
+  ASSERT_EQ(doc["total"], 1) << v.out;
+  EXPECT_NE(v.out.find("user.dll"), std::string::npos) << v.out;
+
+  const std::set<std::string> software = Dump(v.software), user = Dump(v.ntuser),
+                              before = Dump(classes);
+  ASSERT_EQ(v({"repair", "--sections", "4", "--no-restore-point"}), 0) << v.err;
+  const std::set<std::string> gone = Minus(before, Dump(classes));
+  EXPECT_FALSE(gone.empty());
+  for (const std::string& entry : gone) EXPECT_EQ(entry.rfind("\\CLSID\\{0A}", 0), 0u) << entry;
+  EXPECT_TRUE(Minus(Dump(classes), before).empty());
+  EXPECT_EQ(Dump(v.software), software);
+  EXPECT_EQ(Dump(v.ntuser), user);
+
+  ASSERT_EQ(v({"backups", "list", "--json"}), 0) << v.err;
+  const auto list = nlohmann::json::parse(v.out);
+  ASSERT_EQ(list["backups"].size(), 1u) << v.out;
+  ASSERT_EQ(v({"backups", "restore", list["backups"][0]["fileName"]}), 0) << v.err << v.out;
+  EXPECT_EQ(Dump(classes), before);
+  EXPECT_EQ(Dump(v.software), software);
+}
+
 TEST(OfflineVolumeCli, RefusalsChangeNothing) {
   Volume v;
   EXPECT_EQ(v({"--user", "bob", "scan"}), 1);

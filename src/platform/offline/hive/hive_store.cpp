@@ -69,6 +69,19 @@ std::string Folder(const std::string& file) {
   return slash == 0 ? "/" : file.substr(0, slash);
 }
 
+// Whether the key cell at node carries the link flag (KEY_SYM_LINK). hivex
+// does not report a key's flags; its node handles are the cells' offsets in
+// the file, so the flags are read there, after checking the cell's "nk"
+// signature. A cell that cannot be checked is no link.
+bool IsLinkNode(std::ifstream& file, hive_node_h node) {
+  unsigned char cell[8] = {};
+  file.clear();
+  if (!file.seekg(static_cast<std::streamoff>(node)) ||
+      !file.read(reinterpret_cast<char*>(cell), sizeof cell))
+    return false;
+  return cell[4] == 'n' && cell[5] == 'k' && (cell[6] & 0x10) != 0;
+}
+
 // The child of node whose name matches an ANSI name, or 0.
 hive_node_h FindChild(hive_h* h, hive_node_h node, const std::string& name) {
   Owned<hive_node_h> children(hivex_node_children(h, node));
@@ -181,6 +194,8 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
       if (f.key != root_) reg.CloseKey(f.key);
     }
   };
+  links_.clear();
+  std::ifstream cells;  // opened at the first link value, which is rare
   std::string bad;
   while (!stack.empty() && bad.empty()) {
     const Frame f = std::move(stack.back());
@@ -197,13 +212,23 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
         bad = f.path;
         break;
       }
+      const std::string valueName = hive::Utf8ToAnsi(name.get());
+      if (type == kREG_LINK && AsciiUpper(valueName) == "SYMBOLICLINKVALUE") {
+        if (!cells.is_open()) cells.open(file_, std::ios::binary);
+        if (IsLinkNode(cells, f.node)) {
+          const std::vector<std::uint8_t> target = hive::Utf16ToAnsi(data.get(), len);
+          std::string text(target.begin(), target.end());
+          text.erase(std::min(text.size(), text.find('\0')));
+          links_.push_back(RegistryLink{root_, f.path, text});
+        }
+      }
       std::vector<std::uint8_t> bytes;
       if (hive::IsTextType(type)) {
         bytes = hive::Utf16ToAnsi(data.get(), len);
       } else {
         bytes.assign(data.get(), data.get() + len);
       }
-      reg.SetValueEx(f.key, hive::Utf8ToAnsi(name.get()), type, bytes.data(),
+      reg.SetValueEx(f.key, valueName, type, bytes.data(),
                      static_cast<std::uint32_t>(bytes.size()));
     }
     for (hive_node_h* c = children.get(); bad.empty() && *c; ++c) {

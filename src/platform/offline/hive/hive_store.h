@@ -28,6 +28,7 @@ class HiveStore : public RegistryFileStore {
 
   std::string FilePath() const override { return file_; }
   bool Load(MemoryRegistry& reg, std::string* error) override;
+  std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
   bool Write(const RegistryChanges& changes, std::string* error) override;
   // "" when the hive may be written, else why not: its folder cannot be
@@ -40,6 +41,7 @@ class HiveStore : public RegistryFileStore {
   std::uint32_t root_;
   std::string mount_;
   std::vector<std::string> excluded_;
+  std::vector<RegistryLink> links_;
 };
 
 // True when path is base itself or lies below it (names compared as the

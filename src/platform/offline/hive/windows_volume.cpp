@@ -205,6 +205,7 @@ std::unique_ptr<OfflineSystem> OpenWindowsVolume(const std::string& folder, cons
   });
   system->files().MapDrive(v.drive, v.folder);
   system->SetUser(v.userName);
+  system->MergeUserClasses();
   system->SetExecutable(executable);
   if (!system->Load(error)) return nullptr;
   system->SetVersionName(v.versionName);
