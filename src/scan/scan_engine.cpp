@@ -106,6 +106,7 @@ class ScanEngine::ProbeScope {
       engine_.missingFolders_.clear();
       engine_.presentFolders_.clear();
       engine_.folderNames_.clear();
+      engine_.presentPaths_.clear();
     }
   }
   ~ProbeScope() { --engine_.probeScopes_; }
@@ -520,8 +521,15 @@ bool ScanEngine::AbsentFromListing(const std::string& path) const {
 
 std::uint32_t ScanEngine::ProbeAttributes(const std::string& path) {
   if (BelowMissingFolder(path) || AbsentFromListing(path)) return kInvalidAttributes;
+  // The same few system files are named thousands of times in a scan.
+  std::string key = FolderKey(path, path.size());
+  const auto known = presentPaths_.find(key);
+  if (known != presentPaths_.end()) return known->second;
   const std::uint32_t a = platform_.files.GetAttributes(path);
-  if (a == kInvalidAttributes) NoteMissing(path);
+  if (a == kInvalidAttributes)
+    NoteMissing(path);
+  else
+    presentPaths_.emplace(std::move(key), a);
   return a;
 }
 

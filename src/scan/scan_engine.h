@@ -149,6 +149,8 @@ class ScanEngine {
   // Upper-cased folder paths without the trailing "\".
   std::unordered_set<std::string> missingFolders_;
   std::unordered_set<std::string> presentFolders_;
+  // Upper-cased paths found present, with their attributes.
+  std::unordered_map<std::string, std::uint32_t> presentPaths_;
   // Upper-cased names of the folders listed after a miss inside them: under
   // Wine each missing name costs a full case-insensitive read of its folder.
   std::unordered_map<std::string, std::unordered_set<std::string>> folderNames_;

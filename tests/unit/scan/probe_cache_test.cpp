@@ -29,6 +29,8 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
   };
   const std::vector<Case> cases = {
       {"a", "C:\\App\\here.exe", {"C:\\App\\here.exe"}},
+      // Found once, it is not asked for again in the section, in any case.
+      {"a2", "C:\\app\\HERE.exe", {}},
       // Missing: the folders above are asked once, up to one that exists.
       {"b", "C:\\Gone\\Sub\\x.exe", {"C:\\Gone\\Sub\\x.exe", "C:\\Gone\\Sub", "C:\\Gone"}},
       {"c", "C:\\gone\\other\\y.dll", {}},
@@ -38,12 +40,12 @@ TEST(ProbeCache, OneQueryPerCandidateAndNoneBelowAMissingFolder) {
       // The folder was listed after that miss: its other absent names need no
       // query; names in it, short names and device names are still asked.
       {"d2", "C:\\App\\gone2.exe", {}},
-      {"d3", "C:\\app\\HERE.EXE", {"C:\\app\\HERE.EXE"}},
+      {"d3", "C:\\app\\HERE.EXE", {}},
       {"d4", "C:\\App\\GONE~1.EXE", {"C:\\App\\GONE~1.EXE"}},
       {"d5", "C:\\App\\nul.txt", {"C:\\App\\nul.txt"}},
       // A doubled separator names the same file and uses the same caches.
       {"d6", "C:\\App\\\\gone3.exe", {}},
-      {"d7", "C:\\App\\\\here.exe", {"C:\\App\\here.exe"}},
+      {"d7", "C:\\App\\\\here.exe", {}},
       // The unexpanded text is a path relative to the current folder: the
       // same caches answer its second miss (text with "%" is never reported).
       {"h",
