@@ -111,6 +111,34 @@ struct Program {
   mutable std::unique_ptr<Dfa> dfa;
 };
 
+// Whether a match of a program that cannot match empty may begin at pos: its
+// first byte fits, and its second when that is known.
+bool MayStartAt(const Program& prog, const unsigned char* s, std::size_t n, std::size_t pos) {
+  if (pos >= n || !prog.first.Test(s[pos])) return false;
+  return !prog.use_second || (pos + 1 < n && prog.second.Test(s[pos + 1]));
+}
+
+// The first position from pos whose byte may begin such a match, n when none.
+std::size_t NextStart(const Program& prog, const unsigned char* s, std::size_t n, std::size_t pos) {
+  if (prog.single_second >= 0) {
+    // Look for the rarer second byte ("C:" for a drive path).
+    while (pos + 1 < n) {
+      const void* hit = std::memchr(s + pos + 1, prog.single_second, n - pos - 1);
+      if (!hit) return n;
+      std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) - 1;
+      if (prog.first.Test(s[at])) return at;
+      pos = at + 1;
+    }
+    return n;
+  }
+  if (prog.single_first >= 0) {
+    const void* hit = std::memchr(s + pos, prog.single_first, n - pos);
+    return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) : n;
+  }
+  while (pos < n && !prog.first.Test(s[pos])) ++pos;
+  return pos;
+}
+
 // Per-Exec working memory, kept between calls to avoid reallocating.
 struct ThreadList {
   std::vector<int> pcs;
@@ -1045,30 +1073,9 @@ class Vm {
   }
 
   bool WorthStarting(std::size_t pos) const {
-    if (!prog_.can_skip) return true;
-    if (pos >= n_ || !prog_.first.Test(s_[pos])) return false;
-    return !prog_.use_second || (pos + 1 < n_ && prog_.second.Test(s_[pos + 1]));
+    return !prog_.can_skip || MayStartAt(prog_, s_, n_, pos);
   }
-
-  std::size_t NextCandidate(std::size_t pos) const {
-    if (prog_.single_second >= 0) {
-      // Look for the rarer second byte ("C:" for a drive path).
-      while (pos + 1 < n_) {
-        const void* hit = std::memchr(s_ + pos + 1, prog_.single_second, n_ - pos - 1);
-        if (!hit) return n_;
-        std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s_) - 1;
-        if (prog_.first.Test(s_[at])) return at;
-        pos = at + 1;
-      }
-      return n_;
-    }
-    if (prog_.single_first >= 0) {
-      const void* hit = std::memchr(s_ + pos, prog_.single_first, n_ - pos);
-      return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s_) : n_;
-    }
-    while (pos < n_ && !prog_.first.Test(s_[pos])) ++pos;
-    return pos;
-  }
+  std::size_t NextCandidate(std::size_t pos) const { return NextStart(prog_, s_, n_, pos); }
 
   // Follows the non-consuming instructions from pc in priority order, with an
   // explicit stack; the work captures are restored on the way back.
@@ -1149,9 +1156,9 @@ class DfaSearch {
     *begin = *end = -1;
     for (std::size_t pos = 0; pos <= n; ++pos) {
       if (prog_.can_skip) {
-        pos = NextCandidate(s, n, pos);
+        pos = NextStart(prog_, s, n, pos);
         if (pos >= n) break;
-        if (!WorthStarting(s, n, pos)) continue;
+        if (!MayStartAt(prog_, s, n, pos)) continue;
       }
       int state = 0;
       std::size_t at = pos;
@@ -1253,30 +1260,6 @@ class DfaSearch {
     const int id = Intern(std::move(next));
     if (id >= 0) dfa_->states[static_cast<std::size_t>(state)].next[c] = id;
     return id;
-  }
-
-  bool WorthStarting(const unsigned char* s, std::size_t n, std::size_t pos) const {
-    if (pos >= n || !prog_.first.Test(s[pos])) return false;
-    return !prog_.use_second || (pos + 1 < n && prog_.second.Test(s[pos + 1]));
-  }
-
-  std::size_t NextCandidate(const unsigned char* s, std::size_t n, std::size_t pos) const {
-    if (prog_.single_second >= 0) {
-      while (pos + 1 < n) {
-        const void* hit = std::memchr(s + pos + 1, prog_.single_second, n - pos - 1);
-        if (!hit) return n;
-        std::size_t at = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) - 1;
-        if (prog_.first.Test(s[at])) return at;
-        pos = at + 1;
-      }
-      return n;
-    }
-    if (prog_.single_first >= 0) {
-      const void* hit = std::memchr(s + pos, prog_.single_first, n - pos);
-      return hit ? static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s) : n;
-    }
-    while (pos < n && !prog_.first.Test(s[pos])) ++pos;
-    return pos;
   }
 
   const Program& prog_;
