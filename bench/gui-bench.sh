@@ -59,9 +59,9 @@ wine_prefix_up "$dir" "$arch"
 
 # Defaults as at a first start, but no update check on the way in; a crash
 # ends the program instead of waiting in the debugger.
-$WINE reg delete 'HKLM\Software\Corvanta' /f >/dev/null 2>&1 || true
-$WINE reg add 'HKLM\Software\Corvanta\Corvix' /v AutoUpdate /t REG_DWORD /d 0 /f >/dev/null 2>&1
-$WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+wine_reg delete 'HKLM\Software\Corvanta' /f >/dev/null 2>&1 || true
+wine_reg add 'HKLM\Software\Corvanta\Corvix' /v AutoUpdate /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine_reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
   >/dev/null 2>&1 || true
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }

@@ -3,14 +3,13 @@
 # throwaway prefix inside the build tree, driven by window messages from
 # corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and 6, both panes of
 # the backup page, the update alert and the advanced tools' panes land in
-# build/artifacts/*.png.
+# build/artifacts/*.png (build/artifacts/win64/ for a 64-bit build).
 #   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
 # Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?usage: gui-tests.sh BUILD_DIR}" && pwd)
-artifacts="$root/build/artifacts"
-mkdir -p "$artifacts" "$build/gui"
+mkdir -p "$build/gui"
 
 exe="$build/src/corvanta.exe"
 driver="$build/tests/gui/corvanta_gui_driver.exe"
@@ -23,6 +22,9 @@ if [ ! -f "$exe" ] || [ ! -f "$driver" ]; then
 fi
 arch=win32
 file "$exe" | grep -q 'x86-64' && arch=win64
+artifacts="$root/build/artifacts"
+[ "$arch" = win64 ] && artifacts="$artifacts/win64"
+mkdir -p "$artifacts"
 
 # A display of our own: the first free number from 99 up.
 display=99
@@ -45,7 +47,7 @@ wine_prefix_up "$build/gui" "$arch" || { echo "gui: 0 passed, 1 failed"; exit 1;
 
 # Every run starts as a first start: no settings, no Run value. Wine draws the
 # window frames itself inside a virtual desktop, so the shots show captions.
-$WINE reg delete 'HKLM\Software\Corvanta' /f >/dev/null 2>&1
+wine_reg delete 'HKLM\Software\Corvanta' /f >/dev/null 2>&1
 # The update check talks to local servers only (the start-up check finds our
 # own version); proxies must not route it away.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
@@ -57,33 +59,33 @@ for _ in $(seq 100); do [ -f "$ports" ] && break; sleep 0.1; done
 CORVANTA_TEST_HTTP=$(cat "$ports" 2>/dev/null)
 export CORVANTA_TEST_HTTP
 current=$(tr ',' '\n' <<<"$CORVANTA_TEST_HTTP" | sed -n 's/^current=//p')
-$WINE reg add 'HKLM\Software\Corvanta\Corvix' /v UpdateServer /t REG_SZ \
+wine_reg add 'HKLM\Software\Corvanta\Corvix' /v UpdateServer /t REG_SZ \
   /d "http://127.0.0.1:${current:-1}" /f >/dev/null 2>&1
-$WINE reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Corvanta /f >/dev/null 2>&1
+wine_reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Corvanta /f >/dev/null 2>&1
 # A crash ends the process at once instead of waiting in the debugger.
-$WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
-$WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
-$WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+wine_reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1
+wine_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
+wine_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
 
 # Two application paths to missing programs: the scan must find them, the
 # review ignores one and the repair deletes the other. The repair's backups
 # go beside the program; start without old ones.
 for name in corvanta-gui-a.exe corvanta-gui-b.exe; do
-  $WINE reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\$name" /ve /t REG_SZ \
+  wine_reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\$name" /ve /t REG_SZ \
     /d "C:\\Program Files\\Gone\\$name" /f >/dev/null 2>&1
 done
 rm -rf "$build/src/Backup"
 # One entry for each list of the advanced tools page, files with version
 # information behind the first two.
 bho='{C0E7A1A0-0000-4000-8000-0000000000AA}'
-$WINE reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\$bho" /f >/dev/null 2>&1
-$WINE reg add "HKCR\\CLSID\\$bho\\ProgID" /ve /t REG_SZ /d Corvanta.GuiHelper /f >/dev/null 2>&1
-$WINE reg add "HKCR\\CLSID\\$bho\\InProcServer32" /ve /t REG_SZ /d 'C:\windows\system32\kernel32.dll' /f >/dev/null 2>&1
-$WINE reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v CorvantaGuiStartup /t REG_SZ \
+wine_reg add "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\$bho" /f >/dev/null 2>&1
+wine_reg add "HKCR\\CLSID\\$bho\\ProgID" /ve /t REG_SZ /d Corvanta.GuiHelper /f >/dev/null 2>&1
+wine_reg add "HKCR\\CLSID\\$bho\\InProcServer32" /ve /t REG_SZ /d 'C:\windows\system32\kernel32.dll' /f >/dev/null 2>&1
+wine_reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v CorvantaGuiStartup /t REG_SZ \
   /d '"C:\windows\system32\kernel32.dll" /min' /f >/dev/null 2>&1
-$WINE reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v DisplayName \
+wine_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v DisplayName \
   /t REG_SZ /d 'Corvanta GUI Demo' /f >/dev/null 2>&1
-$WINE reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v UninstallString \
+wine_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaGuiDemo' /v UninstallString \
   /t REG_SZ /d 'C:\Program Files\Demo\uninstall.exe' /f >/dev/null 2>&1
 
 sync="$build/gui/sync"

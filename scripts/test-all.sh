@@ -5,7 +5,9 @@
 #   wine32     the i686 build's Windows tests under Wine in a 32-bit prefix
 #   wine64     the x86_64 build's Windows tests under Wine in a 64-bit prefix
 #   offline    the native corvanta-cli on a stopped prefix against the online scan
-#   gui        the real window under Wine and Xvfb (screenshots in build/artifacts)
+#   gui        the real window of the i686 build under Wine and Xvfb (screenshots
+#              in build/artifacts)
+#   gui64      the same for the x86_64 build (screenshots in build/artifacts/win64)
 # Ends with one summary line per tier and a total. Exit status 0 only when
 # every tier built and passed.
 set -uo pipefail
@@ -88,17 +90,18 @@ wine_tier() {  # tier preset
 # Wine sees the Unix file system as drive Z:.
 winepath_of() { printf 'Z:%s' "${1//\//\\}"; }
 
-gui_tier() {
+gui_tier() {  # tier preset
   if [ ! -f scripts/gui-tests.sh ]; then return; fi
-  echo "== test gui"
-  bash scripts/gui-tests.sh build/win32 >"$logs/gui.log" 2>&1
+  local tier=$1 p=$2
+  echo "== test $tier"
+  bash scripts/gui-tests.sh "build/$p" >"$logs/$tier.log" 2>&1
   local line
-  line=$(grep -E '^gui: [0-9]+ passed, [0-9]+ failed' "$logs/gui.log" | tail -1)
-  if [ -z "$line" ]; then tail -30 "$logs/gui.log"; record gui 0 1 "(no result, see build/logs/gui.log)"; return; fi
-  local p f
-  p=$(sed -E 's/gui: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
-  [ "$f" -gt 0 ] && tail -30 "$logs/gui.log"
-  record gui "$p" "$f" "(screenshots in build/artifacts/)"
+  line=$(grep -E '^gui: [0-9]+ passed, [0-9]+ failed' "$logs/$tier.log" | tail -1)
+  if [ -z "$line" ]; then tail -30 "$logs/$tier.log"; record "$tier" 0 1 "(no result, see build/logs/$tier.log)"; return; fi
+  local pass fail
+  pass=$(sed -E 's/gui: ([0-9]+) passed.*/\1/' <<<"$line"); fail=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$fail" -gt 0 ] && tail -30 "$logs/$tier.log"
+  record "$tier" "$pass" "$fail" "(screenshots in build/artifacts/)"
 }
 
 # The native program on stopped prefixes against the Windows ones under Wine
@@ -119,7 +122,8 @@ if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
 wine_tier wine32 win32
 wine_tier wine64 win64
 offline_tier
-gui_tier
+gui_tier gui win32
+gui_tier gui64 win64
 
 echo
 echo "== summary"

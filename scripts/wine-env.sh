@@ -43,6 +43,16 @@ wine_prefix_down() {
   wineserver -w >/dev/null 2>&1 || true
 }
 
+# reg.exe of the prefix's own width: the wrapper starts Wine's own programs
+# as 32-bit ones, whose HKLM\Software is Wow6432Node in a 64-bit prefix.
+wine_reg() {
+  if [ "${WINEARCH:-}" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+    /usr/lib/wine/wine64 reg "$@"
+  else
+    $WINE reg "$@"
+  fi
+}
+
 # Set the Windows version the prefix reports (win95 win98 winme win2k winxp ...).
 wine_set_version() {
   $WINE reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$1" /f >/dev/null 2>&1
