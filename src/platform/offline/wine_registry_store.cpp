@@ -76,6 +76,21 @@ bool StartsWithKey(const std::u16string& key, const std::u16string& prefix) {
          key[prefix.size()] == u'\0';
 }
 
+// How many leading characters of a cover whole names that b has too, compared
+// without regard to case.
+std::size_t SameLeadingNames(const std::u16string& a, const std::u16string& b) {
+  std::size_t same = 0;
+  for (std::size_t i = 0;; ++i) {
+    const bool endA = i == a.size(), endB = i == b.size();
+    if ((endA || a[i] == u'\\') && (endB || b[i] == u'\\')) {
+      same = i;
+      if (endA || endB) return same;
+    } else if (endA || endB || Upper16(a[i]) != Upper16(b[i])) {
+      return same;
+    }
+  }
+}
+
 struct Entry {
   std::u16string name;  // upper case
   std::string raw;      // its lines, comments before it included
@@ -182,9 +197,18 @@ class BlockList {
         sorted_.begin(), sorted_.end(), key,
         [](std::list<Block>::iterator b, const std::u16string& k) { return b->key < k; });
     auto before = pos == sorted_.end() ? blocks_.end() : *pos;
+    // Wine keeps the spelling a name was first stored with, and so does the
+    // header of a new key for the names it shares with its neighbours.
+    std::u16string spelled = path;
+    for (auto n : {pos == sorted_.begin() ? sorted_.end() : std::prev(pos), pos}) {
+      if (n == sorted_.end()) continue;
+      const std::size_t same = SameLeadingNames(path, (*n)->path);
+      spelled.replace(0, same, (*n)->path, 0, same);
+    }
     auto it = blocks_.insert(
         before,
-        Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"});
+        Block{
+            spelled, key, std::string(), false, true, EncodeWineKeyHeader(spelled, now), {}, "\n"});
     index_[key] = it;
     return *it;
   }

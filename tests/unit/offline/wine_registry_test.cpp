@@ -61,14 +61,14 @@ TEST(WineRegFormat, RewriteChangesOnlyTheKeysTouched) {
   changes[0].path = "Software\\a";
   changes[0].name = "GONE";
   changes[1].op = RegistryChange::Op::kDeleteKey;
-  changes[1].path = "Software\\B\\Only";
+  changes[1].path = "SOFTWARE\\b\\only";
   changes[2].op = RegistryChange::Op::kSetValue;
   changes[2].path = "Software\\C";
   changes[2].name = "z";
   changes[2].type = kREG_SZ;
   changes[2].data = {'h', 'i', 0};
   changes[3].op = RegistryChange::Op::kSetValue;
-  changes[3].path = "Software\\Ab";
+  changes[3].path = "SOFTWARE\\Ab";
   changes[3].name = "";
   changes[3].type = kREG_DWORD;
   changes[3].data = {2, 0, 0, 0};
@@ -79,7 +79,8 @@ TEST(WineRegFormat, RewriteChangesOnlyTheKeysTouched) {
             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
             "[Software\\\\A] 1700000000\n#time=1d0\n\"keep\"=\"1\"\n\n"
             "[Software\\\\Ab] 1800000000\n#time=1dda4c66b338000\n@=dword:00000002\n\n"
-            // B loses its only subkey and keeps a header of its own.
+            // B loses its only subkey and keeps a header of its own; new
+            // headers spell the names they share with others as stored.
             "[Software\\\\B] 1800000000\n#time=1dda4c66b338000\n\n"
             "[Software\\\\C] 1700000000\n#time=1d0\n\"y\"=hex:01,\\\n  02\n\"z\"=\"hi\"\n\n");
 }
