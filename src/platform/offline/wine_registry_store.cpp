@@ -239,6 +239,21 @@ class BlockList {
     return false;
   }
 
+  // Drops the header of a key left without values while a key below it is
+  // still written, as Wine saves such a key only through its subkeys; one
+  // with a class or link line stays.
+  void DropIfImplicit(const std::u16string& path) {
+    Block* b = Find(path);
+    if (!b || !b->touched || !b->entries.empty()) return;
+    for (std::size_t pos = b->head.find('\n'); pos != std::string::npos && pos + 1 < b->head.size();
+         pos = b->head.find('\n', pos + 1))
+      if (b->head.compare(pos + 1, 6, "#time=") != 0) return;
+    bool below = false;
+    for (const Block& other : blocks_)
+      if (!other.dead && StartsWithKey(other.key, b->key)) below = true;
+    if (below) b->dead = true;
+  }
+
   std::string Join() const {
     std::string out = prologue_;
     for (const Block& b : blocks_) {
@@ -431,7 +446,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
                                      const std::string& mount, std::int64_t now, std::string* out,
                                      std::string* error) {
   BlockList blocks(bytes);
-  std::vector<std::u16string> deleted;
+  std::vector<std::u16string> deleted, emptied;
   for (const RegistryChange& c : changes) {
     std::string rest;
     if (!BelowMount(c.path, mount, &rest)) continue;
@@ -464,6 +479,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
         b->entries.erase(std::remove_if(b->entries.begin(), b->entries.end(),
                                         [&](const Entry& e) { return e.name == upper; }),
                          b->entries.end());
+        emptied.push_back(path);
         break;
       }
       case RegistryChange::Op::kDeleteKey:
@@ -489,6 +505,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
       if (!parentDeleted) blocks.FindOrCreate(parent, now);
     }
   }
+  for (const std::u16string& path : emptied) blocks.DropIfImplicit(path);
   *out = blocks.Join();
   return true;
 }
