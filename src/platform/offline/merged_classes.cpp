@@ -192,15 +192,22 @@ std::int32_t MergedClassesRegistry::FlushKey(RegKey key) {
   return kERROR_SUCCESS;
 }
 
-const std::vector<MergedClassesRegistry::Entry>& MergedClassesRegistry::Keys(Merged& m) {
-  if (m.keysAt == changes_) return m.keys;
-  m.keys.clear();
-  m.keysAt = changes_;
-  std::vector<std::string> names[2];
+bool MergedClassesRegistry::Rebuild(Merged& m, bool values, std::vector<std::string> (&names)[2]) {
+  std::uint64_t& at = values ? m.valuesAt : m.keysAt;
+  if (at == changes_) return false;
+  (values ? m.values : m.keys).clear();
+  at = changes_;
+  std::int32_t& error = values ? m.valuesError : m.keysError;
   for (int s : {kUser, kMachine}) {
-    m.keysError = Names(inner_, m.side[s], false, &names[s]);
-    if (m.keysError) return m.keys;
+    error = Names(inner_, m.side[s], values, &names[s]);
+    if (error) return false;
   }
+  return true;
+}
+
+const std::vector<MergedClassesRegistry::Entry>& MergedClassesRegistry::Keys(Merged& m) {
+  std::vector<std::string> names[2];
+  if (!Rebuild(m, false, names)) return m.keys;
   // Both lists come sorted by their upper-case names; the user's spelling
   // stands for a name in both.
   std::size_t u = 0, k = 0;
@@ -218,14 +225,8 @@ const std::vector<MergedClassesRegistry::Entry>& MergedClassesRegistry::Keys(Mer
 }
 
 const std::vector<MergedClassesRegistry::Entry>& MergedClassesRegistry::Values(Merged& m) {
-  if (m.valuesAt == changes_) return m.values;
-  m.values.clear();
-  m.valuesAt = changes_;
   std::vector<std::string> names[2];
-  for (int s : {kUser, kMachine}) {
-    m.valuesError = Names(inner_, m.side[s], true, &names[s]);
-    if (m.valuesError) return m.values;
-  }
+  if (!Rebuild(m, true, names)) return m.values;
   // The user's values in their order, then the machine's the user lacks.
   for (std::size_t i = 0; i < names[kUser].size(); ++i)
     m.values.emplace_back(kUser, static_cast<std::uint32_t>(i));

@@ -68,6 +68,10 @@ class MergedClassesRegistry : public RegistryApi {
   RegKey Mint(Merged m);
   // The one copy of a key that has only one, else 0.
   static RegKey Only(const Merged& m);
+  // Empties m's subkey or value list when a change came after it was made,
+  // with both copies' upper-case names in names; false when the list is
+  // current or a copy could not be listed (its error kept in m).
+  bool Rebuild(Merged& m, bool values, std::vector<std::string> (&names)[2]);
   const std::vector<Entry>& Keys(Merged& m);
   const std::vector<Entry>& Values(Merged& m);
   bool Exists(int side, const std::string& path);

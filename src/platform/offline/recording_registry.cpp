@@ -39,18 +39,11 @@ bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
   for (const auto& space : kSpaces) {
     const std::size_t n = std::string(space.prefix).size();
     if (upper.compare(0, n, space.prefix) != 0 || (upper.size() > n && upper[n] != '\\')) continue;
-    // Wine resolves a link's target in the 64-bit view, where the classes are
-    // shared: Software\Wow6432Node\Classes, a link to Classes\Wow6432Node,
-    // shows Software\Classes itself.
+    // The target is followed as written, as Wine follows it for a 64-bit
+    // program: Software\Wow6432Node\Classes shows Classes\Wow6432Node itself
+    // (its own links, e.g. TypeLib, lead back into the shared classes).
     Where to{space.root, std::string()};
-    std::size_t start = n;
-    while (start < target.size()) {
-      std::size_t end = target.find('\\', start + 1);
-      if (end == std::string::npos) end = target.size();
-      const std::string name = target.substr(start, end - start);
-      if (AsciiUpper(name) != "\\WOW6432NODE") AppendPath(&to.path, name);
-      start = end;
-    }
+    AppendPath(&to.path, target.substr(n));
     links_[LinkKey(root, AsciiUpper(path))] = std::move(to);
     return true;
   }

@@ -51,8 +51,7 @@ class RecordingRegistry : public RegistryApi {
   void ForgetChangesBelow(std::uint32_t root, const std::string& path);
   // Makes the key at root\path a link: opening, creating or deleting through
   // it reaches the target ("\Registry\Machine\..." or "\Registry\User\..."),
-  // and the changes are recorded at the target (its Wow6432Node names left
-  // out, as Wine shows a 64-bit program). False for another target.
+  // and the changes are recorded at the target. False for another target.
   bool AddLink(std::uint32_t root, const std::string& path, const std::string& target);
 
  private:

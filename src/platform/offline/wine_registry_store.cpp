@@ -76,6 +76,21 @@ bool StartsWithKey(const std::u16string& key, const std::u16string& prefix) {
          key[prefix.size()] == u'\0';
 }
 
+// How many leading characters of a cover whole names that b has too, compared
+// without regard to case.
+std::size_t SameLeadingNames(const std::u16string& a, const std::u16string& b) {
+  std::size_t same = 0;
+  for (std::size_t i = 0;; ++i) {
+    const bool endA = i == a.size(), endB = i == b.size();
+    if ((endA || a[i] == u'\\') && (endB || b[i] == u'\\')) {
+      same = i;
+      if (endA || endB) return same;
+    } else if (endA || endB || Upper16(a[i]) != Upper16(b[i])) {
+      return same;
+    }
+  }
+}
+
 struct Entry {
   std::u16string name;  // upper case
   std::string raw;      // its lines, comments before it included
@@ -182,9 +197,18 @@ class BlockList {
         sorted_.begin(), sorted_.end(), key,
         [](std::list<Block>::iterator b, const std::u16string& k) { return b->key < k; });
     auto before = pos == sorted_.end() ? blocks_.end() : *pos;
+    // Wine keeps the spelling a name was first stored with, and so does the
+    // header of a new key for the names it shares with its neighbours.
+    std::u16string spelled = path;
+    for (auto n : {pos == sorted_.begin() ? sorted_.end() : std::prev(pos), pos}) {
+      if (n == sorted_.end()) continue;
+      const std::size_t same = SameLeadingNames(path, (*n)->path);
+      spelled.replace(0, same, (*n)->path, 0, same);
+    }
     auto it = blocks_.insert(
         before,
-        Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"});
+        Block{
+            spelled, key, std::string(), false, true, EncodeWineKeyHeader(spelled, now), {}, "\n"});
     index_[key] = it;
     return *it;
   }
@@ -213,6 +237,21 @@ class BlockList {
     for (const Block& b : blocks_)
       if (!b.dead && (b.key == key || StartsWithKey(b.key, key))) return true;
     return false;
+  }
+
+  // Drops the header of a key left without values while a key below it is
+  // still written, as Wine saves such a key only through its subkeys; one
+  // with a class or link line stays.
+  void DropIfImplicit(const std::u16string& path) {
+    Block* b = Find(path);
+    if (!b || !b->touched || !b->entries.empty()) return;
+    for (std::size_t pos = b->head.find('\n'); pos != std::string::npos && pos + 1 < b->head.size();
+         pos = b->head.find('\n', pos + 1))
+      if (b->head.compare(pos + 1, 6, "#time=") != 0) return;
+    bool below = false;
+    for (const Block& other : blocks_)
+      if (!other.dead && StartsWithKey(other.key, b->key)) below = true;
+    if (below) b->dead = true;
   }
 
   std::string Join() const {
@@ -407,7 +446,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
                                      const std::string& mount, std::int64_t now, std::string* out,
                                      std::string* error) {
   BlockList blocks(bytes);
-  std::vector<std::u16string> deleted;
+  std::vector<std::u16string> deleted, emptied;
   for (const RegistryChange& c : changes) {
     std::string rest;
     if (!BelowMount(c.path, mount, &rest)) continue;
@@ -440,6 +479,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
         b->entries.erase(std::remove_if(b->entries.begin(), b->entries.end(),
                                         [&](const Entry& e) { return e.name == upper; }),
                          b->entries.end());
+        emptied.push_back(path);
         break;
       }
       case RegistryChange::Op::kDeleteKey:
@@ -465,6 +505,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
       if (!parentDeleted) blocks.FindOrCreate(parent, now);
     }
   }
+  for (const std::u16string& path : emptied) blocks.DropIfImplicit(path);
   *out = blocks.Join();
   return true;
 }

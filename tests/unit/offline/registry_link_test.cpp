@@ -1,6 +1,7 @@
-// A 64-bit prefix's link keys: opening, enumerating and deleting through a
-// link reach its target as Wine shows it to a 64-bit program (the classes
-// link leads to Software\Classes), and the deletion is written there.
+// A 64-bit prefix's link keys, followed as Wine follows them for a 64-bit
+// program: Software\Wow6432Node\Classes shows Classes\Wow6432Node alone (its
+// own links lead back into the shared classes), and a change through a link
+// is written at the key that holds it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -28,15 +29,23 @@ std::string LinkHex(const std::string& target) {
   return hex;
 }
 
-TEST(OfflineRegistryLinks, OpenEnumerateAndDeleteReachTheTarget) {
+TEST(OfflineRegistryLinks, TheClassesLinkShowsClassesWow6432Node) {
   char tmpl[] = "/tmp/corvanta-links-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string dir = tmpl, file = dir + "/system.reg";
   std::ofstream(file, std::ios::binary)
       << "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
-         "[Software\\\\Classes\\\\CLSID\\\\{A}] 1700000000\n\"x\"=\"1\"\n\n"
-         "[Software\\\\Classes\\\\Wow6432Node\\\\CLSID\\\\{B}] 1700000000\n\n"
-         "[Software\\\\Wow6432Node\\\\Classes] 1700000000\n#link\n"
+         "[Software\\\\Classes\\\\.both] 1700000000\n\"v\"=\"classes\"\n\"c\"=\"1\"\n\n"
+         "[Software\\\\Classes\\\\.onlyc] 1700000000\n\"v\"=\"classes\"\n\n"
+         "[Software\\\\Classes\\\\CLSID\\\\{C}] 1700000000\n\"v\"=\"classes\"\n\n"
+         "[Software\\\\Classes\\\\Typelib\\\\{T}] 1700000000\n\"v\"=\"classes\"\n\n"
+         "[Software\\\\Classes\\\\Wow6432Node\\\\.both] 1700000000\n\"v\"=\"wow\"\n\n"
+         "[Software\\\\Classes\\\\Wow6432Node\\\\.onlyw] 1700000000\n\"v\"=\"wow\"\n\n"
+         "[Software\\\\Classes\\\\Wow6432Node\\\\CLSID\\\\{W}] 1700000000\n\"v\"=\"wow\"\n\n"
+         "[Software\\\\Classes\\\\Wow6432Node\\\\TypeLib] 1700000000\n#link\n"
+         "\"SymbolicLinkValue\"=hex(6):"
+      << LinkHex("\\Registry\\Machine\\Software\\Classes\\TypeLib") << "\n\n"
+      << "[Software\\\\Wow6432Node\\\\Classes] 1700000000\n#link\n"
          "\"SymbolicLinkValue\"=hex(6):"
       << LinkHex("\\Registry\\Machine\\Software\\Classes\\Wow6432Node") << "\n\n";
   WineRegistryStore store(file, kHKEY_LOCAL_MACHINE);
@@ -44,41 +53,63 @@ TEST(OfflineRegistryLinks, OpenEnumerateAndDeleteReachTheTarget) {
   std::string error;
   ASSERT_TRUE(store.Load(memory, &error)) << error;
   RecordingRegistry reg(memory);
-  ASSERT_EQ(store.Links().size(), 1u);
+  ASSERT_EQ(store.Links().size(), 2u);
   for (const RegistryLink& l : store.Links()) ASSERT_TRUE(reg.AddLink(l.root, l.path, l.target));
 
+  // Each key through the view: "" when it cannot be opened, else its "v";
+  // none shows the "c" of the shared .both.
+  const struct {
+    const char* path;
+    const char* seen;
+  } kView[] = {
+      {".onlyc", ""},     {".onlyw", "wow"},     {".both", "wow"},
+      {"CLSID\\{C}", ""}, {"CLSID\\{W}", "wow"}, {"typelib\\{T}", "classes"},
+  };
+  RegKey view = 0, key = 0;
+  ASSERT_EQ(
+      reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "software\\wow6432node\\classes", kKEY_ALL_ACCESS, &view),
+      0);
+  for (const auto& c : kView) {
+    std::string seen;
+    if (reg.OpenKeyEx(view, c.path, kKEY_READ, &key) == 0) {
+      char data[16] = {};
+      std::uint32_t type = 0, size = sizeof data;
+      EXPECT_EQ(reg.QueryValueEx(key, "c", &type, nullptr, &size), kERROR_FILE_NOT_FOUND);
+      size = sizeof data;
+      EXPECT_EQ(reg.QueryValueEx(key, "v", &type, reinterpret_cast<std::uint8_t*>(data), &size), 0);
+      seen = data;
+      reg.CloseKey(key);
+    }
+    EXPECT_EQ(seen, c.seen) << c.path;
+  }
+  // Its subkeys in Wine's order and spelling, the link among them.
+  std::string names;
   char name[64];
-  std::uint32_t len = sizeof name;
-  RegKey wow = 0, classes = 0, clsid = 0;
-  // The link is listed where it is, and opening it shows the target.
-  ASSERT_EQ(reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "Software\\Wow6432Node", kKEY_READ, &wow), 0);
-  ASSERT_EQ(reg.EnumKeyEx(wow, 0, name, &len), 0);
-  EXPECT_STREQ(name, "Classes");
-  ASSERT_EQ(reg.OpenKeyEx(wow, "Classes", kKEY_READ, &classes), 0);
-  len = sizeof name;
-  ASSERT_EQ(reg.EnumKeyEx(classes, 0, name, &len), 0);
-  EXPECT_STREQ(name, "CLSID");
-  ASSERT_EQ(reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "software\\wow6432node\\classes\\CLSID\\{A}",
-                          kKEY_READ, &clsid),
-            0);
-  std::uint8_t data[8] = {};
-  std::uint32_t type = 0, size = sizeof data;
-  ASSERT_EQ(reg.QueryValueEx(clsid, "x", &type, data, &size), 0);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(data)), "1");
-  reg.CloseKey(clsid);
-  EXPECT_NE(reg.OpenKeyEx(classes, "CLSID\\{B}", kKEY_READ, &clsid), 0);
+  for (std::uint32_t i = 0, len = sizeof name; reg.EnumKeyEx(view, i, name, &len) == 0;
+       ++i, len = sizeof name)
+    names += std::string(name) + " ";
+  EXPECT_EQ(names, ".both .onlyw CLSID TypeLib ");
 
-  // A deletion through the link deletes the target, and is written there.
-  ASSERT_EQ(reg.DeleteKey(classes, "CLSID\\{A}"), 0);
-  ASSERT_EQ(reg.Changes().size(), 1u);
-  EXPECT_EQ(reg.Changes()[0].path, "Software\\Classes\\CLSID\\{A}");
-  EXPECT_NE(reg.OpenKeyEx(kHKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\{A}", kKEY_READ, &clsid),
-            0);
+  // Changes through the view land at the key that holds it.
+  ASSERT_EQ(reg.DeleteKey(view, "CLSID\\{W}"), 0);
+  ASSERT_EQ(reg.DeleteKey(view, "TypeLib\\{T}"), 0);
+  ASSERT_EQ(reg.CreateKeyEx(view, ".new", kKEY_ALL_ACCESS, &key, nullptr), 0);
+  const std::uint8_t text[] = "x";
+  ASSERT_EQ(reg.SetValueEx(key, "n", kREG_SZ, text, sizeof text), 0);
+  std::string where;
+  for (const RegistryChange& c : reg.Changes()) where += c.path + "|";
+  EXPECT_EQ(where,
+            "Software\\Classes\\Wow6432Node\\CLSID\\{W}|Software\\Classes\\TypeLib\\{T}|"
+            "Software\\Classes\\Wow6432Node\\.new|Software\\Classes\\Wow6432Node\\.new|");
   ASSERT_TRUE(store.Write(reg.Changes(), &error)) << error;
   std::string bytes;
   ASSERT_TRUE(ReadHostFile(file, &bytes, &error)) << error;
-  EXPECT_EQ(bytes.find("{A}]"), std::string::npos) << bytes;
-  EXPECT_NE(bytes.find("[Software\\\\Wow6432Node\\\\Classes]"), std::string::npos) << bytes;
+  EXPECT_EQ(bytes.find("{W}]"), std::string::npos) << bytes;
+  EXPECT_EQ(bytes.find("{T}]"), std::string::npos) << bytes;
+  // The emptied parent keeps the file's spelling, not the link's.
+  EXPECT_NE(bytes.find("[Software\\\\Classes\\\\Typelib]"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("[Software\\\\Classes\\\\Wow6432Node\\\\.new]"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("[Software\\\\Classes\\\\CLSID\\\\{C}]"), std::string::npos) << bytes;
   std::system(("rm -rf '" + dir + "'").c_str());
 }
 

@@ -55,23 +55,28 @@ TEST(WineRegFormat, RewriteChangesOnlyTheKeysTouched) {
       "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
       "[Software\\\\A] 1700000000\n#time=1d0\n\"keep\"=\"1\"\n\"gone\"=\"2\"\n\n"
       "[Software\\\\B\\\\Only] 1700000000\n#time=1d0\n\"x\"=dword:00000001\n\n"
-      "[Software\\\\C] 1700000000\n#time=1d0\n\"y\"=hex:01,\\\n  02\n\n";
-  RegistryChanges changes(4);
+      "[Software\\\\C] 1700000000\n#time=1d0\n\"y\"=hex:01,\\\n  02\n\n"
+      "[Software\\\\D] 1700000000\n#time=1d0\n\"v\"=\"1\"\n\n"
+      "[Software\\\\D\\\\Sub] 1700000000\n#time=1d0\n\n";
+  RegistryChanges changes(5);
   changes[0].op = RegistryChange::Op::kDeleteValue;
   changes[0].path = "Software\\a";
   changes[0].name = "GONE";
   changes[1].op = RegistryChange::Op::kDeleteKey;
-  changes[1].path = "Software\\B\\Only";
+  changes[1].path = "SOFTWARE\\b\\only";
   changes[2].op = RegistryChange::Op::kSetValue;
   changes[2].path = "Software\\C";
   changes[2].name = "z";
   changes[2].type = kREG_SZ;
   changes[2].data = {'h', 'i', 0};
   changes[3].op = RegistryChange::Op::kSetValue;
-  changes[3].path = "Software\\Ab";
+  changes[3].path = "SOFTWARE\\Ab";
   changes[3].name = "";
   changes[3].type = kREG_DWORD;
   changes[3].data = {2, 0, 0, 0};
+  changes[4].op = RegistryChange::Op::kDeleteValue;
+  changes[4].path = "Software\\D";
+  changes[4].name = "v";
   for (RegistryChange& c : changes) c.root = kHKEY_LOCAL_MACHINE;
   std::string out, error;
   ASSERT_TRUE(WineRegistryStore::ApplyChanges(file, changes, "", 1800000000, &out, &error));
@@ -79,9 +84,12 @@ TEST(WineRegFormat, RewriteChangesOnlyTheKeysTouched) {
             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
             "[Software\\\\A] 1700000000\n#time=1d0\n\"keep\"=\"1\"\n\n"
             "[Software\\\\Ab] 1800000000\n#time=1dda4c66b338000\n@=dword:00000002\n\n"
-            // B loses its only subkey and keeps a header of its own.
+            // B loses its only subkey and keeps a header of its own; new
+            // headers spell the names they share with others as stored.
             "[Software\\\\B] 1800000000\n#time=1dda4c66b338000\n\n"
-            "[Software\\\\C] 1700000000\n#time=1d0\n\"y\"=hex:01,\\\n  02\n\"z\"=\"hi\"\n\n");
+            "[Software\\\\C] 1700000000\n#time=1d0\n\"y\"=hex:01,\\\n  02\n\"z\"=\"hi\"\n\n"
+            // D, left without values, is written through its subkey alone.
+            "[Software\\\\D\\\\Sub] 1700000000\n#time=1d0\n\n");
 }
 
 // The files of a real prefix, when the Wine tiers made one.
