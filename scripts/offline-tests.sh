@@ -26,6 +26,10 @@ for f in "${need[@]}"; do [ -f "$f" ] || { echo "offline-tests: $f not built" >&
 work="$native/offline-tests"
 rm -rf "$work"
 mkdir -p "$work"
+# The repairs keep their backups beside the program: those of this run are
+# removed at the end, any made before it stay.
+backups="$native/cli/Backup"
+backups_before=$(ls -1 "$backups" 2>/dev/null | sort)
 source "$here/wine-env.sh"
 passed=0
 failed=0
@@ -123,5 +127,7 @@ import json,sys; d=json.load(open('$work/win64/after-repair.json')); sys.exit(no
   "$ncli" --prefix "$prefix" scan --all --json >"$work/win64/after-restore.json" 2>/dev/null
   check "the full backup brings the first scan back" same_scan "$work/win64/offline.json" "$work/win64/after-restore.json"
 fi
+comm -13 <(printf '%s\n' "$backups_before") <(ls -1 "$backups" 2>/dev/null | sort) |
+  while IFS= read -r made; do [ -n "$made" ] && rm -rf "${backups:?}/$made"; done
 echo "offline: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
