@@ -9,7 +9,9 @@
 #include <cstring>
 #include <ctime>
 #include <list>
-#include <unordered_map>
+#include <map>
+#include <set>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -169,8 +171,7 @@ class BlockList {
         b.key = SortKey(b.path);
         blocks_.push_back(std::move(b));
         auto it = std::prev(blocks_.end());
-        index_[it->key] = it;
-        sorted_.push_back(it);
+        ordered_[it->key] = it;
         current = &*it;
       }
       (current ? current->raw : prologue_).append(bytes, pos, end - pos);
@@ -179,65 +180,47 @@ class BlockList {
   }
 
   Block* Find(const std::u16string& path) {
-    auto it = index_.find(SortKey(path));
-    return it == index_.end() || it->second->dead ? nullptr : &*it->second;
+    auto it = ordered_.find(SortKey(path));
+    return it == ordered_.end() || it->second->dead ? nullptr : &*it->second;
   }
 
   Block& FindOrCreate(const std::u16string& path, std::int64_t now) {
     const std::u16string key = SortKey(path);
-    auto found = index_.find(key);
-    if (found != index_.end()) {
-      Block& b = *found->second;
+    auto pos = ordered_.lower_bound(key);
+    if (pos != ordered_.end() && pos->first == key) {
+      Block& b = *pos->second;
       if (b.dead) {
         b = Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"};
       }
       return b;
     }
-    auto pos = std::lower_bound(
-        sorted_.begin(), sorted_.end(), key,
-        [](std::list<Block>::iterator b, const std::u16string& k) { return b->key < k; });
-    auto before = pos == sorted_.end() ? blocks_.end() : *pos;
+    auto before = pos == ordered_.end() ? blocks_.end() : pos->second;
     // Wine keeps the spelling a name was first stored with, and so does the
     // header of a new key for the names it shares with its neighbours.
     std::u16string spelled = path;
-    for (auto n : {pos == sorted_.begin() ? sorted_.end() : std::prev(pos), pos}) {
-      if (n == sorted_.end()) continue;
-      const std::size_t same = SameLeadingNames(path, (*n)->path);
-      spelled.replace(0, same, (*n)->path, 0, same);
+    for (auto n : {pos == ordered_.begin() ? ordered_.end() : std::prev(pos), pos}) {
+      if (n == ordered_.end()) continue;
+      const std::size_t same = SameLeadingNames(path, n->second->path);
+      spelled.replace(0, same, n->second->path, 0, same);
     }
     auto it = blocks_.insert(
         before,
         Block{
             spelled, key, std::string(), false, true, EncodeWineKeyHeader(spelled, now), {}, "\n"});
-    index_[key] = it;
+    ordered_.emplace_hint(pos, key, it);
     return *it;
   }
 
   // Marks the key and every key below it deleted.
   void Delete(const std::u16string& path) {
     const std::u16string key = SortKey(path);
-    auto found = index_.find(key);
-    std::list<Block>::iterator it;
-    if (found != index_.end()) {
-      it = found->second;
-    } else {
-      auto pos = std::lower_bound(
-          sorted_.begin(), sorted_.end(), key,
-          [](std::list<Block>::iterator b, const std::u16string& k) { return b->key < k; });
-      if (pos == sorted_.end()) return;
-      it = *pos;
-    }
-    for (; it != blocks_.end() && (it->key == key || StartsWithKey(it->key, key)); ++it)
-      it->dead = true;
+    for (auto it = ordered_.lower_bound(key);
+         it != ordered_.end() && (it->first == key || StartsWithKey(it->first, key)); ++it)
+      it->second->dead = true;
   }
 
   // True when a live block is the key itself or lies below it.
-  bool Exists(const std::u16string& path) const {
-    const std::u16string key = SortKey(path);
-    for (const Block& b : blocks_)
-      if (!b.dead && (b.key == key || StartsWithKey(b.key, key))) return true;
-    return false;
-  }
+  bool Exists(const std::u16string& path) const { return LiveFrom(SortKey(path), true); }
 
   // Drops the header of a key left without values while a key below it is
   // still written, as Wine saves such a key only through its subkeys; one
@@ -248,10 +231,7 @@ class BlockList {
     for (std::size_t pos = b->head.find('\n'); pos != std::string::npos && pos + 1 < b->head.size();
          pos = b->head.find('\n', pos + 1))
       if (b->head.compare(pos + 1, 6, "#time=") != 0) return;
-    bool below = false;
-    for (const Block& other : blocks_)
-      if (!other.dead && StartsWithKey(other.key, b->key)) below = true;
-    if (below) b->dead = true;
+    if (LiveFrom(b->key, false)) b->dead = true;
   }
 
   std::string Join() const {
@@ -270,10 +250,19 @@ class BlockList {
   }
 
  private:
+  // Whether a live block lies below key (or is key itself, when self).
+  bool LiveFrom(const std::u16string& key, bool self) const {
+    for (auto it = ordered_.lower_bound(key);
+         it != ordered_.end() && (it->first == key || StartsWithKey(it->first, key)); ++it)
+      if (!it->second->dead && (self || it->first != key)) return true;
+    return false;
+  }
+
   std::string prologue_;
   std::list<Block> blocks_;
-  std::unordered_map<std::u16string, std::list<Block>::iterator> index_;
-  std::vector<std::list<Block>::iterator> sorted_;
+  // Every block by its sort key (the last one of a key the file repeats): a
+  // key's subtree is one run of this order.
+  std::map<std::u16string, std::list<Block>::iterator> ordered_;
 };
 
 bool StatFile(const std::string& path, std::int64_t* size, std::int64_t* mtimeNs) {
@@ -446,7 +435,8 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
                                      const std::string& mount, std::int64_t now, std::string* out,
                                      std::string* error) {
   BlockList blocks(bytes);
-  std::vector<std::u16string> deleted, emptied;
+  std::vector<std::u16string> deleted;
+  std::set<std::u16string> emptied;
   for (const RegistryChange& c : changes) {
     std::string rest;
     if (!BelowMount(c.path, mount, &rest)) continue;
@@ -479,7 +469,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
         b->entries.erase(std::remove_if(b->entries.begin(), b->entries.end(),
                                         [&](const Entry& e) { return e.name == upper; }),
                          b->entries.end());
-        emptied.push_back(path);
+        emptied.insert(path);
         break;
       }
       case RegistryChange::Op::kDeleteKey:
@@ -494,16 +484,21 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
   }
   // A key without values is written only when it has no subkeys either: a
   // parent whose last subkey went must get a header of its own to stay.
+  std::unordered_set<std::u16string> deletedKeys, parentsSeen;
+  for (const std::u16string& path : deleted) deletedKeys.insert(SortKey(path));
+  // Whether the key or one above it was deleted.
+  const auto inDeleted = [&](std::u16string key) {
+    for (;;) {
+      if (deletedKeys.count(key) != 0) return true;
+      const std::size_t cut = key.rfind(u'\0');
+      if (cut == std::u16string::npos) return false;
+      key.resize(cut);
+    }
+  };
   for (const std::u16string& path : deleted) {
     const std::u16string parent = ParentOf(path);
-    if (!parent.empty() && !blocks.Exists(parent)) {
-      bool parentDeleted = false;
-      for (const std::u16string& d : deleted) {
-        const std::u16string dk = SortKey(d), pk = SortKey(parent);
-        if (dk == pk || StartsWithKey(pk, dk)) parentDeleted = true;
-      }
-      if (!parentDeleted) blocks.FindOrCreate(parent, now);
-    }
+    if (parent.empty() || !parentsSeen.insert(SortKey(parent)).second) continue;
+    if (!blocks.Exists(parent) && !inDeleted(SortKey(parent))) blocks.FindOrCreate(parent, now);
   }
   for (const std::u16string& path : emptied) blocks.DropIfImplicit(path);
   *out = blocks.Join();

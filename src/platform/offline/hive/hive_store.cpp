@@ -11,7 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/ansi_text.h"
 #include "platform/memory/memory_registry.h"
@@ -127,6 +131,71 @@ bool WriteValues(hive_h* h, hive_node_h node, ValueList& list) {
   }
   return hivex_node_set_values(h, node, set.size(), set.data(), 0) == 0;
 }
+
+// The children of the keys a write passes through, listed once per key: a
+// repair touches thousands of keys below one parent (CLSID), and listing its
+// children again for each would cost the parent's width every time. A key's
+// place is its names upper-cased, each after a NUL, so that a subtree is one
+// run of the map.
+class ChildIndex {
+ public:
+  explicit ChildIndex(hive_h* h) : h_(h) {}
+
+  // The deepest existing node on the way to parts; *found says how many of
+  // the parts exist, *place is the node's place.
+  hive_node_h Walk(const std::vector<std::string>& parts, std::size_t* found, std::string* place) {
+    hive_node_h node = hivex_root(h_);
+    place->clear();
+    for (*found = 0; *found < parts.size(); ++*found) {
+      const Children& children = Of(*place, node);
+      const auto it = children.find(AsciiUpper(parts[*found]));
+      if (it == children.end()) break;
+      node = it->second;
+      *place += '\0';
+      *place += AsciiUpper(parts[*found]);
+    }
+    return node;
+  }
+
+  // A child added below the node at place; place becomes the child's.
+  void Added(std::string* place, const std::string& name, hive_node_h child) {
+    const std::string upper = AsciiUpper(name);
+    const auto parent = lists_.find(*place);
+    if (parent != lists_.end()) parent->second.emplace(upper, child);
+    *place += '\0';
+    *place += upper;
+  }
+
+  // The key at place deleted with its subtree.
+  void Deleted(const std::string& place) {
+    const std::size_t cut = place.rfind('\0');
+    const auto parent = lists_.find(place.substr(0, cut));
+    if (parent != lists_.end()) parent->second.erase(place.substr(cut + 1));
+    auto it = lists_.lower_bound(place);
+    while (it != lists_.end() && it->first.compare(0, place.size(), place) == 0 &&
+           (it->first.size() == place.size() || it->first[place.size()] == '\0'))
+      it = lists_.erase(it);
+  }
+
+ private:
+  using Children = std::unordered_map<std::string, hive_node_h>;
+
+  const Children& Of(const std::string& place, hive_node_h node) {
+    const auto known = lists_.find(place);
+    if (known != lists_.end()) return known->second;
+    Children& children = lists_[place];
+    Owned<hive_node_h> listed(hivex_node_children(h_, node));
+    for (hive_node_h* c = listed ? listed.get() : nullptr; c && *c; ++c) {
+      Owned<char> name(hivex_node_name(h_, *c));
+      // The first of two names that differ in case only, as a lookup finds.
+      if (name) children.emplace(AsciiUpper(hive::Utf8ToAnsi(name.get())), *c);
+    }
+    return children;
+  }
+
+  hive_h* h_;
+  std::map<std::string, Children> lists_;
+};
 
 }  // namespace
 
@@ -284,23 +353,21 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
   if (!h) return Fail(error, file_ + ": cannot be opened as a hive (" + Why(errno) + ")");
 
   const std::size_t skip = SplitBackslashPath(mount_).size();
+  ChildIndex index(h.get());
+  std::string place;
   for (const RegistryChange* c : mine) {
     std::vector<std::string> parts = SplitBackslashPath(c->path);
     parts.erase(parts.begin(), parts.begin() + static_cast<std::ptrdiff_t>(skip));
     const std::string where = file_ + ": " + c->path + ": ";
-    hive_node_h node = hivex_root(h.get());
     std::size_t found = 0;
-    for (; found < parts.size(); ++found) {
-      const hive_node_h child = FindChild(h.get(), node, parts[found]);
-      if (!child) break;
-      node = child;
-    }
+    hive_node_h node = index.Walk(parts, &found, &place);
     const bool exists = found == parts.size();
     switch (c->op) {
       case RegistryChange::Op::kCreateKey:
         for (; found < parts.size(); ++found) {
           node = hivex_node_add_child(h.get(), node, AnsiToUtf8(parts[found]).c_str());
           if (!node) return Fail(error, where + "cannot create the key (" + Why(errno) + ")");
+          index.Added(&place, parts[found], node);
         }
         break;
       case RegistryChange::Op::kDeleteKey:
@@ -309,6 +376,7 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
         if (exists && hivex_node_delete_child(h.get(), node) != 0) {
           return Fail(error, where + "cannot delete the key (" + Why(errno) + ")");
         }
+        if (exists) index.Deleted(place);
         break;
       case RegistryChange::Op::kSetValue:
       case RegistryChange::Op::kDeleteValue: {
