@@ -81,11 +81,15 @@ void WidgetScanPage::SetProgressPosition(int completed) {
 }
 void WidgetScanPage::ProcessMessages() {
   const std::uint64_t now = system_.TickCount();
-  if (!due_ && now - lastPump_ < kRepaintIntervalMs) return;
-  Flush();
+  if (due_ || now - lastRepaint_ >= kRepaintIntervalMs) {
+    Flush();
+    lastRepaint_ = now;
+    due_ = false;
+  } else if (now - lastPump_ < kPumpIntervalMs) {
+    return;
+  }
   view_.app->ProcessMessages();
   lastPump_ = now;
-  due_ = false;
 }
 void WidgetScanPage::Flush() {
   if (rowErrors_.set)

@@ -30,12 +30,14 @@ std::string EmptySectionLine(const std::string& caption);
 
 // The scan reports every value it judges; repainting the status line and the
 // counters and pumping for each would cost more than the judging. Texts are
-// kept and shown when the page pumps, at most every kRepaintIntervalMs (so
-// Abort is still seen well within a tenth of a second); a new row, a
-// section's end and the progress show at once, with the next pump.
+// kept and shown at most every kRepaintIntervalMs; a new row, a section's end
+// and the progress show at once, with the next pump. Messages are pumped
+// more often, every kPumpIntervalMs, so that the window answers and Abort is
+// seen without waiting for the next repaint.
 class WidgetScanPage : public ScanPage {
  public:
   static constexpr std::uint64_t kRepaintIntervalMs = 50;
+  static constexpr std::uint64_t kPumpIntervalMs = 10;
 
   WidgetScanPage(MainView& view, System& system) : view_(view), system_(system) {}
   void AddRow(const std::string& caption, const std::string& errorsFound, const std::string& status,
@@ -63,7 +65,7 @@ class WidgetScanPage : public ScanPage {
   MainView& view_;
   System& system_;
   Pending rowErrors_, total_, status_;
-  std::uint64_t lastPump_ = 0;
+  std::uint64_t lastPump_ = 0, lastRepaint_ = 0;
   bool due_ = true;
 };
 

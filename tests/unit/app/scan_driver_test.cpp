@@ -179,6 +179,21 @@ TEST(ScanDriver, StatusAndCountersRepaintByTimeNotPerValue) {
   f.form.DoScan();
   EXPECT_GE(pumps, 80);  // a status and a record per value
   EXPECT_NE(std::find(totals.begin(), totals.end(), "20"), totals.end());
+
+  // 10 ms between pumps: messages at each, the count shown every 50 ms only.
+  pumps = 0;
+  totals.clear();
+  f.app().EveryPump([&] {
+    ++pumps;
+    totals.push_back(f.w().lbTotalFound->Caption());
+    f.mem.system.Advance(10);
+  });
+  f.form.DoScan();
+  EXPECT_GE(pumps, 80);
+  int changes = 0;
+  for (std::size_t i = 1; i < totals.size(); ++i) changes += totals[i] != totals[i - 1];
+  EXPECT_GE(changes, 5);
+  EXPECT_LE(changes, pumps / 5 + 2);
   f.app().EveryPump(nullptr);
 }
 
