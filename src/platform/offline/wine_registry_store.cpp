@@ -78,6 +78,10 @@ bool StartsWithKey(const std::u16string& key, const std::u16string& prefix) {
          key[prefix.size()] == u'\0';
 }
 
+bool AtOrBelow(const std::u16string& key, const std::u16string& top) {
+  return key == top || StartsWithKey(key, top);
+}
+
 // How many leading characters of a cover whole names that b has too, compared
 // without regard to case.
 std::size_t SameLeadingNames(const std::u16string& a, const std::u16string& b) {
@@ -214,8 +218,8 @@ class BlockList {
   // Marks the key and every key below it deleted.
   void Delete(const std::u16string& path) {
     const std::u16string key = SortKey(path);
-    for (auto it = ordered_.lower_bound(key);
-         it != ordered_.end() && (it->first == key || StartsWithKey(it->first, key)); ++it)
+    for (auto it = ordered_.lower_bound(key); it != ordered_.end() && AtOrBelow(it->first, key);
+         ++it)
       it->second->dead = true;
   }
 
@@ -252,8 +256,8 @@ class BlockList {
  private:
   // Whether a live block lies below key (or is key itself, when self).
   bool LiveFrom(const std::u16string& key, bool self) const {
-    for (auto it = ordered_.lower_bound(key);
-         it != ordered_.end() && (it->first == key || StartsWithKey(it->first, key)); ++it)
+    for (auto it = ordered_.lower_bound(key); it != ordered_.end() && AtOrBelow(it->first, key);
+         ++it)
       if (!it->second->dead && (self || it->first != key)) return true;
     return false;
   }

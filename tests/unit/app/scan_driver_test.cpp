@@ -158,37 +158,30 @@ TEST(ScanDriver, StatusAndCountersRepaintByTimeNotPerValue) {
   f.TickOnly(13);
   int pumps = 0;
   std::vector<std::string> totals;
-  f.app().EveryPump([&] {
-    ++pumps;
-    totals.push_back(f.w().lbTotalFound->Caption());
-  });
+  // One scan, the clock moving stepMs at every pump.
+  const auto scan = [&](std::uint64_t stepMs) {
+    pumps = 0;
+    totals.clear();
+    f.app().EveryPump([&, stepMs] {
+      ++pumps;
+      totals.push_back(f.w().lbTotalFound->Caption());
+      f.mem.system.Advance(stepMs);
+    });
+    f.form.DoScan();
+  };
   // The clock stands still: the row's first pump and the section's end only.
-  f.form.DoScan();
+  scan(0);
   EXPECT_LE(pumps, 6);
   EXPECT_EQ(f.w().lbTotalFound->Caption(), "40");
   EXPECT_EQ(f.rows().Cell(0, 1), "40");
 
   // 50 ms between pumps: every report is shown, with the count it had then.
-  pumps = 0;
-  totals.clear();
-  f.app().EveryPump([&] {
-    ++pumps;
-    totals.push_back(f.w().lbTotalFound->Caption());
-    f.mem.system.Advance(50);
-  });
-  f.form.DoScan();
+  scan(50);
   EXPECT_GE(pumps, 80);  // a status and a record per value
   EXPECT_NE(std::find(totals.begin(), totals.end(), "20"), totals.end());
 
   // 10 ms between pumps: messages at each, the count shown every 50 ms only.
-  pumps = 0;
-  totals.clear();
-  f.app().EveryPump([&] {
-    ++pumps;
-    totals.push_back(f.w().lbTotalFound->Caption());
-    f.mem.system.Advance(10);
-  });
-  f.form.DoScan();
+  scan(10);
   EXPECT_GE(pumps, 80);
   int changes = 0;
   for (std::size_t i = 1; i < totals.size(); ++i) changes += totals[i] != totals[i - 1];
