@@ -4,6 +4,7 @@
 #   asan       the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   wine32     the i686 build's Windows tests under Wine in a 32-bit prefix
 #   wine64     the x86_64 build's Windows tests under Wine in a 64-bit prefix
+#   imports    the shipped Windows programs import only what Windows XP exports
 #   offline    the native corvanta-cli on a stopped prefix against the online scan
 #   gui        the real window of the i686 build under Wine and Xvfb (screenshots
 #              in build/artifacts)
@@ -104,6 +105,18 @@ gui_tier() {  # tier preset
   record "$tier" "$pass" "$fail" "(screenshots in build/artifacts/)"
 }
 
+# What the shipped programs of both Windows builds import (after both builds).
+imports_tier() {
+  echo "== test imports"
+  bash scripts/check-imports.sh build/win32 build/win64 >"$logs/imports.log" 2>&1
+  local line p f
+  line=$(grep -E '^imports: [0-9]+ passed, [0-9]+ failed' "$logs/imports.log" | tail -1)
+  if [ -z "$line" ]; then tail -20 "$logs/imports.log"; record imports 0 1 "(no result, see build/logs/imports.log)"; return; fi
+  p=$(sed -E 's/imports: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$f" -gt 0 ] && grep -vE '^ok ' "$logs/imports.log" | head -30
+  record imports "$p" "$f"
+}
+
 # The native program on stopped prefixes against the Windows ones under Wine
 # (after both Windows builds).
 offline_tier() {
@@ -121,6 +134,7 @@ native_tier native native
 if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
 wine_tier wine32 win32
 wine_tier wine64 win64
+imports_tier
 offline_tier
 gui_tier gui win32
 gui_tier gui64 win64

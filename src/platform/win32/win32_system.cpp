@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/tick_count64.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_library.h"
 
@@ -91,14 +92,7 @@ LocalDateTime Win32System::Now() {
 }
 
 uint64_t Win32System::TickCount() {
-  // GetTickCount wraps after 49.7 days; count the wraps (XP has no
-  // GetTickCount64).
-  static DWORD last = 0;
-  static uint64_t high = 0;
-  const DWORD now = GetTickCount();
-  if (now < last) high += uint64_t{1} << 32;
-  last = now;
-  return high + now;
+  return TickCount64();
 }
 
 void Win32System::Sleep(uint32_t ms) {
