@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/native/offline_cli.h"
 #include "cli/native/vdf.h"
 
 namespace corvanta {
@@ -63,10 +64,13 @@ class Discovery : public ::testing::Test {
     std::system(("mkdir -p '" + path.substr(0, path.rfind('/')) + "'").c_str());
     std::ofstream(path, std::ios::binary) << text;
   }
+  // A prefix the native program can open: its Windows version and folder.
   void Prefix(const std::string& dir, const char* arch = "win32") {
-    Write(dir + "/system.reg", std::string("WINE REGISTRY Version 2\n;; All keys relative to "
-                                           "\\\\Machine\n\n#arch=") +
-                                   arch + "\n");
+    Write(dir + "/system.reg",
+          std::string("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=") +
+              arch +
+              "\n\n[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1700000000\n"
+              "\"CurrentVersion\"=\"5.1\"\n\"SystemRoot\"=\"C:\\\\windows\"\n\n");
     mkdir((dir + "/drive_c").c_str(), 0755);
   }
   std::string root_, home_;
@@ -136,6 +140,42 @@ TEST_F(Discovery, FindsEachLaunchersPrefixesOnce) {
       << notes.str();
   EXPECT_EQ(notes.str().find("skipped", notes.str().find("skipped") + 1), std::string::npos)
       << "only the broken file has a note: " << notes.str();
+}
+
+TEST_F(Discovery, CommandsRunOverTheFoundPrefixes) {
+  Prefix(home_ + "/.wine");
+  const std::string broken = home_ + "/.local/share/wineprefixes/broken";
+  Prefix(broken);
+  Write(broken + "/user.reg", "not a registry file\n");
+  setenv("HOME", home_.c_str(), 1);
+  unsetenv("WINEPREFIX");
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_CONFIG_HOME");
+  auto run = [&](std::vector<std::string> args, std::string* out, std::string* err) {
+    std::ostringstream o, e;
+    const int rc = RunOfflineCli(args, root_ + "/corvanta-cli", o, e);
+    *out = o.str();
+    *err = e.str();
+    return rc;
+  };
+  std::string out, err;
+  ASSERT_EQ(run({"prefixes"}, &out, &err), 0) << err;
+  EXPECT_NE(out.find("1   wine         win32  stopped  .wine  " + home_ + "/.wine\n"),
+            std::string::npos)
+      << out;
+  // The worst status of the two, each section named, the progress on stderr.
+  EXPECT_EQ(run({"--prefix", "all", "scan"}, &out, &err), 1);
+  EXPECT_EQ(out.rfind("== .wine (wine): " + home_ + "/.wine\nOffline: ", 0), 0u) << out;
+  EXPECT_NE(out.find("\n== broken (wine): " + broken + "\n"), std::string::npos) << out;
+  EXPECT_NE(err.find("corvanta-cli: 2/2 " + broken + "\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("user.reg\" cannot be read"), std::string::npos) << err;
+  // A number stands for the folder, for any command.
+  EXPECT_EQ(run({"settings", "--prefix", "1"}, &out, &err), 0) << err;
+  EXPECT_EQ(out.rfind("Offline: " + home_ + "/.wine (", 0), 0u) << out;
+  EXPECT_EQ(run({"--prefix", "3", "scan"}, &out, &err), 2);
+  EXPECT_NE(err.find("there is no prefix 3"), std::string::npos) << err;
+  EXPECT_EQ(run({"--prefix", "all", "settings", "set", "AutoUpdate=1"}, &out, &err), 2);
+  EXPECT_NE(err.find("--prefix all runs scan, repair or backups list"), std::string::npos) << err;
 }
 
 }  // namespace
