@@ -74,11 +74,11 @@ differential() {  # arch win_build_dir dir
 differential win32 "$win" "$work"
 
 # --prefix all over a made-up home: the seeded prefix as $WINEPREFIX, and a
-# copy of it as ~/.wine with its wineserver running: the one scanned as on
-# its own, the other skipped.
+# copy of its registry as ~/.wine with a wineserver running: the one scanned
+# as on its own, the other skipped.
 home="$work/home"
-mkdir -p "$home"
-cp -a "$prefix" "$home/.wine"
+mkdir -p "$home/.wine/drive_c"
+cp "$prefix"/*.reg "$home/.wine/"
 WINEPREFIX="$home/.wine" wineserver -p >/dev/null 2>&1
 env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$home" WINEPREFIX="$prefix" \
   "$ncli" --prefix all scan --all --json >"$work/all.json" 2>"$work/all.err"
