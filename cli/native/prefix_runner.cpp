@@ -96,6 +96,7 @@ int RunPrefixesCommand(const std::vector<std::string>& args, std::ostream& out, 
     out << "No Wine prefixes found.\n";
     return kExitDone;
   }
+  const std::ios_base::fmtflags flags = out.flags();
   out << std::left << std::setw(4) << "#" << std::setw(13) << "Source" << std::setw(7) << "Arch"
       << std::setw(9) << "Server"
       << "Name  Path\n";
@@ -105,6 +106,7 @@ int RunPrefixesCommand(const std::vector<std::string>& args, std::ostream& out, 
         << (p.arch.empty() ? "-" : p.arch) << std::setw(9) << (p.running ? "running" : "stopped")
         << p.name << "  " << p.path << "\n";
   }
+  out.flags(flags);
   return kExitDone;
 }
 
