@@ -10,7 +10,9 @@
 # 3. an offline repair, read back by Wine (nothing left to find), then the
 #    backup restored offline (the first scan's problems are back);
 # 4. the prefix's own registry files round-trip byte for byte;
-# 5. with WIN64_BUILD_DIR: a full backup of the stopped 64-bit prefix, restored
+# 5. --prefix all over a stopped prefix and a running one: one scanned, one
+#    skipped;
+# 6. with WIN64_BUILD_DIR: a full backup of the stopped 64-bit prefix, restored
 #    offline after a repair, brings the first scan back.
 # Prints "offline: N passed, M failed".
 set -uo pipefail
@@ -70,6 +72,29 @@ differential() {  # arch win_build_dir dir
 }
 
 differential win32 "$win" "$work"
+
+# --prefix all over a made-up home: the seeded prefix as $WINEPREFIX, and a
+# copy of its registry as ~/.wine with a wineserver running: the one scanned
+# as on its own, the other skipped.
+home="$work/home"
+mkdir -p "$home/.wine/drive_c"
+cp "$prefix"/*.reg "$home/.wine/"
+WINEPREFIX="$home/.wine" wineserver -p >/dev/null 2>&1
+env -u XDG_DATA_HOME -u XDG_CONFIG_HOME HOME="$home" WINEPREFIX="$prefix" \
+  "$ncli" --prefix all scan --all --json >"$work/all.json" 2>"$work/all.err"
+rc=$?
+WINEPREFIX="$home/.wine" wineserver -k >/dev/null 2>&1
+check "--prefix all scans the stopped prefix and skips the running one" python3 - \
+  "$work/all.json" "$work/offline.json" "$work/all.err" "$rc" "$prefix" "$home/.wine" <<'PY'
+import json, sys
+found, alone, err, rc, stopped, running = sys.argv[1:]
+d = json.load(open(found, encoding="utf-8"))["prefixes"]
+sys.exit(not (rc == "0" and [p["path"] for p in d] == [stopped, running]
+              and d[0]["result"] == json.load(open(alone, encoding="utf-8"))
+              and d[1].get("skipped") == "running" and "result" not in d[1]
+              and "1/2" in open(err).read() and "2/2" in open(err).read()))
+PY
+rm -rf "$home"
 
 sum_before=$(md5sum "$prefix"/*.reg)
 wineserver -p >/dev/null 2>&1

@@ -6,6 +6,7 @@
 #   wine64     the x86_64 build's Windows tests under Wine in a 64-bit prefix
 #   imports    the shipped Windows programs import only what Windows XP exports
 #   offline    the native corvanta-cli on a stopped prefix against the online scan
+#   package    the Debian package of the native corvanta-cli, unpacked and run
 #   gui        the real window of the i686 build under Wine and Xvfb (screenshots
 #              in build/artifacts)
 #   gui64      the same for the x86_64 build (screenshots in build/artifacts/win64)
@@ -105,30 +106,26 @@ gui_tier() {  # tier preset
   record "$tier" "$pass" "$fail" "(screenshots in build/artifacts/)"
 }
 
-# What the shipped programs of both Windows builds import (after both builds).
-imports_tier() {
-  echo "== test imports"
-  bash scripts/check-imports.sh build/win32 build/win64 >"$logs/imports.log" 2>&1
+# A tier whose script ends with "TIER: N passed, M failed".
+script_tier() {  # tier script [args]
+  local tier=$1; shift
+  echo "== test $tier"
+  bash "$@" >"$logs/$tier.log" 2>&1
   local line p f
-  line=$(grep -E '^imports: [0-9]+ passed, [0-9]+ failed' "$logs/imports.log" | tail -1)
-  if [ -z "$line" ]; then tail -20 "$logs/imports.log"; record imports 0 1 "(no result, see build/logs/imports.log)"; return; fi
-  p=$(sed -E 's/imports: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
-  [ "$f" -gt 0 ] && grep -vE '^ok ' "$logs/imports.log" | head -30
-  record imports "$p" "$f"
+  line=$(grep -E "^$tier: [0-9]+ passed, [0-9]+ failed" "$logs/$tier.log" | tail -1)
+  if [ -z "$line" ]; then tail -20 "$logs/$tier.log"; record "$tier" 0 1 "(no result, see build/logs/$tier.log)"; return; fi
+  p=$(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$f" -gt 0 ] && grep -E '^FAILED|^MISSING|^  [a-z0-9_]+\.dll |differs' "$logs/$tier.log" | head -30
+  record "$tier" "$p" "$f"
 }
 
 # The native program on stopped prefixes against the Windows ones under Wine
 # (after both Windows builds).
-offline_tier() {
-  echo "== test offline"
-  bash scripts/offline-tests.sh build/win32 build/native build/win64 >"$logs/offline.log" 2>&1
-  local line p f
-  line=$(grep -E '^offline: [0-9]+ passed, [0-9]+ failed' "$logs/offline.log" | tail -1)
-  if [ -z "$line" ]; then tail -20 "$logs/offline.log"; record offline 0 1 "(no result, see build/logs/offline.log)"; return; fi
-  p=$(sed -E 's/offline: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
-  [ "$f" -gt 0 ] && grep -E '^FAILED|differs' "$logs/offline.log" | head -20
-  record offline "$p" "$f"
-}
+offline_tier() { script_tier offline scripts/offline-tests.sh build/win32 build/native build/win64; }
+# What the shipped programs of both Windows builds import (after both builds).
+imports_tier() { script_tier imports scripts/check-imports.sh build/win32 build/win64; }
+# The Linux package, built with the release presets and run from a fresh root.
+package_tier() { script_tier package scripts/package-check.sh; }
 
 native_tier native native
 if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
@@ -136,6 +133,7 @@ wine_tier wine32 win32
 wine_tier wine64 win64
 imports_tier
 offline_tier
+package_tier
 gui_tier gui win32
 gui_tier gui64 win64
 

@@ -4,6 +4,7 @@
 
 #include "app/main.h"  // kSettingsKey
 #include "cli/cli.h"
+#include "cli/native/prefix_runner.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/offline/hive/windows_volume.h"
 #include "platform/offline/offline_system.h"
@@ -17,9 +18,12 @@ namespace {
 const char kOfflineUsage[] =
     "On Linux corvanta-cli works on a Windows system that is not running:\n"
     "  --prefix DIR   a Wine prefix (its wineserver stopped for changes)\n"
+    "  --prefix N     the prefix numbered N by \"corvanta-cli prefixes\"\n"
+    "  --prefix all   scan, repair or backups list over every stopped prefix found\n"
     "  --offline DIR [--user NAME]\n"
     "                 a mounted Windows system volume, and the profile to clean\n"
-    "                 (needed when it has several)\n";
+    "                 (needed when it has several)\n"
+    "corvanta-cli prefixes [--json] lists the Wine prefixes of this user.\n";
 
 bool Has(const std::vector<std::string>& args, const char* a, const char* b) {
   for (const std::string& s : args)
@@ -94,6 +98,10 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
     err << "corvanta-cli: " << error << "\n" << kOfflineUsage;
     return kExitUsage;
   }
+  if (!args.empty() && args[0] == "prefixes" && options.prefix.empty() && options.offline.empty())
+    return RunPrefixesCommand({args.begin() + 1, args.end()}, out, err);
+  if (IsPrefixSelector(options.prefix))
+    return RunOnDiscoveredPrefixes(options.prefix, args, executable, out, err, keep);
   if (options.prefix.empty() && options.offline.empty()) {
     if (Has(args, "--help", "-h")) {
       // The commands' usage does not depend on the system.
