@@ -6,13 +6,16 @@
 //     program has painted);
 //   - the slowest answer of the window meanwhile (each read of the count is a
 //     message it must answer);
-//   - End to the last line painted.
+//   - End to the last line painted;
+//   - the program's private memory before the click and after the fill.
 //
 //   corvanta_gui_results_bench.exe PROGRAM [TIMEOUT_S]
 //
 // Prints one line; bench/gui-bench.sh --results runs it in throwaway prefixes
 // seeded with N problems.
 #include <windows.h>
+// after windows.h
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -34,6 +37,13 @@ bool Ask(HWND hwnd, UINT msg, DWORD timeoutMs, LRESULT* result, double* tookMs) 
   *tookMs = NowMs() - asked;
   *result = static_cast<LRESULT>(r);
   return ok;
+}
+
+double PrivateMb(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS pmc = {};
+  pmc.cb = sizeof pmc;
+  if (!GetProcessMemoryInfo(process, &pmc, sizeof pmc)) return -1;
+  return static_cast<double>(pmc.PagefileUsage) / (1024.0 * 1024.0);
 }
 
 }  // namespace
@@ -83,6 +93,7 @@ int main(int argc, char** argv) {
     std::printf("bench: no results page or no problems in \"%s\"\n", caption.c_str());
     code = 1;
   } else {
+    const double memBefore = PrivateMb(target.pi.hProcess);
     const double clicked = NowMs();
     ClickButton(item);
     double slowest = 0, took = 0, firstMs = -1;
@@ -98,6 +109,7 @@ int main(int argc, char** argv) {
       }
       Sleep(5);
     }
+    const double memAfter = PrivateMb(target.pi.hProcess);
     double endMs = -1;
     if (firstMs >= 0) {
       // A click at the right end of the first line, clear of its link, gives
@@ -128,9 +140,10 @@ int main(int argc, char** argv) {
     };
     std::printf(
         "%ld problems: scan %.1f s; click to first lines %s; slowest answer while filling %s; End "
-        "to last line %s\n",
+        "to last line %s; private memory %.0f MB before the click, %.0f MB after\n",
         expected, scanMs / 1000.0, shown(firstMs).c_str(),
-        shown(firstMs < 0 ? -1 : slowest).c_str(), endMs < 0 ? "-" : shown(endMs).c_str());
+        shown(firstMs < 0 ? -1 : slowest).c_str(), endMs < 0 ? "-" : shown(endMs).c_str(),
+        memBefore, memAfter);
     if (firstMs < 0) code = 1;
   }
   std::fflush(stdout);
