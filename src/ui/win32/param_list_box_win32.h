@@ -13,9 +13,9 @@
 //   if (box_ && box_->HandleParentMessage(msg, wParam, lParam, &r)) return r;
 //
 // Move or resize it with MoveWindow(box_->Handle(), ...); the items are laid
-// out again for the new width. All items have the height of the tallest
-// item given as markup or of the layout the keyed items share. Destroying the object destroys the
-// window; destroying the parent first is fine too.
+// out again for the new width. All items have the height of the tallest item
+// given as markup or of the layout the keyed items share. Destroying the
+// object destroys the window; destroying the parent first is fine too.
 //
 // The user's side: a click on a parameter (a "LIST" anchor, drawn blue) selects
 // the item, raises OnParamClick and opens a drop-down of its choices; picking
