@@ -61,13 +61,7 @@ else
   for n in $results; do
     dir="$bench/results-$n"
     [ "$(cat "$dir/stamp" 2>/dev/null)" = "$n $arch" ] && continue
-    if [ ! -f "$bench/base-$arch/wineprefix/.corvanta-ready" ]; then
-      wine_prefix_up "$bench/base-$arch" "$arch"
-      wine_prefix_down
-    fi
-    rm -rf "$dir"
-    mkdir -p "$dir"
-    cp -a "$bench/base-$arch/wineprefix" "$dir/wineprefix"
+    wine_prefix_from_base "$bench/base-$arch" "$dir" "$arch"
     python3 -c 'import sys
 n = int(sys.argv[1])
 out = ["REGEDIT4", ""]
