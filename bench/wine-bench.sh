@@ -68,13 +68,7 @@ stamp_of() { echo "seed $seed keys $1 $(sha1sum bench/gen_registry_tree.py | cut
 prepare() {
   local size=$1 dir="$bench/$1"
   if [ -f "$dir/stamp" ] && [ "$(cat "$dir/stamp")" = "$(stamp_of "$size")" ]; then return; fi
-  if [ ! -f "$bench/base-$arch/wineprefix/.corvanta-ready" ]; then
-    wine_prefix_up "$bench/base-$arch" "$arch"
-    wine_prefix_down
-  fi
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  cp -a "$bench/base-$arch/wineprefix" "$dir/wineprefix"
+  wine_prefix_from_base "$bench/base-$arch" "$dir" "$arch"
   echo "bench: generating and importing $size keys" >&2
   python3 bench/gen_registry_tree.py --keys "$size" --seed "$seed" "$dir/tree.reg" >&2
   wine_prefix_up "$dir" "$arch"

@@ -75,6 +75,14 @@ for name in corvanta-gui-a.exe corvanta-gui-b.exe; do
     /d "C:\\Program Files\\Gone\\$name" /f >/dev/null 2>&1
 done
 rm -rf "$build/src/Backup"
+# Many deep-scan problems: keys whose value names a missing program.
+python3 -c 'import sys
+out = ["REGEDIT4", ""]
+for i in range(1500):
+    out += ["[HKEY_LOCAL_MACHINE\\Software\\CorvantaGuiDeep\\P%04d]" % i,
+            "\"Exe\"=\"C:\\\\Gone\\\\deep%04d.exe\"" % i, ""]
+open(sys.argv[1], "w").write("\r\n".join(out))' "$build/gui/deep.reg"
+$WINE regedit /S "Z:${build//\//\\}\\gui\\deep.reg" >/dev/null 2>&1
 # One entry for each list of the advanced tools page, files with version
 # information behind the first two.
 bho='{C0E7A1A0-0000-4000-8000-0000000000AA}'
@@ -120,7 +128,7 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "driver ended with status $rc"
   failed=1
 fi
-for n in page-0 page-1 page-2 page-3 page-4 page-5-restore page-5-full page-6 update-alert \
+for n in page-0 page-1 page-2 results-deep-scan page-3 page-4 page-5-restore page-5-full page-6 update-alert \
   tools-bho tools-startup tools-uninstall tools-iebackup; do
   [ -f "$artifacts/$n.png" ] || { echo "missing screenshot $n.png"; failed=$((failed + 1)); }
 done

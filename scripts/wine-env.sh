@@ -43,6 +43,19 @@ wine_prefix_down() {
   wineserver -w >/dev/null 2>&1 || true
 }
 
+# DIR/wineprefix as a copy of a freshly booted prefix, which is made once in
+# BASE_DIR (inside a build tree).
+#   wine_prefix_from_base BASE_DIR DIR ARCH
+wine_prefix_from_base() {
+  if [ ! -f "$1/wineprefix/.corvanta-ready" ]; then
+    wine_prefix_up "$1" "$3" || return 1
+    wine_prefix_down
+  fi
+  rm -rf "$2"
+  mkdir -p "$2"
+  cp -a "$1/wineprefix" "$2/wineprefix"
+}
+
 # reg.exe of the prefix's own width: the wrapper starts Wine's own programs
 # as 32-bit ones, whose HKLM\Software is Wow6432Node in a 64-bit prefix.
 wine_reg() {

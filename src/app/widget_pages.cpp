@@ -132,8 +132,15 @@ void WidgetResultsPage::SetDescription(const std::string& text) {
 void WidgetResultsPage::ClearList() {
   m_.ParamListBox->Clear();
 }
-void WidgetResultsPage::AddProblemLine(const TRegRecord& record, std::size_t index) {
-  m_.ParamListBox->AddItem(ProblemLine(record, index));
+// A line is the record's index; its markup is made when the line is shown.
+void WidgetResultsPage::AddProblemLine(const TRegArray& problems, std::size_t index) {
+  if (lineSource_ != &problems) {
+    lineSource_ = &problems;
+    m_.ParamListBox->SetItemSource([p = &problems](std::uint32_t key) {
+      return key < p->size() ? ProblemLine((*p)[key], key) : std::string();
+    });
+  }
+  m_.ParamListBox->AddKeyedItem(static_cast<std::uint32_t>(index));
 }
 void WidgetResultsPage::AddEmptySectionLine(const std::string& itemName) {
   m_.ParamListBox->AddItem(EmptySectionLine(itemName));

@@ -82,12 +82,13 @@ class WidgetResultsPage : public ResultsPage {
   void SetHeader(const std::string& text) override;
   void SetDescription(const std::string& text) override;
   void ClearList() override;
-  void AddProblemLine(const TRegRecord& record, std::size_t index) override;
+  void AddProblemLine(const TRegArray& problems, std::size_t index) override;
   void AddEmptySectionLine(const std::string& itemName) override;
   void SelectLine(int line) override;
 
  private:
   MainWindowView& m_;
+  const TRegArray* lineSource_ = nullptr;  // the list the box's keyed lines read
 };
 
 // cbSysRestore, cbBackup, TRepairStatus, the message boxes and page 3.

@@ -106,6 +106,9 @@ void RebuildRestoreList(BackupListPage& page, System& system, FileSystem& files,
   if (!page.Shown()) return;
   page.ShowRestorePane();
   RestoreList = ListBackups(system, files, [&page] { page.ProcessMessages(); });
+  // A page change handled while this pumped ran a rebuild of its own, which
+  // has added its rows already.
+  page.ClearRows();
   for (const TRestoreRecord& r : RestoreList) page.AddRow(r.BackupType, RestoreRowDateTime(r));
 }
 

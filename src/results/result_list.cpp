@@ -20,7 +20,7 @@ void UpdateResultList(ResultsPage& page, const TRegArray& ProblemList) {
   for (const TRegRecord& r : ProblemList) count += r.Section == info->sectionName;
   page.SetHeader("Scan Results - " + ResultItemCaption(info->number, count));
   for (std::size_t i = 0; i < ProblemList.size(); ++i)
-    if (ProblemList[i].Section == info->sectionName) page.AddProblemLine(ProblemList[i], i);
+    if (ProblemList[i].Section == info->sectionName) page.AddProblemLine(ProblemList, i);
   if (count == 0) page.AddEmptySectionLine(info->resultItem);
 }
 

@@ -25,9 +25,11 @@ class ResultsPage {
   virtual void SetDescription(const std::string& text) = 0;
 
   // The results list: emptied, then one line per problem (index: its place in
-  // the problem list) or the one line of a section without problems.
+  // the problem list) or the one line of a section without problems. The
+  // list may keep only the index and read the record when the line is shown,
+  // so the problem list must outlive the lines.
   virtual void ClearList() = 0;
-  virtual void AddProblemLine(const TRegRecord& record, std::size_t index) = 0;
+  virtual void AddProblemLine(const TRegArray& problems, std::size_t index) = 0;
   virtual void AddEmptySectionLine(const std::string& itemName) = 0;
   virtual void SelectLine(int line) = 0;
 };

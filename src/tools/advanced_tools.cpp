@@ -133,11 +133,14 @@ std::vector<UninstallEntry> ListUninstallEntries(RegistryApi& api) {
 }
 
 FileDetails ReadFileDetails(VersionInfo& versions, System& system, const std::string& path) {
+  const std::string file = path.empty() ? system.ExecutablePath() : path;
   const std::vector<std::string> v =
-      versions.QueryStrings(path.empty() ? system.ExecutablePath() : path,
-                            {"InternalName", "FileVersion", "ProductName", "ProductVersion",
-                             "FileDescription", "CompanyName"});
-  return FileDetails{v[0], v[1], v[2], v[3], v[4], v[5]};
+      versions.QueryStrings(file, {"InternalName", "FileVersion", "ProductName", "ProductVersion",
+                                   "FileDescription", "CompanyName"});
+  FileDetails d{v[0], v[1], v[2], v[3], v[4], v[5]};
+  // Without an internal name the file still has a name of its own to show.
+  if (d.InternalName.empty()) d.InternalName = file.substr(file.find_last_of("\\/") + 1);
+  return d;
 }
 
 std::string StartupProgramPath(TRegExpr& regex, const std::string& command) {

@@ -4,6 +4,7 @@
 // Win32 widgets implement this interface.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,14 @@ class ParamListBox {
 
   virtual void Clear() = 0;
   virtual void AddItem(const std::string& markup) = 0;
+  // Items made on demand, for long lists: AddKeyedItem appends an item whose
+  // markup is source(key), made only when the item is shown or read. Keyed
+  // items share one layout: one line per markup line, cut at the list's
+  // width, so their height is known without making them. Clear keeps the
+  // source.
+  using ItemSource = std::function<std::string(std::uint32_t key)>;
+  virtual void SetItemSource(ItemSource source) = 0;
+  virtual void AddKeyedItem(std::uint32_t key) = 0;
   virtual int Count() const = 0;
   // The item's current markup (after any choice picked by the user).
   virtual std::string Item(int index) const = 0;

@@ -345,6 +345,39 @@ HWND FindMenuWindow() {
 
 std::string programPath;
 
+// The deep scan's many seeded problems: the list holds every one, shows the
+// first screen, and End reaches the last line.
+void DeepScanSection(HWND results, HWND box) {
+  const std::string run = "/scan";
+  HWND item = GetDlgItem(GetDlgItem(results, ctl::kResultGroup), ctl::kGroupItem0 + 12);
+  const std::string caption = TextOf(item);
+  const long count = std::atol(caption.c_str() + (caption.rfind(" (") + 2));
+  Check(count >= 1500, run + ": the seeded deep-scan problems are found", caption);
+  if (count < 1500) return;
+  ClickButton(item);
+  bool listed = WaitFor([&] { return Count(box, LB_GETCOUNT) == count; }, 10000);
+  Check(listed, run + ": the deep scan lists every problem",
+        std::to_string(Count(box, LB_GETCOUNT)) + " lines");
+  const std::string first = ListBoxText(box, 0);
+  Check(first.find("Set to Delete") != std::string::npos, run + ": a deep-scan line reads", first);
+  Screenshot("results-deep-scan");
+  // A click at the right end of the first line, clear of its link, gives the
+  // list the focus; then End.
+  RECT rc;
+  GetClientRect(box, &rc);
+  const LPARAM at = MAKELPARAM(rc.right - 8, 4);
+  PostMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(box, WM_LBUTTONUP, 0, at);
+  WaitFor([&] { return Count(box, LB_GETCURSEL) == 0; }, 5000);
+  PostMessageA(box, WM_KEYDOWN, VK_END, 0);
+  PostMessageA(box, WM_KEYUP, VK_END, 0);
+  const bool end = WaitFor([&] { return Count(box, LB_GETCURSEL) == count - 1; }, 5000);
+  const std::string last = ListBoxText(box, static_cast<int>(count - 1));
+  Check(end && last.find("Set to Delete") != std::string::npos, run + ": End selects the last line",
+        std::to_string(Count(box, LB_GETCURSEL)) + ": " + last);
+  Screenshot("results-deep-scan-end");
+}
+
 // A section's problems in the results list, a choice picked from a line's
 // drop-down with the keyboard, then the repair and its results page.
 std::string ReviewAndRepair(HWND results, HWND box, long total) {
@@ -564,6 +597,7 @@ void ScanRun(const std::string& program) {
   Check(summary.find(std::to_string(total)) != std::string::npos, run + ": summary names the total",
         summary);
   Screenshot("page-2");
+  DeepScanSection(results, box);
   const std::string repaired = ReviewAndRepair(results, box, total);
   if (!repaired.empty()) BackupPageRun(repaired.c_str());
   CloseProgram(run);

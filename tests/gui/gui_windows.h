@@ -12,6 +12,18 @@
 
 namespace corvanta::gui {
 
+// Milliseconds from a fine clock.
+inline double NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
   DWORD start = GetTickCount();
   while (!done()) {

@@ -1,10 +1,11 @@
 // The owner-drawn markup list box in a real (hidden or off-screen) window:
-// measured heights, re-measuring on resize, painting, the drop-down of a
+// one item height from the layouts, again on resize, painting, the drop-down of a
 // parameter driven by the mouse and by the keyboard, and clicks past line
 // 65,536.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,9 @@ namespace {
 using corvanta::ParamListBoxWin32;
 
 ParamListBoxWin32* g_box = nullptr;
-int g_measured = 0;
 int g_drawn = 0;
 
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_MEASUREITEM) ++g_measured;
   if (msg == WM_DRAWITEM) ++g_drawn;
   LRESULT r = 0;
   if (g_box && g_box->HandleParentMessage(msg, wParam, lParam, &r)) return r;
@@ -69,7 +68,7 @@ class MarkupListBoxWine : public ::testing::Test {
     box_ = corvanta::CreateParamListBoxWin32(parent_, 1001, bounds, nullptr);
     ASSERT_TRUE(box_);
     g_box = box_.get();
-    g_measured = g_drawn = 0;
+    g_drawn = 0;
     box_->OnParamClick = [this](int i, const std::string& h, const std::string& v) {
       clicks_.push_back({i, h, v});
     };
@@ -112,28 +111,36 @@ class MarkupListBoxWine : public ::testing::Test {
 };
 
 TEST_F(MarkupListBoxWine, MeasuresItemsFromTheLayout) {
+  // One height for all items: the tallest markup item, or the layout keyed
+  // items share (one line per markup line, cut at the width).
   box_->AddItem(kSummary);
-  box_->AddItem(ProblemLine(3, "Delete", "C:\\x.exe"));
-  box_->AddItem(kEmpty);
+  ASSERT_EQ(box_->Count(), 1);
+  EXPECT_EQ(box_->ItemHeight(0), 48);
+  // Narrower, markup items wrap and grow; wider again, they shrink back.
+  MoveWindow(box_->Handle(), 10, 10, 200, 500, TRUE);
+  EXPECT_GT(box_->ItemHeight(0), 48);
+  MoveWindow(box_->Handle(), 10, 10, 920, 500, TRUE);
+  EXPECT_EQ(box_->ItemHeight(0), 48);
   std::string huge;
   while (huge.size() < (1u << 20)) huge += "word ";
-  box_->AddItem(ProblemLine(4, "Delete", huge));
-  ASSERT_EQ(box_->Count(), 4);
-  EXPECT_GT(g_measured, 0);  // the parent was asked and handed it back
-
-  EXPECT_EQ(box_->ItemHeight(0), 48);
-  EXPECT_EQ(box_->ItemHeight(1), 80);
-  EXPECT_EQ(box_->ItemHeight(2), 32);
-  EXPECT_EQ(box_->ItemHeight(3), 240);  // cut at 15 lines: the list box's limit is 255
+  box_->SetItemSource([&huge](std::uint32_t key) {
+    return ProblemLine(static_cast<int>(key), "Delete", key == 4 ? huge : "C:\\x.exe");
+  });
+  box_->AddKeyedItem(3);
+  box_->AddKeyedItem(4);
+  ASSERT_EQ(box_->Count(), 3);
+  EXPECT_EQ(box_->ItemHeight(0), 80);
+  EXPECT_EQ(box_->ItemHeight(2), 80);  // the huge data is cut, not wrapped
   EXPECT_EQ(ListText(1).substr(0, 48), "Invalid application path: Set to Delete Location");
   EXPECT_NE(ListText(1).find("gone<1>.exe"), std::string::npos);
 
-  // Narrower: the lines wrap and the items grow; wider again, they shrink back.
-  MoveWindow(box_->Handle(), 10, 10, 200, 500, TRUE);
-  EXPECT_GT(box_->ItemHeight(1), 80);
-  EXPECT_GT(box_->ItemHeight(0), 48);
-  MoveWindow(box_->Handle(), 10, 10, 920, 500, TRUE);
+  // Keyed items keep five lines at any width: they are cut, not wrapped.
+  MoveWindow(box_->Handle(), 10, 10, 300, 500, TRUE);
   EXPECT_EQ(box_->ItemHeight(1), 80);
+  MoveWindow(box_->Handle(), 10, 10, 920, 500, TRUE);
+  // A long markup item wraps up to 15 lines (the list box's limit is 255).
+  box_->AddItem(ProblemLine(5, "Delete", huge));
+  EXPECT_EQ(box_->ItemHeight(0), 240);
 
   // Painting goes through the parent's WM_DRAWITEM.
   ShowWindow(parent_, SW_SHOWNOACTIVATE);
@@ -146,6 +153,8 @@ TEST_F(MarkupListBoxWine, MeasuresItemsFromTheLayout) {
   EXPECT_EQ(box_->Count(), 0);
   EXPECT_EQ(SendMessageA(box_->Handle(), LB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(box_->ItemIndex(), -1);
+  box_->AddItem(kEmpty);
+  EXPECT_EQ(box_->ItemHeight(0), 32);
 }
 
 TEST_F(MarkupListBoxWine, ClickOnAParameterOpensItsChoices) {
@@ -239,6 +248,12 @@ TEST_F(MarkupListBoxWine, AClickOnLine70000ActsOnLine70000) {
   ASSERT_EQ(clicks_.size(), 1u);
   EXPECT_EQ(clicks_[0].idx, 69999);
   EXPECT_EQ(clicks_[0].href, "list69999");
+  EXPECT_EQ(box_->ItemIndex(), 69999);
+
+  // Home and End move over all lines.
+  SendMessageA(box_->Handle(), WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(box_->ItemIndex(), 0);
+  SendMessageA(box_->Handle(), WM_KEYDOWN, VK_END, 0);
   EXPECT_EQ(box_->ItemIndex(), 69999);
 
   // The keyboard opens the drop-down of the selected line, not of line 4,463.

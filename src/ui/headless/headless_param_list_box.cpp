@@ -5,29 +5,25 @@
 namespace corvanta {
 
 void HeadlessParamListBox::Clear() {
-  items_.clear();
+  items_.Clear();
   itemIndex_ = -1;
 }
 
 void HeadlessParamListBox::AddItem(const std::string& markup) {
-  items_.push_back(markup);
-}
-
-std::string HeadlessParamListBox::Item(int index) const {
-  return Valid(index) ? items_[static_cast<size_t>(index)] : std::string();
+  items_.Add(markup);
 }
 
 void HeadlessParamListBox::SetItemIndex(int index) {
-  itemIndex_ = Valid(index) ? index : -1;
+  itemIndex_ = items_.Valid(index) ? index : -1;
 }
 
 std::string HeadlessParamListBox::ItemText(int index) const {
-  return Valid(index) ? markup::PlainText(items_[static_cast<size_t>(index)]) : std::string();
+  return items_.Valid(index) ? markup::PlainText(items_.Parsed(index)) : std::string();
 }
 
 std::vector<markup::ParamInfo> HeadlessParamListBox::Params(int index) const {
-  return Valid(index) ? markup::ListParams(items_[static_cast<size_t>(index)])
-                      : std::vector<markup::ParamInfo>();
+  return items_.Valid(index) ? markup::ListParams(items_.Parsed(index))
+                             : std::vector<markup::ParamInfo>();
 }
 
 bool HeadlessParamListBox::ClickParam(int item, int paramNo) {
@@ -44,8 +40,7 @@ bool HeadlessParamListBox::PickChoice(int item, int paramNo, const std::string& 
   if (paramNo < 0 || static_cast<size_t>(paramNo) >= params.size()) return false;
   const markup::ParamInfo& p = params[static_cast<size_t>(paramNo)];
   if (std::find(p.choices.begin(), p.choices.end(), choice) == p.choices.end()) return false;
-  std::string& markup = items_[static_cast<size_t>(item)];
-  markup = markup::ReplaceParamText(markup, paramNo, choice);
+  items_.Replace(item, markup::ReplaceParamText(items_.Markup(item), paramNo, choice));
   const std::string href = p.href;  // the handler may clear the list
   if (OnParamEditDone) OnParamEditDone(item, href, choice);
   return true;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/markup/item_store.h"
 #include "ui/markup/markup.h"
 #include "ui/param_list_box.h"
 
@@ -14,8 +15,10 @@ class HeadlessParamListBox : public ParamListBox {
  public:
   void Clear() override;
   void AddItem(const std::string& markup) override;
-  int Count() const override { return static_cast<int>(items_.size()); }
-  std::string Item(int index) const override;
+  void SetItemSource(ItemSource source) override { items_.SetSource(std::move(source)); }
+  void AddKeyedItem(std::uint32_t key) override { items_.AddKeyed(key); }
+  int Count() const override { return items_.Count(); }
+  std::string Item(int index) const override { return items_.Markup(index); }
   int ItemIndex() const override { return itemIndex_; }
   void SetItemIndex(int index) override;
 
@@ -34,10 +37,11 @@ class HeadlessParamListBox : public ParamListBox {
   // false. (A real pick follows a click; call ClickParam first to mimic it.)
   bool PickChoice(int item, int paramNo, const std::string& choice);
 
- private:
-  bool Valid(int index) const { return index >= 0 && index < Count(); }
+  // How many items were made and parsed since the last Clear.
+  std::size_t ItemsBuilt() const { return items_.Built(); }
 
-  std::vector<std::string> items_;
+ private:
+  markup::ItemStore items_;
   int itemIndex_ = -1;
 };
 

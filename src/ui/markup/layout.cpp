@@ -45,10 +45,15 @@ class Layouter {
       const markup::Run& run = parsed_.runs[r];
       if (run.kind == RunKind::Break) {
         wrapPending_ = false;
+        lineCut_ = false;
         NewLine();
         continue;
       }
-      PlaceRun(r, run);
+      if (opt_.wrap) {
+        PlaceRun(r, run);
+      } else if (!lineCut_) {
+        PlaceRunCut(r, run);
+      }
     }
     // A break or wrap that ends the item opens no line of its own.
     if (!stopped_ && lines_.size() > 1 && lines_.back().frags.empty()) lines_.pop_back();
@@ -148,6 +153,24 @@ class Layouter {
     }
   }
 
+  // The run on the current line as far as it fits; the rest of the line is
+  // dropped and "..." shows where.
+  void PlaceRunCut(size_t r, const markup::Run& run) {
+    const std::string& text = run.text;
+    const int room = avail_ - x_;
+    const size_t n = room > 0 ? FitPrefix(text, 0, room, run.bold, measure_) : 0;
+    if (n == text.size()) {
+      Place(r, text, 0, n, measure_(text, run.bold));
+      return;
+    }
+    static const std::string kEllipsis = "...";
+    const int dots = measure_(kEllipsis, run.bold);
+    const size_t keep = room > dots ? FitPrefix(text, 0, room - dots, run.bold, measure_) : 0;
+    const std::string shown = text.substr(0, keep) + kEllipsis;
+    Place(r, shown, 0, shown.size(), measure_(shown, run.bold));
+    lineCut_ = true;
+  }
+
   ItemLayout Finish() {
     for (size_t l = 0; l < lines_.size(); ++l) {
       const Line& line = lines_[l];
@@ -182,6 +205,7 @@ class Layouter {
   int lineHeight_ = 16;
   int x_ = 0;
   bool wrapPending_ = false;
+  bool lineCut_ = false;  // the current line ran past the edge (no wrapping)
   bool stopped_ = false;
   std::vector<Line> lines_;
   ItemLayout out_;

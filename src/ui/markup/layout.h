@@ -24,6 +24,10 @@ struct LayoutOptions {
   // 0 = no limit. Lines past the limit are left out (a list box item cannot
   // be higher than 255 pixels), which also bounds the work for huge items.
   int maxLines = 0;
+  // false: one line per markup line, whatever the width; text past the right
+  // edge is cut and the line ends in "...". The height is then known from the
+  // markup alone.
+  bool wrap = true;
 };
 
 struct Rect {

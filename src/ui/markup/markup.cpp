@@ -369,7 +369,10 @@ std::vector<std::string> SplitChoices(std::string_view props) {
 }
 
 std::vector<ParamInfo> ListParams(std::string_view markup) {
-  ParsedMarkup p = Parse(markup);
+  return ListParams(Parse(markup));
+}
+
+std::vector<ParamInfo> ListParams(const ParsedMarkup& p) {
   std::vector<ParamInfo> out;
   out.reserve(p.params.size());
   for (int idx : p.params) {

@@ -62,6 +62,7 @@ struct ParamInfo {
 ParsedMarkup Parse(std::string_view markup);
 
 std::vector<ParamInfo> ListParams(std::string_view markup);
+std::vector<ParamInfo> ListParams(const ParsedMarkup& parsed);
 
 // The markup with parameter k's content replaced by newText (escaped, so it
 // shows as given); every other byte is kept. Unchanged when k does not exist.

@@ -70,18 +70,25 @@ class DcMeasurer {
 
 std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, RECT bounds,
                                                            HFONT font) {
-  const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE |
-                      LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
+  // No data in the list box itself: it knows the count and one item height,
+  // so a hundred thousand items cost it nothing; the items live in items_.
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWFIXED |
+                      LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
   HWND hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", style, bounds.left, bounds.top,
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (!hwnd) return nullptr;
+  // The list box was made without strings; with the style bit set now the
+  // system hands LB_GETTEXT between processes as text, which Proc answers.
+  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style | LBS_HASSTRINGS));
   auto box = std::make_unique<ParamListBoxWin32>(ParamListBoxWin32::Key());
   box->hwnd_ = hwnd;
   box->id_ = id;
   SetPropA(hwnd, kPropName, box.get());
-  box->oldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+  // A Unicode procedure: LB_GETTEXT from another process then arrives as the
+  // wide text it is, whatever the sender's character set.
+  box->oldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
       hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ParamListBoxWin32::SubclassProc)));
   box->SetFont(font);
   return box;
@@ -102,37 +109,35 @@ void ParamListBoxWin32::SetFont(HFONT font) {
   boldFont_ = ownBold_ ? ownBold_.get() : font_;
   if (!hwnd_) return;
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  lastWidth_ = -1;
-  RemeasureAll();
+  items_.ForgetLayouts();  // made with the old font
+  ForgetHeights();
+  Sync();
 }
 
 void ParamListBoxWin32::Clear() {
   ++generation_;
-  items_.clear();
+  items_.Clear();
   hoverItem_ = hoverParam_ = pressItem_ = pressParam_ = -1;
+  lbCount_ = 0;
+  ForgetHeights();
   if (hwnd_) SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
 }
 
 void ParamListBoxWin32::AddItem(const std::string& text) {
-  Entry e;
-  e.markup = text;
-  e.parsed = markup::Parse(text);
-  const std::string shown = ListString(e.parsed);
-  items_.push_back(std::move(e));
-  if (!hwnd_) return;
-  // The list box asks the parent (WM_MEASUREITEM) while adding; setting the
-  // height afterwards as well keeps it right if the parent does not forward.
-  LRESULT index = SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-  if (index < 0) {
-    items_.pop_back();
-    return;
-  }
-  SendMessageA(hwnd_, LB_SETITEMHEIGHT, static_cast<WPARAM>(index),
-               MAKELPARAM(MeasuredHeight(static_cast<int>(index)), 0));
+  items_.Add(text);
+}
+
+void ParamListBoxWin32::SetItemSource(ItemSource source) {
+  items_.SetSource(std::move(source));
+  keyedHeight_ = -1;
+}
+
+void ParamListBoxWin32::AddKeyedItem(std::uint32_t key) {
+  items_.AddKeyed(key);
 }
 
 std::string ParamListBoxWin32::Item(int index) const {
-  return index >= 0 && index < Count() ? items_[static_cast<size_t>(index)].markup : std::string();
+  return items_.Markup(index);
 }
 
 int ParamListBoxWin32::ItemIndex() const {
@@ -149,7 +154,7 @@ void ParamListBoxWin32::SetItemIndex(int index) {
 
 int ParamListBoxWin32::ItemHeight(int index) const {
   if (!hwnd_ || index < 0 || index >= Count()) return 0;
-  LRESULT h = SendMessageA(hwnd_, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0);
+  LRESULT h = SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0);
   return h == LB_ERR ? 0 : static_cast<int>(h);
 }
 
@@ -160,33 +165,55 @@ int ParamListBoxWin32::LayoutWidth() const {
 }
 
 const markup::ItemLayout& ParamListBoxWin32::LayoutOf(int index) const {
-  const Entry& e = items_[static_cast<size_t>(index)];
-  const int width = LayoutWidth();
-  if (e.layoutWidth != width) {
-    DcMeasurer m(hwnd_, font_, boldFont_);
-    markup::LayoutOptions opt;
-    opt.lineHeight = kLineHeight;
-    opt.maxLines = kMaxItemHeight / kLineHeight;
-    e.layout = markup::Layout(
-        e.parsed, width, [&m](const std::string& s, bool bold) { return m.Width(s, bold); }, opt);
-    e.layoutWidth = width;
-  }
-  return e.layout;
+  markup::LayoutOptions opt;
+  opt.lineHeight = kLineHeight;
+  opt.maxLines = kMaxItemHeight / kLineHeight;
+  opt.wrap = !items_.Keyed(index);
+  std::unique_ptr<DcMeasurer> m;  // made only when the item is not laid out yet
+  return items_.LayoutOf(
+      index, LayoutWidth(),
+      [&](const std::string& s, bool bold) {
+        if (!m) m = std::make_unique<DcMeasurer>(hwnd_, font_, boldFont_);
+        return m->Width(s, bold);
+      },
+      opt);
 }
 
-int ParamListBoxWin32::MeasuredHeight(int index) const {
-  if (index < 0 || index >= Count()) return kLineHeight;
-  return std::min(kMaxItemHeight, std::max(kLineHeight, LayoutOf(index).height));
-}
-
-void ParamListBoxWin32::RemeasureAll() {
+void ParamListBoxWin32::Sync() {
   if (!hwnd_) return;
   const int width = LayoutWidth();
-  if (width == lastWidth_) return;
-  lastWidth_ = width;
-  for (int i = 0; i < Count(); ++i)
-    SendMessageA(hwnd_, LB_SETITEMHEIGHT, static_cast<WPARAM>(i), MAKELPARAM(MeasuredHeight(i), 0));
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (width != lastWidth_) {
+    lastWidth_ = width;
+    ForgetHeights();
+  }
+  // One height for all: the tallest item given as markup (they wrap, and
+  // there are few) or the layout all keyed items share. Only items added
+  // since the last time are laid out.
+  const std::vector<int>& literals = items_.LiteralRows();
+  int tallest = literalTallest_;
+  for (; literalsMeasured_ < literals.size(); ++literalsMeasured_)
+    tallest = std::max(tallest, LayoutOf(literals[literalsMeasured_]).height);
+  literalTallest_ = tallest;
+  if (items_.FirstKeyed() >= 0) {
+    if (keyedHeight_ < 0) keyedHeight_ = LayoutOf(items_.FirstKeyed()).height;
+    tallest = std::max(tallest, keyedHeight_);
+  }
+  tallest = std::min(kMaxItemHeight, tallest);
+  if (tallest != itemHeight_) {
+    itemHeight_ = tallest;
+    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(tallest, 0));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  if (lbCount_ != Count()) {
+    lbCount_ = Count();  // first: the message comes back through Proc
+    SendMessageA(hwnd_, LB_SETCOUNT, static_cast<WPARAM>(lbCount_), 0);
+  }
+}
+
+void ParamListBoxWin32::ForgetHeights() {
+  literalsMeasured_ = 0;
+  literalTallest_ = kLineHeight;
+  keyedHeight_ = -1;
 }
 
 bool ParamListBoxWin32::HandleParentMessage(UINT msg, WPARAM wParam, LPARAM lParam,
@@ -197,7 +224,7 @@ bool ParamListBoxWin32::HandleParentMessage(UINT msg, WPARAM wParam, LPARAM lPar
     if (wParam != static_cast<WPARAM>(id_) || mis->CtlType != ODT_LISTBOX ||
         mis->CtlID != static_cast<UINT>(id_))
       return false;
-    mis->itemHeight = static_cast<UINT>(MeasuredHeight(static_cast<int>(mis->itemID)));
+    mis->itemHeight = static_cast<UINT>(kLineHeight);  // set for the whole list by Sync
     if (result) *result = TRUE;
     return true;
   }
@@ -223,8 +250,8 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
   const UniqueBrush back(CreateSolidBrush(selected ? kSelectedBack : GetSysColor(COLOR_WINDOW)));
   FillRect(dc, &rc, back.get());
 
-  const Entry& e = items_[static_cast<size_t>(index)];
   const markup::ItemLayout& layout = LayoutOf(index);
+  const markup::ParsedMarkup& parsed = items_.Parsed(index);  // the same cached item
   int saved = SaveDC(dc);
   IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
   SetBkMode(dc, TRANSPARENT);
@@ -244,7 +271,7 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
   GetTextMetricsA(dc, &tm);
   const int dy = std::max(0, (kLineHeight - static_cast<int>(tm.tmHeight)) / 2);
   for (const markup::Fragment& f : layout.fragments) {
-    const markup::Run& run = e.parsed.runs[f.run];
+    const markup::Run& run = parsed.runs[f.run];
     SelectObject(dc, run.bold ? boldFont_ : font_);
     COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
     if (run.param >= 0) {
@@ -332,33 +359,32 @@ void ParamListBoxWin32::SetHover(int item, int param) {
 
 bool ParamListBoxWin32::ActivateParam(int item, int paramNo) {
   if (!hwnd_ || item < 0 || item >= Count()) return false;
-  const markup::ParsedMarkup& parsed = items_[static_cast<size_t>(item)].parsed;
+  const markup::ParsedMarkup& parsed = items_.Parsed(item);
   if (paramNo < 0 || static_cast<size_t>(paramNo) >= parsed.params.size()) return false;
   const markup::Anchor& a =
       parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])];
-  const std::string href = a.href, text = a.text, before = items_[static_cast<size_t>(item)].markup;
+  const std::string href = a.href, text = a.text, before = items_.Markup(item);
   const unsigned generation = generation_;
   SetItemIndex(item);
   // A handler that raised has been told in the error box: no drop-down then.
   if (OnParamClick && !RunEvent([&] { OnParamClick(item, href, text); })) return true;
   // The handler may have rebuilt the list: then the drop-down has no item left.
-  if (generation != generation_ || item >= Count() ||
-      items_[static_cast<size_t>(item)].markup != before)
-    return true;
+  if (generation != generation_ || item >= Count() || items_.Markup(item) != before) return true;
   OpenDropDown(item, paramNo);
   return true;
 }
 
 void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
-  const markup::ParsedMarkup& parsed = items_[static_cast<size_t>(item)].parsed;
+  const markup::ParsedMarkup& parsed = items_.Parsed(item);
   const markup::Anchor& a =
       parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])];
   const std::vector<std::string> choices = markup::SplitChoices(a.props);
+  const std::string current = a.text;
   if (choices.empty()) return;
   const UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   for (size_t i = 0; i < choices.size(); ++i) {
-    UINT flags = MF_STRING | (choices[i] == a.text ? MF_CHECKED : 0u);
+    UINT flags = MF_STRING | (choices[i] == current ? MF_CHECKED : 0u);
     AppendMenuA(menu.get(), flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
   }
   RECT r;
@@ -373,14 +399,12 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
   }
   ClientToScreen(hwnd_, &pt);
   const unsigned generation = generation_;
-  const std::string before = items_[static_cast<size_t>(item)].markup;
+  const std::string before = items_.Markup(item);
   BOOL cmd = TrackPopupMenu(
       menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
       static_cast<int>(pt.x), static_cast<int>(pt.y), 0, hwnd_, nullptr);
   if (cmd <= 0 || static_cast<size_t>(cmd) > choices.size()) return;
-  if (generation != generation_ || item >= Count() ||
-      items_[static_cast<size_t>(item)].markup != before)
-    return;
+  if (generation != generation_ || item >= Count() || items_.Markup(item) != before) return;
   Pick(item, paramNo, choices[static_cast<size_t>(cmd - 1)]);
 }
 
@@ -392,47 +416,32 @@ void ParamListBoxWin32::DropPendingChar(char c) {
 }
 
 void ParamListBoxWin32::Pick(int item, int paramNo, const std::string& choice) {
-  Entry& e = items_[static_cast<size_t>(item)];
-  const markup::Anchor& a =
-      e.parsed.anchors[static_cast<size_t>(e.parsed.params[static_cast<size_t>(paramNo)])];
-  const std::string href = a.href;
-  e.markup = markup::ReplaceParamText(e.markup, paramNo, choice);
-  e.parsed = markup::Parse(e.markup);
-  e.layoutWidth = -1;
-  // Replace the list box's string too, keeping selection and scroll position.
-  const std::string shown = ListString(e.parsed);
-  LRESULT sel = SendMessageA(hwnd_, LB_GETCURSEL, 0, 0);
-  LRESULT top = SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0);
-  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(item), 0);
-  SendMessageA(hwnd_, LB_INSERTSTRING, static_cast<WPARAM>(item),
-               reinterpret_cast<LPARAM>(shown.c_str()));
-  SendMessageA(hwnd_, LB_SETITEMHEIGHT, static_cast<WPARAM>(item),
-               MAKELPARAM(MeasuredHeight(item), 0));
-  if (sel != LB_ERR) SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(sel), 0);
-  if (top != LB_ERR) SendMessageA(hwnd_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
-  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  const markup::ParsedMarkup& parsed = items_.Parsed(item);
+  const std::string href =
+      parsed.anchors[static_cast<size_t>(parsed.params[static_cast<size_t>(paramNo)])].href;
+  items_.Replace(item, markup::ReplaceParamText(items_.Markup(item), paramNo, choice));
+  InvalidateItem(item);
   if (OnParamEditDone) RunEvent([&] { OnParamEditDone(item, href, choice); });
 }
 
 LRESULT CALLBACK ParamListBoxWin32::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
                                                  LPARAM lParam) {
   auto* self = static_cast<ParamListBoxWin32*>(GetPropA(hwnd, kPropName));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     WNDPROC old = self->oldProc_;
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
     RemovePropA(hwnd, kPropName);
     self->hwnd_ = nullptr;
-    return CallWindowProcA(old, hwnd, msg, wParam, lParam);
+    return CallWindowProcW(old, hwnd, msg, wParam, lParam);
   }
   return CatchAll([&] { return self->Proc(msg, wParam, lParam); }, LRESULT{0});
 }
 
 LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = hwnd_;
-  auto base = [&] { return CallWindowProcA(oldProc_, hwnd, msg, wParam, lParam); };
+  Sync();  // the list box learns of new items before it acts on any message
+  auto base = [&] { return CallWindowProcW(oldProc_, hwnd, msg, wParam, lParam); };
   auto point = [&] {
     POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     return pt;
@@ -440,8 +449,22 @@ LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SIZE: {
       LRESULT r = base();
-      RemeasureAll();
+      Sync();
       return r;
+    }
+    // The list box holds no strings; a reader of one (tests, accessibility
+    // tools) gets the item's text on one line.
+    case LB_GETTEXTLEN:
+    case LB_GETTEXT: {
+      const int index = static_cast<int>(wParam);
+      if (index < 0 || index >= Count() || (msg == LB_GETTEXT && lParam == 0)) return LB_ERR;
+      const std::string text = ListString(items_.Parsed(index));
+      const int n = static_cast<int>(text.size());
+      wchar_t* out = msg == LB_GETTEXT ? reinterpret_cast<wchar_t*>(lParam) : nullptr;
+      // The caller sized the buffer from LB_GETTEXTLEN, which counts the same.
+      const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), n, out, out ? n + 1 : 0);
+      if (out) out[wide] = L'\0';
+      return wide;
     }
     case WM_LBUTTONDOWN: {
       HitTest(point(), &pressItem_, &pressParam_);
@@ -482,7 +505,7 @@ LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       if (wParam == VK_SPACE || wParam == VK_RETURN || wParam == VK_F4 || wParam == VK_APPS) {
         int sel = ItemIndex();
-        if (sel >= 0 && !items_[static_cast<size_t>(sel)].parsed.params.empty()) {
+        if (sel >= 0 && !items_.Parsed(sel).params.empty()) {
           // The translated key's character message is already queued; left
           // there it would reach the drop-down's menu loop and close it at once.
           if (wParam == VK_SPACE) DropPendingChar(' ');
@@ -495,7 +518,7 @@ LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSKEYDOWN:
       if (wParam == VK_DOWN) {
         int sel = ItemIndex();
-        if (sel >= 0 && !items_[static_cast<size_t>(sel)].parsed.params.empty()) {
+        if (sel >= 0 && !items_.Parsed(sel).params.empty()) {
           ActivateParam(sel, 0);
           return 0;
         }

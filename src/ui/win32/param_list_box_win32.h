@@ -1,5 +1,6 @@
-// The markup list box over a real Win32 list box: owner-drawn with variable
-// item heights, measured and painted from the portable layout (ui/markup/).
+// The markup list box over a real Win32 list box: owner-drawn without data
+// (the list box knows only the count and one item height), the items kept in
+// a markup::ItemStore, and only the items in view made, laid out and painted.
 //
 // Embedding it:
 //
@@ -11,25 +12,28 @@
 //   LRESULT r;
 //   if (box_ && box_->HandleParentMessage(msg, wParam, lParam, &r)) return r;
 //
-// Move or resize it with MoveWindow(box_->Handle(), ...); the items are
-// re-measured for the new width. Destroying the object destroys the window;
-// destroying the parent first is fine too.
+// Move or resize it with MoveWindow(box_->Handle(), ...); the items are laid
+// out again for the new width. All items have the height of the tallest item
+// given as markup or of the layout the keyed items share. Destroying the
+// object destroys the window; destroying the parent first is fine too.
 //
 // The user's side: a click on a parameter (a "LIST" anchor, drawn blue) selects
 // the item, raises OnParamClick and opens a drop-down of its choices; picking
 // one replaces the anchor's text and raises OnParamEditDone. Space, Enter, F4
 // or Alt+Down open the drop-down of the selected item's first parameter; the
 // arrow keys move the selection. Items are at most 15 lines (255 pixels, the
-// list box's limit); longer items are cut.
+// list box's limit); longer items are cut. LB_GETTEXT gives an item's text.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
+#include "ui/markup/item_store.h"
 #include "ui/markup/layout.h"
 #include "ui/markup/markup.h"
 #include "ui/param_list_box.h"
@@ -60,12 +64,14 @@ class ParamListBoxWin32 : public ParamListBox {
 
   void Clear() override;
   void AddItem(const std::string& markup) override;
-  int Count() const override { return static_cast<int>(items_.size()); }
+  void SetItemSource(ItemSource source) override;
+  void AddKeyedItem(std::uint32_t key) override;
+  int Count() const override { return items_.Count(); }
   std::string Item(int index) const override;
   int ItemIndex() const override;
   void SetItemIndex(int index) override;
 
-  // The measured height of an item in pixels (0 when it does not exist).
+  // The height of an item in pixels (0 when it does not exist).
   int ItemHeight(int index) const;
   // Where parameter paramNo of item is drawn, in list box client coordinates
   // (first line of it); false when it is not laid out or the item is missing.
@@ -77,20 +83,14 @@ class ParamListBoxWin32 : public ParamListBox {
  private:
   friend std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND, int, RECT, HFONT);
 
-  struct Entry {
-    std::string markup;
-    markup::ParsedMarkup parsed;
-    mutable markup::ItemLayout layout;
-    mutable int layoutWidth = -1;
-  };
-
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Proc(UINT msg, WPARAM wParam, LPARAM lParam);
 
   int LayoutWidth() const;
   const markup::ItemLayout& LayoutOf(int index) const;
-  int MeasuredHeight(int index) const;
-  void RemeasureAll();
+  // Tells the list box the count and the item height when they changed.
+  void Sync();
+  void ForgetHeights();
   void Draw(const DRAWITEMSTRUCT& dis) const;
   bool HitTest(POINT pt, int* item, int* param) const;
   void SetHover(int item, int param);
@@ -107,7 +107,14 @@ class ParamListBoxWin32 : public ParamListBox {
   HFONT font_ = nullptr;      // not owned
   UniqueFont ownBold_;        // the bold font made from font_
   HFONT boldFont_ = nullptr;  // ownBold_, or font_ when none could be made
-  std::vector<Entry> items_;
+  markup::ItemStore items_;
+  int lbCount_ = 0;     // the count the list box was told
+  int itemHeight_ = 0;  // the height it was told
+  // The tallest of the first literalsMeasured_ markup items, and the height
+  // of a keyed item (-1: not laid out yet), for the current width and font.
+  size_t literalsMeasured_ = 0;
+  int literalTallest_ = 0;
+  int keyedHeight_ = -1;
   unsigned generation_ = 0;  // changes when items go away (Clear)
   int hoverItem_ = -1, hoverParam_ = -1;
   bool trackingLeave_ = false;

@@ -449,20 +449,34 @@ void Win32ReportListView::SetStateImages(HIMAGELIST images) {
 }
 
 void Win32ReportListView::AddColumn(const std::string& caption, int width) {
-  // "&&" in a caption is one "&" (headers do not take mnemonics).
-  std::string shown;
-  for (size_t i = 0; i < caption.size(); ++i) {
-    shown += caption[i];
-    if (caption[i] == '&' && i + 1 < caption.size() && caption[i + 1] == '&') ++i;
-  }
+  // The header draws "&&" as one "&" and a lone "&" as a mnemonic: the
+  // caption goes in as written ("Creation Date && Time").
   LVCOLUMNA col = {};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   col.cx = Scale(width);
-  col.pszText = const_cast<char*>(shown.c_str());
+  col.pszText = const_cast<char*>(caption.c_str());
   col.iSubItem = ColumnCount();
   SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(ColumnCount()),
                reinterpret_cast<LPARAM>(&col));
   columns_.push_back(caption);
+  FitColumns();
+}
+
+void Win32ReportListView::FitColumns() {
+  // Columns that fill the list to the pixel make a horizontal scroll bar that
+  // scrolls nothing; the last one gives way, leaving room for a vertical bar.
+  RECT rc;
+  if (ColumnCount() == 0 || !GetClientRect(hwnd_, &rc)) return;
+  const int room = static_cast<int>(rc.right - rc.left) - GetSystemMetrics(SM_CXVSCROLL);
+  int total = 0;
+  for (int c = 0; c < ColumnCount(); ++c)
+    total += static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+  if (total <= room) return;
+  const int last = ColumnCount() - 1;
+  const int width =
+      static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(last), 0));
+  SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(last),
+               MAKELPARAM(std::max(Scale(20), width - (total - room)), 0));
 }
 
 std::string Win32ReportListView::ColumnCaption(int column) const {

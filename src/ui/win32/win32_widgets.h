@@ -251,6 +251,8 @@ class Win32ReportListView : public ReportListView, public Win32Control {
   };
   bool Valid(int row) const { return row >= 0 && row < RowCount(); }
   int SortedPlace(const std::string& caption, int skip) const;
+  // Narrows the last column so the columns fit inside the client width.
+  void FitColumns();
   void InsertItem(int index, const Row& row);
   void MoveRow(int from, int to);
 

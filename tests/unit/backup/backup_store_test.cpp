@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/widget_pages.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_system.h"
@@ -105,6 +107,31 @@ TEST(RebuildRestoreList, FillsTheBackupPageOnlyWhenItIsShown) {
   RebuildRestoreList(page, system, files, list);
   EXPECT_EQ(m.RestoreListView->RowCount(), 0);
   EXPECT_EQ(list.size(), 1u);  // kept until the next rebuild
+}
+
+// The page shown while a rebuild pumps runs a rebuild inside it: each backup
+// is still listed once.
+TEST(RebuildRestoreList, ARebuildInsideAnotherListsEachBackupOnce) {
+  struct NestingPage : WidgetBackupListPage {
+    using WidgetBackupListPage::WidgetBackupListPage;
+    std::function<void()> pump;
+    void ProcessMessages() override {
+      std::function<void()> once = pump;
+      pump = nullptr;
+      if (once) once();
+    }
+  };
+  MemorySystem system;
+  MemoryFileSystem files;
+  HeadlessUi ui;
+  TRestoreArray list;
+  NestingPage page(ui.View());
+  system.SetExecutablePath("C:\\Prog\\Corvanta.exe");
+  files.AddFile("C:\\Prog\\Backup\\Automatic Backup_12-09-2026_09-19-23.reg");
+  ui.View().main.NoteBook->SetPageIndex(5);
+  page.pump = [&] { RebuildRestoreList(page, system, files, list); };
+  RebuildRestoreList(page, system, files, list);
+  EXPECT_EQ(ui.View().main.RestoreListView->RowCount(), 1);
 }
 
 }  // namespace

@@ -75,6 +75,25 @@ TEST(MarkupLayout, WrapsAtSpacesAndCutsOnlyOverlongWords) {
   EXPECT_EQ(Lay("abc", 0).lines, 3);
 }
 
+TEST(MarkupLayout, WithoutWrappingALineIsCutWithAnEllipsis) {
+  LayoutOptions cut;
+  cut.wrap = false;
+  // 52 wide = 48 usable: "..." (18) leaves room for 5 normal characters.
+  EXPECT_EQ(LineTexts(Lay("aaa bbb ccc<br>dd", 52, cut)),
+            (std::vector<std::string>{"aaa b...", "dd"}));
+  EXPECT_EQ(LineTexts(Lay("abcdefgh", 52, cut)), (std::vector<std::string>{"abcdefgh"}));
+  // Cut in a bold run: the rest of the line, later runs too, is dropped.
+  EXPECT_EQ(LineTexts(Lay("ab<b>cdefgh</b>ij<br>k", 52, cut)),
+            (std::vector<std::string>{"abc...", "k"}));
+  // The separator of a problem line ends at the edge instead of wrapping.
+  const std::string line = markup_test::ProblemLine("Invalid application path", 0, "Delete",
+                                                    std::string(300, 'k'), "", "C:\\a.exe");
+  ItemLayout l = Lay(line, 452, cut);
+  EXPECT_EQ(l.lines, 5);
+  for (const Fragment& f : l.fragments) EXPECT_LE(f.x + f.width, 450);
+  EXPECT_EQ(LineTexts(l)[4], std::string(74, '.'));
+}
+
 TEST(MarkupLayout, CentredParagraphs) {
   const std::string line = markup_test::EmptySectionLine("Sounds");
   ItemLayout l = Lay(line, 1000);

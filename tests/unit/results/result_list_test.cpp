@@ -118,6 +118,37 @@ TEST_F(ResultListTest, ChoicesGoIntoTheRecords) {
   for (std::size_t i = 0; i < problems.size(); ++i) EXPECT_EQ(problems[i].Action, before[i].Action);
 }
 
+// A deep scan of a large registry: the section's lines are made only when
+// shown, whether read in order, at the far end or picked from.
+TEST_F(ResultListTest, ALargeSectionBuildsOnlyTheLinesShown) {
+  constexpr int kProblems = 133666;
+  problems.clear();
+  problems.push_back(Record("Sounds", "AppEvents\\x", "", "d.wav"));
+  for (int i = 0; i < kProblems; ++i)
+    problems.push_back(Record("Deep Registry Scan", "Software\\K" + std::to_string(i), "Exe",
+                              "C:\\Gone\\f" + std::to_string(i) + ".exe"));
+  m.ResultGroup->SetSelectedItem(12);
+  ShowInvalidDeepScan(page, problems);
+  ASSERT_EQ(box.Count(), kProblems);
+  EXPECT_EQ(box.ItemsBuilt(), 0u);
+
+  for (int line = 0; line < 6; ++line) EXPECT_FALSE(box.ItemText(line).empty());  // a screenful
+  EXPECT_EQ(box.ItemsBuilt(), 6u);
+  EXPECT_NE(box.ItemText(kProblems - 1).find("Software\\K133665"), std::string::npos);
+  EXPECT_EQ(box.ItemsBuilt(), 7u);
+
+  ASSERT_TRUE(box.ClickParam(70000, 0));
+  ASSERT_TRUE(box.PickChoice(70000, 0, "Ignore"));
+  EXPECT_EQ(problems[70001].Action, kActionIgnore);
+  EXPECT_NE(box.ItemText(70000).find("Set to Ignore"), std::string::npos);
+  EXPECT_LE(box.ItemsBuilt(), 9u);
+
+  // Shown again, the line reads its choice from the record.
+  ShowInvalidDeepScan(page, problems);
+  EXPECT_NE(box.ItemText(70000).find("Set to Ignore"), std::string::npos);
+  EXPECT_EQ(box.ItemsBuilt(), 1u);
+}
+
 TEST_F(ResultListTest, DescriptionsAndGroupStaysOpen) {
   EXPECT_FALSE(ResultGroupCanClose());
   EXPECT_FALSE(m.ResultGroup->OnCanClose());

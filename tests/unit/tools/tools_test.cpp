@@ -103,11 +103,12 @@ TEST(ToolsBho, FillSelectionAndDetails) {
   const std::size_t reads = f.mem.versionInfo.queried().size();
   v->SetSelectedRow(0);  // already selected: not read again
   EXPECT_EQ(f.mem.versionInfo.queried().size(), reads);
-  v->SetSelectedRow(1);  // no version information
-  EXPECT_EQ(f.w().bhoFileName->Caption(), " (Version: )");
+  v->SetSelectedRow(1);                                             // no version information
+  EXPECT_EQ(f.w().bhoFileName->Caption(), "none.dll (Version: )");  // the file's own name
   EXPECT_EQ(f.w().bhoCompany->Caption(), "");
   v->SetSelectedRow(2);  // empty path: the program's own file
   EXPECT_EQ(f.w().bhoCompany->Caption(), "Self");
+  EXPECT_EQ(f.w().bhoFileName->Caption(), "Corvanta.exe (Version: )");
   v->SetSelectedRow(-1);  // deselected: the labels stay
   EXPECT_EQ(f.w().bhoCompany->Caption(), "Self");
 
