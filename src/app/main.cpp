@@ -73,19 +73,21 @@ void TForm1::Bind(ClickEvent& event, void (TForm1::*handler)()) {
   event = [this, handler] { Dispatch([this, handler] { (this->*handler)(); }); };
 }
 
-// Wraps a handler someone else bound so that it runs under the dispatcher;
-// busy marks work that pumps messages for a long time.
-static void Wrap(TForm1& form, ClickEvent& event, bool busy) {
+enum class WrapMode { Plain, Busy, Locked };
+
+// Wraps a handler someone else bound so that it runs under the dispatcher.
+// Busy marks work that pumps messages for a long time; Locked work also takes
+// no other command while it pumps.
+static void Wrap(TForm1& form, ClickEvent& event, WrapMode mode) {
   if (!event) return;
   ClickEvent inner = std::move(event);
-  event = [&form, inner, busy] {
+  event = [&form, inner, mode] {
     form.Dispatch([&] {
-      if (busy) {
-        TForm1::BusyScope scope(form);
-        inner();
-      } else {
-        inner();
-      }
+      if (mode == WrapMode::Plain) return inner();
+      TForm1::BusyScope scope(form);
+      if (mode == WrapMode::Busy) return inner();
+      TForm1::CommandLock lock(form);
+      inner();
     });
   };
 }
@@ -145,8 +147,10 @@ void TForm1::BindCommands() {
     };
   }
   BindRepair(view_, *repairContext_);
-  Wrap(*this, m.btRepair->OnClick, true);
-  Wrap(*this, view_.repairStatus.window->OnShow, false);
+  // The repair pumps while it works; a pick or a new scan must not change the
+  // problem list under it.
+  Wrap(*this, m.btRepair->OnClick, WrapMode::Locked);
+  Wrap(*this, view_.repairStatus.window->OnShow, WrapMode::Plain);
 }
 
 TForm1::BusyScope::BusyScope(TForm1& form) : form_(form) {

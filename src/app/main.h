@@ -186,6 +186,21 @@ class TForm1 {
    private:
     TForm1& form_;
   };
+  // While it lives the window takes no command: for work that pumps messages
+  // and must not be changed under it (an update, a repair).
+  class CommandLock {
+   public:
+    explicit CommandLock(TForm1& form) : form_(form), was_(form.commandsLocked_) {
+      form_.commandsLocked_ = true;
+    }
+    ~CommandLock() { form_.commandsLocked_ = was_; }
+    CommandLock(const CommandLock&) = delete;
+    CommandLock& operator=(const CommandLock&) = delete;
+
+   private:
+    TForm1& form_;
+    bool was_;
+  };
 
   // Hooks with working defaults that tests may replace.
   // Update check at start-up (when cbAutoUpdate is ticked) and on request: by
@@ -261,7 +276,7 @@ class TForm1 {
   int busy_ = 0;
   bool closePending_ = false;
   bool backupBusy_ = false;
-  bool commandsLocked_ = false;  // an update check or download runs
+  bool commandsLocked_ = false;  // an update check, a download or a repair runs
   bool updateStarted_ = false;
 };
 

@@ -35,11 +35,7 @@ void TForm1::RunUpdateCheck() {
   // A manual check shows the checking window; the start-up check does not.
   const bool manual = view_.updateChecking.window->Visible();
   BusyScope busy(*this);
-  struct Lock {
-    bool& flag;
-    explicit Lock(bool& f) : flag(f) { flag = true; }
-    ~Lock() { flag = false; }
-  } lock(commandsLocked_);
+  CommandLock lock(*this);
   DownloadCancelRequested = false;
   const HttpPump pump = [this, &app](const HttpProgress&) {
     app.ProcessMessages();

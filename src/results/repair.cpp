@@ -1,5 +1,7 @@
 #include "results/repair.h"
 
+#include <cstdint>
+
 #include "backup/backup_store.h"
 #include "backup/reg_export.h"
 #include "backup/restore.h"
@@ -20,10 +22,36 @@ const char kRepairQuestion[] =
 
 namespace {
 
-bool WillDeleteRegistryEntry(const TRegRecord& r) {
-  return r.Action == kActionDelete && r.Kind == kKindRegistry &&
-         (r.DeleteKey == 0 || r.DeleteKey == 1);
+bool IsDeletableRegistryEntry(const TRegRecord& r) {
+  return r.Kind == kKindRegistry && (r.DeleteKey == 0 || r.DeleteKey == 1);
 }
+
+// The records set to Delete when the repair starts. The repair pumps messages,
+// so it decides from this copy: a choice changed meanwhile can never reach a
+// deletion that the backup did not cover.
+std::vector<bool> ChosenForDelete(const TRegArray& problems) {
+  std::vector<bool> chosen(problems.size());
+  for (std::size_t i = 0; i < problems.size(); ++i) chosen[i] = problems[i].Action == kActionDelete;
+  return chosen;
+}
+
+// Pumps at most every 50 ms, so that a long repair keeps the window painting
+// and answering without spending its time in the pump.
+class RepairPump {
+ public:
+  explicit RepairPump(RepairContext& ctx) : ctx_(ctx), last_(ctx.system.TickCount()) {}
+  void operator()() {
+    const std::uint64_t now = ctx_.system.TickCount();
+    if (now - last_ < kIntervalMs) return;
+    last_ = now;
+    ctx_.page.ProcessMessages();
+  }
+
+ private:
+  static constexpr std::uint64_t kIntervalMs = 50;
+  RepairContext& ctx_;
+  std::uint64_t last_;
+};
 
 void SetStatus(RepairContext& ctx, const std::string& text) {
   ctx.page.SetStatusText(text);
@@ -46,13 +74,16 @@ bool RestorePointStep(RepairContext& ctx) {
 
 // Backup step. Marks in heldBack every record whose export failed or left out
 // something that exists. False when the file could not be written.
-bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairReport& out) {
+bool BackupStep(RepairContext& ctx, const std::vector<bool>& chosen, std::vector<bool>& heldBack,
+                RepairReport& out) {
   SetStatus(ctx, "Backing up Registry Keys...");
+  RepairPump pump(ctx);
   std::vector<std::string> lines{kRegEditHeader};
   RegistryApi& api = ctx.SharedRegistry.Api();
   for (std::size_t i = 0; i < ctx.ProblemList.size(); ++i) {
     const TRegRecord& r = ctx.ProblemList[i];
-    if (!WillDeleteRegistryEntry(r)) continue;
+    if (!chosen[i] || !IsDeletableRegistryEntry(r)) continue;
+    pump();
     try {
       // An entry that exists but is missing from the backup stays.
       if (!ExportRegKey(api, r.RootKey, r.KeyPath, r.DeleteKey == 0 ? r.ValueName : std::string(),
@@ -75,7 +106,8 @@ bool BackupStep(RepairContext& ctx, std::vector<bool>& heldBack, RepairReport& o
   const std::string copies = ShortcutCopiesFolder(path);
   for (std::size_t i = 0; i < ctx.ProblemList.size(); ++i) {
     const TRegRecord& r = ctx.ProblemList[i];
-    if (r.Action != kActionDelete || r.Kind != kKindFile) continue;
+    if (!chosen[i] || r.Kind != kKindFile) continue;
+    pump();
     if (ctx.files.GetAttributes(r.KeyPath) == kInvalidAttributes) continue;  // gone already
     if (!CopyShortcutIntoBackup(ctx.files, copies, r.KeyPath)) heldBack[i] = true;
   }
@@ -112,6 +144,7 @@ bool DeleteProblem(RepairContext& ctx, const TRegRecord& r) {
 RepairReport DoRepair(RepairContext& ctx) {
   RepairReport out;
   RepairPage& page = ctx.page;
+  const std::vector<bool> chosen = ChosenForDelete(ctx.ProblemList);
   page.ShowStatusWindow();
   page.ProcessMessages();
 
@@ -122,7 +155,7 @@ RepairReport DoRepair(RepairContext& ctx) {
   }
 
   std::vector<bool> heldBack(ctx.ProblemList.size(), false);
-  if (page.BackupWanted() && !BackupStep(ctx, heldBack, out)) {
+  if (page.BackupWanted() && !BackupStep(ctx, chosen, heldBack, out)) {
     page.HideStatusWindow();
     page.ProcessMessages();
     page.ShowError(out.error);
@@ -131,10 +164,12 @@ RepairReport DoRepair(RepairContext& ctx) {
   }
 
   SetStatus(ctx, "Repairing Errors. Please wait...");
+  RepairPump pump(ctx);
   for (std::size_t i = 0; i < ctx.ProblemList.size(); ++i) {
     const TRegRecord& r = ctx.ProblemList[i];
-    if (r.Action != kActionDelete) continue;
-    if (r.Kind != kKindFile && !WillDeleteRegistryEntry(r)) continue;
+    if (!chosen[i]) continue;
+    if (r.Kind != kKindFile && !IsDeletableRegistryEntry(r)) continue;
+    pump();
     // Time passed since the scan: a drive may be back, a program reinstalled.
     if (!heldBack[i] && ctx.stillAProblem && !ctx.stillAProblem(r)) {
       ++out.unchanged;
@@ -152,8 +187,8 @@ RepairReport DoRepair(RepairContext& ctx) {
   page.ProcessMessages();
 
   out.found = static_cast<int>(ctx.ProblemList.size());
-  for (const TRegRecord& r : ctx.ProblemList)
-    if (r.Action != kActionDelete) ++out.ignored;
+  for (std::size_t i = 0; i < chosen.size(); ++i)
+    if (!chosen[i]) ++out.ignored;
   out.ignored += out.unchanged;
   page.ShowReport(out);
   return out;

@@ -25,6 +25,9 @@ class MemorySystem : public System {
   // The clock: Now() is this moment plus the time slept since.
   void SetNow(const LocalDateTime& now);
   void Advance(uint64_t ms) { elapsedMs_ += ms; }
+  // Work that takes time: every TickCount() moves the tick count on by ms
+  // (Now() stays).
+  void SetTickStep(uint64_t ms) { tickStep_ = ms; }
   void SetVersion(const OsVersion& version) { version_ = version; }
   // Makes library loadable, with no entries yet.
   void AddLibrary(const std::string& library);
@@ -42,7 +45,7 @@ class MemorySystem : public System {
   std::string ExecutableFolder() override;
   std::string FirstArgument() override { return firstArgument_; }
   LocalDateTime Now() override;
-  uint64_t TickCount() override { return startTick_ + elapsedMs_; }
+  uint64_t TickCount() override { return startTick_ + elapsedMs_ + (ticked_ += tickStep_); }
   void Sleep(uint32_t ms) override;
   OsVersion GetVersion() override { return version_; }
   void EnableAllPrivileges() override { ++enableAllPrivilegesCalls_; }
@@ -57,6 +60,8 @@ class MemorySystem : public System {
   LocalDateTime start_;
   uint64_t startTick_ = 1000000;
   uint64_t elapsedMs_ = 0;
+  uint64_t tickStep_ = 0;
+  uint64_t ticked_ = 0;
   OsVersion version_;
   int enableAllPrivilegesCalls_ = 0;
   bool withoutAdminRights_ = false;

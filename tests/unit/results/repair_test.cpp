@@ -117,6 +117,29 @@ TEST_F(RepairTest, DefaultValueProblemExportsTheKeyButDeletesOnlyTheValue) {
   EXPECT_EQ(out.repaired, 1);
 }
 
+TEST_F(RepairTest, PumpsThroughLongWorkAndKeepsToTheChoicesItStartedWith) {
+  for (int i = 0; i < 400; ++i) {
+    const std::string name = "V" + std::to_string(i);
+    p.registry.SetString(HKLM, "Software\\Many", name, "C:\\gone.exe");
+    problems.push_back(Problem("Software\\Many", name, 0));
+  }
+  p.system.SetTickStep(1);  // every look at the clock finds it 1 ms later
+  int pumps = 0;
+  // A choice changed while the repair pumps (the window takes no command
+  // then, but the repair must not depend on that).
+  ui.App().EveryPump([&] {
+    ++pumps;
+    for (TRegRecord& r : problems) r.Action = kActionDelete;
+  });
+  const RepairReport out = Run();
+  EXPECT_GE(pumps, 12);  // about one every 50 entries in each loop
+  EXPECT_EQ(out.repaired, 403);
+  EXPECT_EQ(out.ignored, 1);
+  EXPECT_TRUE(p.registry.HasValue(HKLM, "Software\\App", "Ign"));
+  EXPECT_EQ(File(out.backupFile).find("Ign"), std::string::npos);
+  EXPECT_FALSE(p.registry.HasValue(HKLM, "Software\\Many", "V399"));
+}
+
 TEST_F(RepairTest, AllIgnoredAndBackupsOff) {
   for (TRegRecord& r : problems) r.Action = kActionIgnore;
   RepairReport out = Run();
