@@ -19,6 +19,7 @@ CliRun AddBhoCommand(CLI::App& sub, CliContext& ctx);          // cmd_tools.cpp
 CliRun AddStartupCommand(CLI::App& sub, CliContext& ctx);      // cmd_tools.cpp
 CliRun AddUninstallCommand(CLI::App& sub, CliContext& ctx);    // cmd_tools.cpp
 CliRun AddIeBackupCommand(CLI::App& sub, CliContext& ctx);     // cmd_tools.cpp
+CliRun AddIgnoreCommand(CLI::App& sub, CliContext& ctx);       // cmd_ignore.cpp
 
 const std::vector<CliCommand>& CliCommands() {
   // ---- Registration point: one line per subcommand. ----
@@ -38,6 +39,8 @@ const std::vector<CliCommand>& CliCommands() {
       {"startup", "List the startup entries or remove one", &AddStartupCommand},
       {"uninstall", "List the uninstall entries or remove one", &AddUninstallCommand},
       {"ie-backup", "Back up the Internet Explorer settings", &AddIeBackupCommand},
+      {"ignore", "List the ignore list, add a scan's problem to it, or remove entries",
+       &AddIgnoreCommand},
   };
   return commands;
 }

@@ -1,5 +1,5 @@
-// corvanta-cli repair [--all | --sections LIST] [--ignore I,J,...] [--no-backup]
-//                     [--no-restore-point] [--json]
+// corvanta-cli repair [--all | --sections LIST] [--ignore I,J,...]
+//                     [--always-ignore I,J,...] [--no-backup] [--no-restore-point] [--json]
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -15,8 +15,10 @@ std::vector<int> ParseSectionList(const std::string& list);
 bool RunScan(HeadlessSession& s, bool all, const std::vector<int>& sections, std::ostream& err);
 CLI::Option* AddSectionOptions(CLI::App& sub, bool& all, std::string& sections);
 
-// "0,3,7" to problem indexes; throws CliUsageError for anything else.
-std::vector<std::size_t> ParseIndexList(const std::string& list) {
+// "0,3,7" to problem indexes; throws CliUsageError (naming option) for
+// anything else.
+std::vector<std::size_t> ParseIndexList(const std::string& list,
+                                        const std::string& option = "--ignore") {
   std::vector<std::size_t> indexes;
   std::size_t start = 0;
   while (true) {
@@ -25,7 +27,7 @@ std::vector<std::size_t> ParseIndexList(const std::string& list) {
         list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     if (item.empty() || item.size() > 9 ||
         item.find_first_not_of("0123456789") != std::string::npos)
-      throw CliUsageError{"--ignore: \"" + item +
+      throw CliUsageError{option + ": \"" + item +
                           "\" is not a problem index (give a list such as 0,3,7)"};
     indexes.push_back(static_cast<std::size_t>(std::stoul(item)));
     if (comma == std::string::npos) break;
@@ -39,6 +41,7 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
     bool all = false;
     std::string sections;
     std::string ignore;
+    std::string alwaysIgnore;
     bool noBackup = false;
     bool noRestorePoint = false;
     bool json = false;
@@ -48,14 +51,21 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
   CLI::Option* ignore =
       sub.add_option("--ignore", o->ignore, "Set these problem indexes (from scan) to Ignore")
           ->type_name("I,J,...");
+  CLI::Option* always =
+      sub.add_option("--always-ignore", o->alwaysIgnore,
+                     "Set these problem indexes to Ignore and add them to the ignore list")
+          ->type_name("I,J,...");
   sub.add_flag("--no-backup", o->noBackup, "Make no automatic backup");
   sub.add_flag("--no-restore-point", o->noRestorePoint, "Create no System Restore point");
   sub.add_flag("--json", o->json, "One UTF-8 JSON object");
-  return [o, secs, ignore, &ctx] {
+  return [o, secs, ignore, always, &ctx] {
     const std::vector<int> sections =
         secs->count() > 0 ? ParseSectionList(o->sections) : std::vector<int>();
     const std::vector<std::size_t> ignored =
         ignore->count() > 0 ? ParseIndexList(o->ignore) : std::vector<std::size_t>();
+    const std::vector<std::size_t> listed = always->count() > 0
+                                                ? ParseIndexList(o->alwaysIgnore, "--always-ignore")
+                                                : std::vector<std::size_t>();
     HeadlessSession s(ctx.platform);
     if (!RunScan(s, o->all, sections, ctx.err)) return kExitFailed;
     TRegArray& problems = s.form().ProblemList();
@@ -65,6 +75,14 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
                             " (the scan found " + std::to_string(problems.size()) + ")"};
       problems[i].Action = kActionIgnore;
     }
+    for (std::size_t i : listed)
+      if (i >= problems.size())
+        throw CliUsageError{"--always-ignore: there is no problem " + std::to_string(i) +
+                            " (the scan found " + std::to_string(problems.size()) + ")"};
+    // Listed before anything is deleted: a list that cannot be written stops
+    // the repair.
+    for (std::size_t i : listed)
+      if (!s.Run([&] { s.form().AlwaysIgnore(i); }, ctx.err)) return kExitFailed;
     if (o->noBackup) s.w().cbBackup->SetChecked(false);
     if (o->noRestorePoint) s.w().cbSysRestore->SetChecked(false);
 

@@ -143,6 +143,7 @@ void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystem
     row["caption"] = AnsiToUtf8(info.rowCaption);
     row["name"] = info.sectionName;
     row["found"] = ran.found;
+    row["skippedByIgnoreList"] = ran.skipped;
     sections.push_back(row);
   }
   out << sections.dump() << ",\"problems\":[";
@@ -164,7 +165,8 @@ void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystem
   out << "],\"unreadable\":" << g.UnreadableCount << ",\"unreadablePaths\":";
   nlohmann::ordered_json unreadable = nlohmann::ordered_json::array();
   for (const std::string& path : g.UnreadablePaths) unreadable.push_back(AnsiToUtf8(path));
-  out << unreadable.dump() << "}\n";
+  out << unreadable.dump() << ",\"skippedByIgnoreList\":" << s.form().LastScan().skippedByIgnoreList
+      << "}\n";
 }
 
 // Root name and key path with exactly one backslash between them: some
@@ -186,6 +188,8 @@ void WriteScanText(HeadlessSession& s, std::ostream& stream, const OfflineSystem
   }
   const TRegArray& problems = s.form().ProblemList();
   out << "Total problems found: " << problems.size() << "\n";
+  const std::string skipped = IgnoreSkippedText(s.form().LastScan().skippedByIgnoreList);
+  if (!skipped.empty()) out << skipped << "\n";
   for (size_t i = 0; i < problems.size(); ++i) {
     const TRegRecord& r = problems[i];
     out << "[" << i << "] " << r.Section << ": " << r.ProblemLabel << "\n    "

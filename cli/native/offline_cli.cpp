@@ -80,12 +80,20 @@ bool CommandMayChange(const std::vector<std::string>& args) {
   if (command == "backups") return action == "restore";
   if (command == "bho" || command == "startup" || command == "uninstall") return action == "remove";
   if (command == "settings") return action == "set";
+  if (command == "ignore")  // a word of its own: a section list may come first
+    for (const std::string& w : words)
+      if (w == "add" || w == "remove" || w == "clear") return true;
   return false;
 }
 
-static bool IsSettingsCommand(const std::vector<std::string>& args) {
+// The commands that write the program's settings key of the system: "settings"
+// and the ignore list's ("ignore", "repair --always-ignore"); the others only
+// create it on the way.
+static bool WritesSettings(const std::vector<std::string>& args) {
   for (const std::string& a : args)
-    if (!a.empty() && a[0] != '-') return a == "settings";
+    if (a == "--always-ignore" || a.rfind("--always-ignore=", 0) == 0) return true;
+  for (const std::string& a : args)
+    if (!a.empty() && a[0] != '-') return a == "settings" || a == "ignore";
   return false;
 }
 
@@ -151,8 +159,8 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
   // Only the commands that change the registry write its files; what the
   // others touch on the way goes. The settings key the program makes when it
   // loads its settings is its own, not the cleaned system's: only "settings
-  // set" writes it there.
-  if (!IsSettingsCommand(args))
+  // set" and the ignore list's commands write it there.
+  if (!WritesSettings(args))
     system->registry().ForgetChangesBelow(kHKEY_LOCAL_MACHINE, kSettingsKey + 1);
   if (mayChange && system->HasChanges()) {
     std::string copies;

@@ -29,6 +29,8 @@ constexpr const char kVersionText[] = "version 1.3.0";
 constexpr const char kLoadingText[] = "Loading software...";
 constexpr const char kCheckingUpdatesText[] = "Checking for software updates...";
 constexpr const char kSettingsKey[] = "\\Software\\Corvanta\\Corvix";
+// The ignore list, one value per entry (the only subkey of the settings key).
+constexpr const char kIgnoreListKey[] = "\\Software\\Corvanta\\Corvix\\IgnoreList";
 constexpr const char kRunValueName[] = "Corvanta";
 constexpr const char kScanSwitch[] = "/scan";
 constexpr const char kNoSectionsText[] =
@@ -68,11 +70,14 @@ std::string RunValueFor(const std::string& executablePath);
 std::string RunValueExecutable(const std::string& value);
 
 // The scanning page's last status line; it says how many keys could not be
-// read, so an incomplete scan does not look like a clean registry.
-std::string ScanCompleteStatus(int unreadable);
+// read, so an incomplete scan does not look like a clean registry, and how
+// many problems the ignore list left out.
+std::string ScanCompleteStatus(int unreadable, int skippedByIgnoreList = 0);
 
 // The summary line of the results list after a scan.
-std::string SummaryLine(std::size_t problemCount);
+std::string SummaryLine(std::size_t problemCount, int skippedByIgnoreList = 0);
+// "N entries on your ignore list were skipped." ("" for none).
+std::string IgnoreSkippedText(int skipped);
 
 class TForm1 {
  public:
@@ -172,6 +177,12 @@ class TForm1 {
   std::array<bool, kSectionCount> TickedSections() const;
   // The scan's judgement over what is there now (the repair's second look).
   bool StillAProblem(const TRegRecord& problem);
+  // The ignore list in the settings of the system being cleaned.
+  IgnoreListStore IgnoreStore() { return IgnoreListStore(platform_.registry, kIgnoreListKey); }
+  // "Always Ignore" on problem index: set to Ignore, and listed so that later
+  // scans leave it out. False when it was listed already. Registry errors
+  // propagate (the dispatcher shows them); the Ignore stands either way.
+  bool AlwaysIgnore(std::size_t index);
   bool Busy() const { return busy_ > 0; }
 
   // Long-running work (scan, repair) holds one while it pumps; a close asked

@@ -10,18 +10,29 @@
 
 namespace corvanta {
 
-std::string SummaryLine(std::size_t problemCount) {
+std::string IgnoreSkippedText(int skipped) {
+  if (skipped <= 0) return std::string();
+  return std::to_string(skipped) + (skipped == 1 ? " entry on your ignore list was skipped."
+                                                 : " entries on your ignore list were skipped.");
+}
+
+std::string SummaryLine(std::size_t problemCount, int skippedByIgnoreList) {
+  const std::string skipped = IgnoreSkippedText(skippedByIgnoreList);
   return std::string("<br><p align=\"center\">Found a total of <b>") +
          std::to_string(problemCount) +
          " Problems</b> in your Windows Registry.<br> To see the errors in each section please "
-         "select a section on the left.</p>";
+         "select a section on the left." +
+         (skipped.empty() ? "" : "<br>" + skipped) + "</p>";
 }
 
-std::string ScanCompleteStatus(int unreadable) {
-  if (unreadable == 0) return "Scanning Complete.";
-  return "Scanning Complete. " + std::to_string(unreadable) +
-         (unreadable == 1 ? " registry key" : " registry keys") +
-         " could not be read (access denied): run as administrator to scan them.";
+std::string ScanCompleteStatus(int unreadable, int skippedByIgnoreList) {
+  std::string status = "Scanning Complete.";
+  if (unreadable > 0)
+    status += " " + std::to_string(unreadable) +
+              (unreadable == 1 ? " registry key" : " registry keys") +
+              " could not be read (access denied): run as administrator to scan them.";
+  if (skippedByIgnoreList > 0) status += " " + IgnoreSkippedText(skippedByIgnoreList);
+  return status;
 }
 
 bool TForm1::AnySectionTicked() const {
@@ -69,6 +80,7 @@ void TForm1::DoScan() {
   m.ProgressBar->SetPartsComplete(0);
   m.ProgressBar->SetTotalParts(13);
   scanReport_.Clear();
+  scanReport_.ignoreList = IgnoreStore().Load();
   // Sections open their keys relative to no open key (Custom Controls opens
   // "", the root): nothing left open before may shift them.
   sharedRegistry_->CloseKey();
@@ -86,7 +98,8 @@ void TForm1::DoScan() {
     globals_.AbortRequested = true;
   }
 
-  m.StatusBar->SetCaption(ScanCompleteStatus(scanReport_.unreadable));
+  m.StatusBar->SetCaption(
+      ScanCompleteStatus(scanReport_.unreadable, scanReport_.skippedByIgnoreList));
   m.ProgressBar->SetPartsComplete(m.ProgressBar->TotalParts());
 
   // A close requested during the scan should not wait for the user's OK.
@@ -98,13 +111,24 @@ void TForm1::DoScan() {
   UpdateResultCount(resultsPage_, TickedSections(), all, problems);
   m.lbResultHeader->SetCaption("Scan Results");
   m.ParamListBox->Clear();
-  m.ParamListBox->AddItem(SummaryLine(problems.size()));
+  m.ParamListBox->AddItem(SummaryLine(problems.size(), scanReport_.skippedByIgnoreList));
   m.btRepair->SetVisible(!problems.empty());
 }
 
 bool TForm1::StillAProblem(const TRegRecord& problem) {
   ScanEngine engine(*sharedRegistry_, *sharedRegExpr_, platform_, scanPage_, scanReport_, globals_);
   return engine.StillAProblem(problem);
+}
+
+bool TForm1::AlwaysIgnore(std::size_t index) {
+  TRegArray& problems = scanReport_.problems;
+  if (index >= problems.size()) return false;
+  problems[index].Action = kActionIgnore;
+  IgnoreListStore store = IgnoreStore();
+  const bool added = store.Add(IgnoreEntryFor(problems[index]));
+  // The repair's second look leaves alone what the new entry covers.
+  scanReport_.ignoreList = store.Load();
+  return added;
 }
 
 }  // namespace corvanta

@@ -142,7 +142,9 @@ void ScanEngine::Frame(int number, OpenKey openKey, Walk walk) {
 }
 
 void ScanEngine::FinishSection(int number) {
-  report_.sections.push_back({number, globals_.SectionFoundCount});
+  std::int32_t skipped = report_.skippedByIgnoreList;  // this section's: the total less the others'
+  for (const SectionFound& ran : report_.sections) skipped -= ran.skipped;
+  report_.sections.push_back({number, globals_.SectionFoundCount, skipped});
   report_.unreadable = globals_.UnreadableCount;
   report_.unreadablePaths = globals_.UnreadablePaths;
   page_.SetLastRowStateImage(globals_.SectionFoundCount > 0 ? kLampRed : kLampGreen);
@@ -182,6 +184,11 @@ void ScanEngine::OpenSectionKey(std::uint32_t root, const std::string& path) {
 void ScanEngine::RecordProblem(const std::string& section, std::uint32_t rootKey,
                                const std::string& keyPath, const std::string& valueName,
                                const std::string& judgedText, std::int32_t kind) {
+  // What the user put on the ignore list is left out and only counted.
+  if (report_.ignoreList.Covers(section, rootKey, keyPath, valueName)) {
+    ++report_.skippedByIgnoreList;
+    return;
+  }
   ++globals_.SectionFoundCount;
   ++globals_.TotalFoundCount;
   page_.SetLastRowErrorsFound(std::to_string(globals_.SectionFoundCount));
@@ -829,6 +836,7 @@ void ScanEngine::CheckFontFiles() {
 // The second look before a repair
 
 bool ScanEngine::StillAProblem(const TRegRecord& problem) {
+  if (report_.ignoreList.Covers(problem)) return false;  // listed since the scan: it stays
   ProbeScope probes(*this);
   QuietErrorMode quiet(platform_.files);
   bool still;

@@ -18,6 +18,7 @@ void ScanReport::Clear() {
   problems.clear();
   unreadable = 0;
   unreadablePaths.clear();
+  skippedByIgnoreList = 0;
 }
 
 }  // namespace corvanta

@@ -62,7 +62,8 @@ TEST(Cli, ScanJsonFollowsTheContract) {
   EXPECT_EQ(doc["total"], 0);
   ASSERT_EQ(doc["sections"].size(), 13u);
   EXPECT_EQ(doc["sections"][0].dump(),
-            R"({"number":1,"caption":"Application Paths","name":"Application Paths","found":0})");
+            R"({"number":1,"caption":"Application Paths","name":"Application Paths","found":0,)"
+            R"("skippedByIgnoreList":0})");
   EXPECT_EQ(doc["sections"][2]["caption"], "Program ID Section");
   EXPECT_EQ(doc["sections"][10]["caption"], "Event Sounds");
   EXPECT_EQ(doc["sections"][10]["name"], "Sounds");

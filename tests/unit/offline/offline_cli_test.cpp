@@ -121,5 +121,26 @@ TEST_F(OfflineCli, RefusesChangesWhileTheWineserverRuns) {
   EXPECT_EQ(bytes, kSystemReg);
 }
 
+TEST_F(OfflineCli, TheIgnoreListIsThePrefixOwn) {
+  Write("system.reg",
+        std::string(kSystemReg) +
+            "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\SharedDLLs] 1700000000\n"
+            "\"C:\\\\gone\\\\one.dll\"=dword:00000001\n\n");
+  std::string err;
+  ASSERT_EQ(Run({"--prefix", dir_, "ignore", "add", "0", "--sections", "2"}, &err), 0) << err;
+  EXPECT_NE(out_.find("Added to the ignore list: Shared Program Files"), std::string::npos) << out_;
+  std::string bytes, error;
+  ASSERT_TRUE(ReadHostFile(dir_ + "/system.reg", &bytes, &error)) << error;
+  EXPECT_NE(bytes.find("[Software\\\\Corvanta\\\\Corvix\\\\IgnoreList]"), std::string::npos)
+      << bytes;
+  ASSERT_EQ(Run({"--prefix", dir_, "scan", "--sections", "2"}, &err), 0) << err;
+  EXPECT_NE(out_.find("Total problems found: 0\n1 entry on your ignore list was skipped."),
+            std::string::npos)
+      << out_;
+  ASSERT_EQ(Run({"--prefix", dir_, "ignore", "clear"}, &err), 0) << err;
+  ASSERT_EQ(Run({"--prefix", dir_, "scan", "--sections", "2"}, &err), 0) << err;
+  EXPECT_NE(out_.find("Total problems found: 1\n"), std::string::npos) << out_;
+}
+
 }  // namespace
 }  // namespace corvanta
