@@ -2,14 +2,15 @@
 // second for trees of three sizes, most of whose paths name missing files.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/memory/memory_platform.h"
 #include "platform/registry.h"
 #include "regexpr/regexpr.h"
 #include "scan/scan_engine.h"
-#include "scan/scan_report.h"
 #include "scan/scan_page.h"
+#include "scan/scan_report.h"
 #include "scan/sections.h"
 
 namespace corvanta {
@@ -46,9 +47,8 @@ int Fill(MemoryPlatform& mem, int keys) {
   return values;
 }
 
-void BM_DeepScan(benchmark::State& state) {
-  MemoryPlatform mem;
-  const int values = Fill(mem, static_cast<int>(state.range(0)));
+// The deep scan over mem, once per iteration; the problems it found.
+void DeepScans(benchmark::State& state, MemoryPlatform& mem) {
   TRegistry reg(mem.registry, 0x2001F);
   TRegExpr regex;
   QuietPage page;
@@ -60,10 +60,38 @@ void BM_DeepScan(benchmark::State& state) {
     engine.RunSection(13);
     benchmark::DoNotOptimize(report.problems.size());
   }
-  state.SetItemsProcessed(state.iterations() * values);
   state.counters["problems"] = static_cast<double>(report.problems.size());
 }
+
+void BM_DeepScan(benchmark::State& state) {
+  MemoryPlatform mem;
+  const int values = Fill(mem, static_cast<int>(state.range(0)));
+  DeepScans(state, mem);
+  state.SetItemsProcessed(state.iterations() * values);
+}
 BENCHMARK(BM_DeepScan)->Arg(1000)->Arg(4000)->Arg(12000)->Unit(benchmark::kMillisecond);
+
+// One value a hostile program may write: "C:\" + "a\" * N + "x.exe", the
+// only value of HKCU\Software\X, judged by the deep scan. The time per
+// level stays flat (the complexity fit reads O(N)).
+void BM_DeepValueOfManyLevels(benchmark::State& state) {
+  const auto levels = static_cast<std::size_t>(state.range(0));
+  std::string text = "C:\\";
+  for (std::size_t i = 0; i < levels; ++i) text += "a\\";
+  text += "x.exe";
+  MemoryPlatform mem;
+  mem.registry.SetString(kHKEY_CURRENT_USER, "Software\\X", "big", text);
+  DeepScans(state, mem);
+  state.SetComplexityN(state.range(0));
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_DeepValueOfManyLevels)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(500000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 }  // namespace corvanta

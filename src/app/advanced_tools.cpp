@@ -130,7 +130,8 @@ void TForm1::BhoListViewSelectItem(int row, bool selected) {
 void TForm1::StartupListViewSelectItem(int row, bool selected) {
   MainWindowView& m = w();
   if (!selected || !sharedRegExpr_ || row < 0 || row >= m.StartupListView->RowCount()) return;
-  const std::string program = StartupProgramPath(*sharedRegExpr_, m.StartupListView->Cell(row, 1));
+  const std::string program =
+      StartupProgramPath(*sharedRegExpr_, platform_.files, m.StartupListView->Cell(row, 1));
   if (program.empty()) return;
   ShowFileDetails(program, m.startFilename, m.startProductName, m.startDescription, m.startCompany);
 }

@@ -69,6 +69,15 @@ class System {
   // the library again.
   virtual RestorePointResult CallRestorePoint(const std::string& library, const std::string& entry,
                                               const RestorePointRequest& req) = 0;
+
+  // The Wine release the process runs on, "" on Windows. A system that is
+  // not a Wine (a stopped one, a double) need not say.
+  virtual std::string WineVersion() { return std::string(); }
+  // A variable of the process environment, "" when it is not set.
+  virtual std::string EnvironmentVariable(const std::string& name) {
+    (void)name;
+    return std::string();
+  }
 };
 
 }  // namespace corvanta

@@ -10,7 +10,9 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/shell_link.h"
+#include "platform/system.h"
 #include "regexpr/regexpr.h"
+#include "scan/path_readings.h"
 #include "scan/scan_page.h"
 #include "scan/sections.h"
 
@@ -63,10 +65,6 @@ std::string CollapseDoubledBackslashes(const std::string& s) {
     if (s[i] == '\\' && i + 1 < s.size() && s[i + 1] == '\\') ++i;
   }
   return out;
-}
-
-bool IsAsciiAlnum(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) != 0;
 }
 
 // A drive letter and ":\", or a network path.
@@ -563,21 +561,20 @@ bool ScanEngine::FileExistsProbed(const std::string& path) {
   return a != kInvalidAttributes && (a & faDirectory) == 0;
 }
 
-bool ScanEngine::CommandPrefixExists(const std::string& match) {
-  // "X:\" + at least one path character, then dots and an extension.
-  for (std::size_t blank = match.find(' '); blank != std::string::npos;
-       blank = match.find(' ', blank + 1)) {
-    std::size_t i = blank;
-    while (i > 0 && IsAsciiAlnum(match[i - 1])) --i;
-    if (i == blank || i < 5 || match[i - 1] != '.') continue;
-    if (FileExistsProbed(match.substr(0, blank))) return true;
+bool ScanEngine::ProbeReading(const std::string& path, bool fileOnly) {
+  if (path.size() > kMaxAnsiPath) {
+    // Longer than the ANSI calls carry: the file API answers for it once,
+    // and no folder of it is walked or remembered.
+    const std::uint32_t a = platform_.files.GetAttributes(path);
+    return a != kInvalidAttributes && !(fileOnly && (a & faDirectory) != 0);
   }
-  return false;
+  return fileOnly ? FileExistsProbed(path) : ExistsAsFileOrFolder(path);
 }
 
-bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Section) {
+bool ScanEngine::DoAnalyzeValue(const std::string& Value, const std::string& Section,
+                                std::string* reading) {
   ProbeScope probes(*this);
-  return JudgeValue(Value, Section, nullptr);
+  return JudgeValue(Value, Section, nullptr, reading);
 }
 
 bool ScanEngine::PathValueOf(const RegValueList* listed, std::string* text) {
@@ -600,7 +597,7 @@ bool ScanEngine::PathValueOf(const RegValueList* listed, std::string* text) {
 }
 
 bool ScanEngine::JudgeValue(const std::string& Value, const std::string& Section,
-                            const RegValueList* listed) {
+                            const RegValueList* listed, std::string* reading) {
   std::string s = Value;
   if (s.size() < 3) return true;
   if (s.find(';') != std::string::npos || s.find(',') != std::string::npos) return true;
@@ -618,17 +615,22 @@ bool ScanEngine::JudgeValue(const std::string& Value, const std::string& Section
   if (ToLowerAscii(s).find("%systemroot%") != std::string::npos)
     s = ReplaceAllIgnoreCase(s, "%systemroot%", platform_.files.WindowsDirectory());
 
-  regex_.SetExpression(kDrivePathPattern);
-  if (!regex_.Exec(s)) return true;
-  const std::string match = regex_.Match(0);
+  const PathReadings found = ReadPaths(regex_, s);
+  if (found.readings.empty()) return true;
+  if (reading != nullptr) *reading = found.longest;
   // Probes on drives without media fail quietly instead of asking for a disk.
   QuietErrorMode quiet(platform_.files);
-  if (ExistsAsFileOrFolder(match)) return true;
-  // An unquoted command line with arguments runs its first existing program.
-  if (CommandPrefixExists(match)) return true;
-  // The same text is often all three: each is probed once.
-  if (Value != match && ExistsAsFileOrFolder(Value)) return true;
-  if (s != match && s != Value && ExistsAsFileOrFolder(s)) return true;
+  // Any reading that exists makes the text good: a fragment never decides.
+  for (const PathReading& r : found.readings)
+    if (ProbeReading(r.path, r.fileOnly)) return true;
+  // The same text is often a reading too: each is probed once.
+  const auto read = [&found](const std::string& text) {
+    for (const PathReading& r : found.readings)
+      if (r.path == text) return true;
+    return false;
+  };
+  if (!read(Value) && ProbeReading(Value, false)) return true;
+  if (s != Value && !read(s) && ProbeReading(s, false)) return true;
   if (LostInTranslation(Value) || LostInTranslation(s)) return true;
 
   if (Section != kSectionDeepRegistryScan && Section != kSectionCustomControls) return false;
@@ -669,7 +671,7 @@ void ScanEngine::AnalyzeValues(const std::string& Section, const RegValueList& l
     } else {
       text = byName ? reg_.ReadString(v.name) : RegText(v.data);
     }
-    if (!JudgeValue(text, Section, &listed))
+    if (!JudgeValue(text, Section, &listed, nullptr))
       RecordProblem(Section, reg_.RootKey(), reg_.CurrentPath(), v.name, text, kKindRegistry);
   }
 }
@@ -791,13 +793,58 @@ std::string ScanEngine::HelpFilePath(const std::string& folder, const std::strin
                                            : CollapseDoubledBackslashes(joined);
 }
 
-std::string ScanEngine::FontFilePath(const std::string& file) {
-  // Windows accepts fonts registered by full path, outside the fonts folder.
-  return IsFullPath(file) ? file : platform_.shell.GetSpecialFolderPath(CSIDL_FONTS) + "\\" + file;
+std::vector<std::string> ScanEngine::FontFolders() {
+  std::vector<std::string> folders{platform_.shell.GetSpecialFolderPath(CSIDL_FONTS)};
+  System& system = platform_.system;
+  if (system.WineVersion().empty()) return folders;
+  // Wine loads the fonts it ships from its data folder (its build tree when
+  // run from there), which it shows through a drive letter, as "\??\Z:\...".
+  for (const char* variable : {"WINEDATADIR", "WINEBUILDDIR"}) {
+    std::string folder = system.EnvironmentVariable(variable);
+    if (folder.compare(0, 4, "\\??\\") == 0) folder.erase(0, 4);
+    if (IsFullPath(folder)) folders.push_back(folder + "\\fonts");
+  }
+  // And from the folders its font settings list, separated by ";".
+  TRegistry wine(platform_.registry, kKEY_READ);
+  wine.SetRootKey(kHKEY_CURRENT_USER);
+  try {
+    if (wine.OpenKey("\\Software\\Wine\\Fonts", false) && wine.ValueExists("Path") &&
+        IsTextType(wine.GetDataType("Path"))) {
+      const std::string list = wine.ReadString("Path");
+      for (std::size_t from = 0; from <= list.size();) {
+        std::size_t end = list.find(';', from);
+        if (end == std::string::npos) end = list.size();
+        std::string folder = list.substr(from, end - from);
+        while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+        if (!folder.empty()) folders.push_back(folder);
+        from = end + 1;
+      }
+    }
+  } catch (const ERegistryException&) {
+    // Unreadable settings add no folder.
+  }
+  return folders;
 }
 
-template <typename FilePath>
-void ScanEngine::CheckFileValues(FilePath filePath) {
+std::vector<std::string> ScanEngine::FontFilePaths(const std::vector<std::string>& folders,
+                                                   const std::string& file) {
+  // Windows accepts fonts registered by full path, outside the fonts folder.
+  if (IsFullPath(file)) return {file};
+  std::vector<std::string> paths;
+  for (const std::string& folder : folders) paths.push_back(folder + "\\" + file);
+  return paths;
+}
+
+bool ScanEngine::AnyFileExists(const std::vector<std::string>& paths) {
+  if (paths.empty() || LostInTranslation(paths.front())) return true;
+  QuietErrorMode quiet(platform_.files);
+  for (const std::string& path : paths)
+    if (platform_.files.FileExists(path)) return true;
+  return false;
+}
+
+template <typename FilePaths>
+void ScanEngine::CheckFileValues(FilePaths filePaths) {
   const std::vector<std::string> names = reg_.GetValueNames();
   for (const std::string& name : names) {
     std::string text;
@@ -808,13 +855,7 @@ void ScanEngine::CheckFileValues(FilePath filePath) {
     } catch (const ERegistryException&) {
       continue;
     }
-    const std::string path = filePath(name, text);
-    bool exists;
-    {
-      QuietErrorMode quiet(platform_.files);
-      exists = platform_.files.FileExists(path);
-    }
-    if (!exists && !LostInTranslation(path))
+    if (!AnyFileExists(filePaths(name, text)))
       RecordProblem(globals_.CurrentSection, reg_.RootKey(), reg_.CurrentPath(), name, text,
                     kKindRegistry);
     if (Aborted()) return;
@@ -823,13 +864,15 @@ void ScanEngine::CheckFileValues(FilePath filePath) {
 
 void ScanEngine::CheckHelpFiles() {
   CheckFileValues([](const std::string& name, const std::string& folder) {
-    return HelpFilePath(folder, name);
+    return std::vector<std::string>{HelpFilePath(folder, name)};
   });
 }
 
 void ScanEngine::CheckFontFiles() {
-  CheckFileValues(
-      [this](const std::string&, const std::string& file) { return FontFilePath(file); });
+  const std::vector<std::string> folders = FontFolders();
+  CheckFileValues([this, &folders](const std::string&, const std::string& file) {
+    return FontFilePaths(folders, file);
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -888,10 +931,8 @@ bool ScanEngine::StillAProblemIn(const TRegRecord& p) {
     return false;
   }
   if (text != p.ValueData) return false;
-  if (help || font) {
-    const std::string file = help ? HelpFilePath(text, p.ValueName) : FontFilePath(text);
-    return !LostInTranslation(file) && !platform_.files.FileExists(file);
-  }
+  if (help) return !AnyFileExists({HelpFilePath(text, p.ValueName)});
+  if (font) return !AnyFileExists(FontFilePaths(FontFolders(), text));
   return !DoAnalyzeValue(text, p.Section);
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "scan/problems.h"
 #include "scan/scan_report.h"
@@ -60,8 +61,11 @@ class ScanEngine {
                      std::int32_t kind);
 
   // True when Value is acceptable, false when it names a missing file or
-  // folder. Reads the "Path" value of the registry's current key.
-  bool DoAnalyzeValue(const std::string& Value, const std::string& Section);
+  // folder. Reads the "Path" value of the registry's current key. reading,
+  // when given, receives the path a judged text is shown as (its longest
+  // reading).
+  bool DoAnalyzeValue(const std::string& Value, const std::string& Section,
+                      std::string* reading = nullptr);
   // Judges the values of the registry's current key. Registry errors pass.
   void DoAnalyzeKey(const std::string& Section);
   // Judges every key below the current key, pre-order; errors inside one
@@ -98,7 +102,8 @@ class ScanEngine {
   void AnalyzeKeyGuarded(const std::string& Section);
   // The judgement over values already listed with their data (nullptr: ask
   // the current key), so a key's "Path" is read once.
-  bool JudgeValue(const std::string& Value, const std::string& Section, const RegValueList* listed);
+  bool JudgeValue(const std::string& Value, const std::string& Section, const RegValueList* listed,
+                  std::string* reading);
   // The current key's "Path" value when it exists as text.
   bool PathValueOf(const RegValueList* listed, std::string* text);
   void AnalyzeValues(const std::string& Section, const RegValueList& listed);
@@ -121,19 +126,27 @@ class ScanEngine {
   bool AbsentFromListing(const std::string& path) const;
   // Counts a key that exists but refused to open (path as OpenKey takes it).
   void NoteIfUnreadable(const std::string& path);
-  // What the help and font checks probe for a value.
+  // What the help and font checks probe for a value: the help file, or
+  // each place the font loader looks for the font file (first the fonts
+  // folder, or the path itself when it is a full one).
   static std::string HelpFilePath(const std::string& folder, const std::string& name);
-  std::string FontFilePath(const std::string& file);
+  std::vector<std::string> FontFilePaths(const std::vector<std::string>& folders,
+                                         const std::string& file);
+  // The folders the font loader searches for a file name: the fonts folder,
+  // and under Wine also Wine's own font folders.
+  std::vector<std::string> FontFolders();
   // The value walk of both: every text value of the current key names a file
-  // (filePath(name, text)) that must exist; the text is what is recorded.
-  template <typename FilePath>
-  void CheckFileValues(FilePath filePath);
+  // found at one of filePaths(name, text); the text is what is recorded.
+  template <typename FilePaths>
+  void CheckFileValues(FilePaths filePaths);
+  // Some path exists as a file; false too when the first one could not be
+  // spelled in the ANSI code page and proves nothing.
+  bool AnyFileExists(const std::vector<std::string>& paths);
   // Open-with lists of a file extension below the FileExts key, both empty.
   bool FileExtensionUnassociated(const std::string& ext);
   bool StillAProblemIn(const TRegRecord& problem);
-  // A shorter prefix of a drive-path match, ending in an extension directly
-  // followed by a blank, that exists as a file (an unquoted command line).
-  bool CommandPrefixExists(const std::string& match);
+  // One reading of a text: a file (fileOnly) or a file or folder exists.
+  bool ProbeReading(const std::string& path, bool fileOnly);
 
   TRegistry& reg_;
   TRegExpr& regex_;

@@ -6,7 +6,7 @@
 #include "platform/registry.h"
 #include "platform/version_info.h"
 #include "regexpr/regexpr.h"
-#include "scan/scan_engine.h"
+#include "scan/path_readings.h"
 
 namespace corvanta {
 
@@ -143,9 +143,12 @@ FileDetails ReadFileDetails(VersionInfo& versions, System& system, const std::st
   return d;
 }
 
-std::string StartupProgramPath(TRegExpr& regex, const std::string& command) {
-  regex.SetExpression(kDrivePathPattern);
-  return regex.Exec(command) ? regex.Match(0) : std::string();
+std::string StartupProgramPath(TRegExpr& regex, FileSystem& files, const std::string& command) {
+  const PathReadings found = ReadPaths(regex, command);
+  QuietErrorMode quiet(files);
+  for (const PathReading& r : found.readings)
+    if (r.path.size() <= kMaxAnsiPath && files.FileExists(r.path)) return r.path;
+  return found.longest;
 }
 
 RemovalOutcome RemoveToolEntry(RegistryApi& api, FileSystem& files, System& system,

@@ -84,9 +84,10 @@ struct FileDetails {
 };
 FileDetails ReadFileDetails(VersionInfo& versions, System& system, const std::string& path);
 
-// The program a startup command runs: the drive path found by the scan's
-// pattern, "" when the command names none.
-std::string StartupProgramPath(TRegExpr& regex, const std::string& command);
+// The program a startup command runs: the first of the scan's readings of it
+// that exists as a file, else its longest reading; "" when it names no drive
+// path with an extension.
+std::string StartupProgramPath(TRegExpr& regex, FileSystem& files, const std::string& command);
 
 // One entry to remove: the value ValueName of the key, or (WholeKey) the
 // subkey SubKey of the key with everything below it.

@@ -98,4 +98,9 @@ RestorePointResult MemorySystem::CallRestorePoint(const std::string& library,
   return fn->second ? RestorePointResult::Created : RestorePointResult::Refused;
 }
 
+std::string MemorySystem::EnvironmentVariable(const std::string& name) {
+  const auto it = environment_.find(name);
+  return it == environment_.end() ? std::string() : it->second;
+}
+
 }  // namespace corvanta

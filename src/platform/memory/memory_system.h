@@ -53,6 +53,12 @@ class MemorySystem : public System {
   void SetWithoutAdminRights(bool without) { withoutAdminRights_ = without; }
   RestorePointResult CallRestorePoint(const std::string& library, const std::string& entry,
                                       const RestorePointRequest& req) override;
+  std::string WineVersion() override { return wineVersion_; }
+  void SetWineVersion(const std::string& version) { wineVersion_ = version; }
+  std::string EnvironmentVariable(const std::string& name) override;
+  void SetEnvironmentVariable(const std::string& name, const std::string& value) {
+    environment_[name] = value;
+  }
 
  private:
   std::string executablePath_ = "C:\\Program Files\\Corvanta\\Corvanta.exe";
@@ -69,6 +75,8 @@ class MemorySystem : public System {
   std::map<std::string, std::map<std::string, bool>> libraries_;  // upper-case names
   std::vector<std::string> libraryLoads_;
   std::vector<RestorePointCall> restorePointCalls_;
+  std::string wineVersion_;
+  std::map<std::string, std::string> environment_;
 };
 
 }  // namespace corvanta

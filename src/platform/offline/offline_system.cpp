@@ -108,8 +108,16 @@ class HostSystem : public System {
     return RestorePointResult::LibraryMissing;
   }
 
+  // A stopped Wine prefix reads as this machine's Wine would run it: its data
+  // folder (a Windows path through the prefix's drives) holds the fonts it ships.
+  std::string WineVersion() override { return wineDataDir.empty() ? std::string() : "host"; }
+  std::string EnvironmentVariable(const std::string& name) override {
+    return name == "WINEDATADIR" && !wineDataDir.empty() ? "\\??\\" + wineDataDir : std::string();
+  }
+
   std::string exe;
   OsVersion version;
+  std::string wineDataDir;
 };
 
 // Special folders from the system's own registry: "Shell Folders" as the
@@ -411,6 +419,17 @@ bool OfflineSystem::Load(std::string* error) {
       ReadText(p.memory, kHKEY_CURRENT_USER, "Control Panel\\International", "Locale");
   const unsigned long lcid = std::strtoul(locale.c_str(), nullptr, 16);
   p.versionInfo.SetLanguage(lcid ? static_cast<std::uint16_t>(lcid & 0xFFFF) : 0x409);
+
+  if (p.info.kind == "wine-prefix") {
+    for (const char* dir :
+         {"/usr/share/wine", "/usr/local/share/wine", "/opt/wine-stable/share/wine",
+          "/opt/wine-devel/share/wine", "/opt/wine-staging/share/wine"}) {
+      struct stat st {};
+      if (stat((std::string(dir) + "/fonts").c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+      p.system.wineDataDir = p.files.WindowsPathOf(dir);
+      break;
+    }
+  }
 
   if (!p.executableHost.empty()) {
     std::string exe = p.files.WindowsPathOf(p.executableHost);

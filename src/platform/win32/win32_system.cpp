@@ -161,4 +161,23 @@ RestorePointResult Win32System::CallRestorePoint(const std::string& library,
   return created ? RestorePointResult::Created : RestorePointResult::Refused;
 }
 
+std::string Win32System::WineVersion() {
+  // Wine's ntdll exports its version; Windows' does not.
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (ntdll == nullptr) return std::string();
+  using WineGetVersionFn = const char*(__cdecl*)();
+  auto fn = reinterpret_cast<WineGetVersionFn>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_version")));
+  const char* version = fn != nullptr ? fn() : nullptr;
+  return version != nullptr ? std::string(version) : std::string();
+}
+
+std::string Win32System::EnvironmentVariable(const std::string& name) {
+  const DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  if (size == 0) return std::string();
+  std::vector<char> buffer(size, '\0');
+  const DWORD n = GetEnvironmentVariableA(name.c_str(), buffer.data(), size);
+  return n == 0 || n >= size ? std::string() : std::string(buffer.data(), n);
+}
+
 }  // namespace corvanta

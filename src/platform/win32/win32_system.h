@@ -18,6 +18,8 @@ class Win32System : public System {
   bool RunsWithoutAdminRights() override;  // win32_elevation.cpp
   RestorePointResult CallRestorePoint(const std::string& library, const std::string& entry,
                                       const RestorePointRequest& req) override;
+  std::string WineVersion() override;
+  std::string EnvironmentVariable(const std::string& name) override;
 
   // The first argument of a command line as the run-time library splits it:
   // blanks and control characters separate, double quotes group and are

@@ -28,7 +28,8 @@ TEST_F(AnalyzeValue, WorkedReadingsOnAnEmptyDisk) {
     bool acceptable;
   } cases[] = {
       {"\"C:\\Program Files\\App\\app.exe\" /min", "Startup Programs", false},
-      {"C:\\Program Files (x86)\\App\\app.exe", "Application Paths", true},
+      // Read across "(" and ")": missing, whole.
+      {"C:\\Program Files (x86)\\App\\app.exe", "Application Paths", false},
       {"%SystemRoot%\\system32\\gone.dll", "Startup Programs", false},
       {"%SystemRoot%\\system32\\gone.dll", "Deep Registry Scan", true},
       {"c:\\old\\gone.exe", "Deep Registry Scan", true},
@@ -51,13 +52,80 @@ TEST_F(AnalyzeValue, WorkedReadingsOnAnEmptyDisk) {
       {"%ProgramFiles%\\App\\app.exe", "Startup Programs", true},
       {"ding.wav", "Sounds", true},
       {"C:\\M\xAEsic\\gone.exe", "Application Paths", false},
-      {"C:\\M\xE9sic\\gone.exe", "Application Paths", true},
+      {"C:\\M\xE9sic\\gone.exe", "Application Paths", false},
       // "?" stands for a character the ANSI call could not carry: no proof.
       {"C:\\Dir.old\\Gr?n.exe", "Application Paths", true},
       {"\"C:\\Programme\\Gr?n\\app.exe\" /min", "Startup Programs", true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.acceptable, Ok(c.value, c.section)) << c.value << " in " << c.section;
+}
+
+// Today's program folders: every reading is tried, a text is missing only
+// when all are, and it is shown as its longest reading, never a fragment.
+TEST_F(AnalyzeValue, ReadingsOfPathsWithTheCharactersProgramFoldersUse) {
+  auto& files = s.mem.files;
+  files.AddFile("C:\\Program Files\\Foo 2.0 (beta)\\uninst.exe");
+  files.AddFile("C:\\Program Files (x86)\\Here\\here.exe");
+  files.AddFile("C:\\Program Files\\A&B 2.0\\ab.exe");
+  files.AddFile("C:\\Program Files\\O'Neil\\on.exe");
+  files.AddFile("C:\\Games\\Doom [1]\\doom.exe");
+  files.AddFile("C:\\Apps\\Build #2\\b.dll");
+  files.AddFile("C:\\Programme\\M\xFCller\\m.exe");
+  files.AddFolder("C:\\Tools\\v1.2");
+  const std::string foo = "C:\\Program Files\\Foo 2.0 (beta)\\uninst.exe";
+  const std::string x86 = "C:\\Program Files (x86)\\Gone\\gone.exe";
+  const std::string here = "C:\\Program Files (x86)\\Here\\here.exe";
+  struct Case {
+    std::string value;
+    const char* section;
+    bool acceptable;
+    std::string reading;
+  } cases[] = {
+      {"\"" + foo + "\" /S", "Add/Remove Programs", true, foo},
+      {foo + " /S", "Add/Remove Programs", true, foo},
+      {"\"" + x86 + "\" /uninstall", "Add/Remove Programs", false, x86},
+      {x86, "Application Paths", false, x86},
+      {"C:\\Program Files (x86)\\Gone\\gone.dll", "Deep Registry Scan", false,
+       "C:\\Program Files (x86)\\Gone\\gone.dll"},
+      {here + " /min", "Startup Programs", true, here},
+      {here + " -silent -x C:\\Gone\\a.b", "Startup Programs", true, here},
+      {"\"C:\\Program Files\\A&B 2.0\\gone.exe\" /x", "Add/Remove Programs", false,
+       "C:\\Program Files\\A&B 2.0\\gone.exe"},
+      {"C:\\Program Files\\A&B 2.0\\gone.exe /x", "Startup Programs", false,
+       "C:\\Program Files\\A&B 2.0\\gone.exe"},
+      {"\"C:\\Program Files\\A&B 2.0\\ab.exe\" /x", "Add/Remove Programs", true,
+       "C:\\Program Files\\A&B 2.0\\ab.exe"},
+      {"C:\\Program Files\\O'Neil\\on.exe", "Application Paths", true,
+       "C:\\Program Files\\O'Neil\\on.exe"},
+      {"C:\\Program Files\\O'Neil\\gone.exe", "Application Paths", false,
+       "C:\\Program Files\\O'Neil\\gone.exe"},
+      {"C:\\Games\\Doom [1]\\doom.exe -fullscreen", "Startup Programs", true,
+       "C:\\Games\\Doom [1]\\doom.exe"},
+      {"C:\\Games\\Doom [1]\\gone.exe -fullscreen", "Startup Programs", false,
+       "C:\\Games\\Doom [1]\\gone.exe"},
+      {"C:\\Apps\\Build #2\\b.dll", "Shared Program Files", true, "C:\\Apps\\Build #2\\b.dll"},
+      {"C:\\Apps\\Build #2\\gone.dll", "Shared Program Files", false,
+       "C:\\Apps\\Build #2\\gone.dll"},
+      {"C:\\Programme\\M\xFCller\\m.exe", "Application Paths", true,
+       "C:\\Programme\\M\xFCller\\m.exe"},
+      {"\"C:\\Programme\\M\xFCller\\gone.exe\" /q", "Add/Remove Programs", false,
+       "C:\\Programme\\M\xFCller\\gone.exe"},
+      // The folder C:\Tools\v1.2 is a fragment of the name: it decides nothing.
+      {"C:\\Tools\\v1.2 (old)\\gone.exe", "Application Paths", false,
+       "C:\\Tools\\v1.2 (old)\\gone.exe"},
+      // A second drive path begins the arguments.
+      {here + " C:\\Gone\\x.txt", "Startup Programs", true, here},
+      {x86 + " D:\\data\\file.txt", "Startup Programs", false, x86},
+      // No extension anywhere: nothing to judge.
+      {"\"C:\\Program Files (x86)\\Data\"", "Application Paths", true, ""},
+  };
+  for (const Case& c : cases) {
+    std::string reading;
+    EXPECT_EQ(c.acceptable, s.engine.DoAnalyzeValue(c.value, c.section, &reading))
+        << c.value << " in " << c.section;
+    EXPECT_EQ(c.reading, reading) << c.value;
+  }
 }
 
 TEST_F(AnalyzeValue, ExistenceProbesOfMatchWholeTextAndExpandedText) {
@@ -129,6 +197,17 @@ TEST_F(AnalyzeValue, PathValueOfTheCurrentKeyPrefixesBareNames) {
   s.reg.DeleteValue("Path");
   mr.SetString(kHKEY_LOCAL_MACHINE, "Software\\Test", "Path", "C:");
   EXPECT_TRUE(Ok("gone.exe"));
+}
+
+// A megabyte of folder levels names no file the ANSI calls can reach: judged
+// by its readings without a walk through half a million folders.
+TEST_F(AnalyzeValue, HalfAMillionFolderLevelsAreJudgedWhole) {
+  std::string text = "C:\\";
+  for (int i = 0; i < 500000; ++i) text += "a\\";
+  text += "x.exe";
+  std::string reading;
+  EXPECT_FALSE(s.engine.DoAnalyzeValue(text, "Deep Registry Scan", &reading));
+  EXPECT_EQ(text, reading);
 }
 
 TEST_F(AnalyzeValue, HugeAndHostileTextsEndQuickly) {

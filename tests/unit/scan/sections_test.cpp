@@ -339,6 +339,31 @@ TEST_F(Sections, FontsLookInTheFontsFolderUnlessGivenAFullPath) {
   EXPECT_TRUE(bare.problems.empty());
 }
 
+// Under Wine the font loader also reads Wine's own font folders: the data
+// folder's "fonts" (through Z:) and the folders of its font settings' "Path".
+TEST_F(Sections, FontsUnderWineAreFoundInWinesOwnFontFolders) {
+  const std::string fonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+  s.mem.shell.SetSpecialFolder(CSIDL_FONTS, "C:\\windows\\Fonts");
+  s.mem.system.SetEnvironmentVariable("WINEDATADIR", "\\??\\Z:\\usr\\share\\wine");
+  mr.SetString(HKCU, "Software\\Wine\\Fonts", "Path", "D:\\More Fonts\\;E:\\Empty");
+  files.AddFile("Z:\\usr\\share\\wine\\fonts\\coure.fon");
+  files.AddFile("D:\\More Fonts\\more.fon");
+  mr.SetString(HKLM, fonts, "Courier", "coure.fon");
+  mr.SetString(HKLM, fonts, "More", "more.fon");
+  mr.SetString(HKLM, fonts, "MS Serif", "serife.fon");
+  // On Windows (no Wine release) only the fonts folder counts.
+  s.Run(10);
+  EXPECT_EQ((std::vector<std::string>{"2|" + fonts + "|Courier|coure.fon|0",
+                                      "2|" + fonts + "|More|more.fon|0",
+                                      "2|" + fonts + "|MS Serif|serife.fon|0"}),
+            Briefs(s.problems));
+  s.problems.clear();
+  s.mem.system.SetWineVersion("8.0");
+  s.Run(10);
+  EXPECT_EQ((std::vector<std::string>{"2|" + fonts + "|MS Serif|serife.fon|0"}),
+            Briefs(s.problems));
+}
+
 TEST_F(Sections, EventSoundsUseTheGeneralRule) {
   const std::string apps = "AppEvents\\Schemes\\Apps";
   mr.SetString(HKCU, apps, "", "C:\\gone\\top.wav");  // the key itself is not judged

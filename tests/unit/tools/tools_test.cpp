@@ -168,6 +168,22 @@ TEST(ToolsBho, RemovalTellsTheTruthAndCanBeUndone) {
   }
 }
 
+TEST(ToolsStartup, DetailsOfTheProgramReadAcrossParenthesesAndAmpersands) {
+  ToolsFixture f;
+  MemoryRegistry& r = f.mem.registry;
+  r.SetString(kHKEY_LOCAL_MACHINE, kRun, "X", "\"C:\\Program Files (x86)\\X\\x.exe\" /min");
+  r.SetString(kHKEY_LOCAL_MACHINE, kRun, "A", "C:\\Program Files\\A&B 2.0\\a.exe -tray");
+  f.mem.files.AddFile("C:\\Program Files\\A&B 2.0\\a.exe");
+  f.mem.versionInfo.SetStrings("C:\\Program Files (x86)\\X\\x.exe", {{"CompanyName", "X Co"}});
+  f.mem.versionInfo.SetStrings("C:\\Program Files\\A&B 2.0\\a.exe", {{"CompanyName", "AB Co"}});
+  f.form->ShowAdvancedPage();
+  f.form->ShowStartupManager();
+  f.w().StartupListView->SetSelectedRow(0);
+  EXPECT_EQ(f.w().startCompany->Caption(), "X Co");
+  f.w().StartupListView->SetSelectedRow(1);
+  EXPECT_EQ(f.w().startCompany->Caption(), "AB Co");
+}
+
 TEST(ToolsStartup, BothRootsDetailsAndRemovalFromTheRightRoot) {
   ToolsFixture f;
   MemoryRegistry& r = f.mem.registry;
