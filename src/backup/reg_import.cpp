@@ -4,6 +4,7 @@
 
 #include "backup/reg_export.h"
 #include "backup/restore.h"
+#include "platform/ansi_text.h"
 #include "platform/registry.h"
 
 namespace corvanta {
@@ -12,29 +13,34 @@ namespace {
 
 struct TextLine {
   std::string text;
+  bool ascii = true;          // every character is ASCII
   bool representable = true;  // every character has an ANSI byte
 };
 
-// Lines without their CR LF. Version 5 files are UTF-16LE after the mark.
+// Lines without their CR LF. Version 5 files are UTF-16LE after the mark;
+// their characters become the code page's bytes.
 std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format) {
   std::vector<TextLine> lines(1);
-  auto put = [&lines](uint32_t u) {
-    if (u == '\n') {
-      lines.emplace_back();
-      return;
-    }
-    // Which byte a non-ASCII character has depends on the system's code
-    // page: such a line is not looked up rather than looked up wrongly.
-    if (u < 0x80) {
-      if (u != '\r') lines.back().text += static_cast<char>(u);
-    } else {
-      lines.back().representable = false;
-    }
-  };
   if (format == RegFileFormat::Version5) {
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-      put(static_cast<unsigned char>(bytes[i]) |
-          (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8));
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const uint32_t u = static_cast<unsigned char>(bytes[i]) |
+                         (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+      if (u == '\n') {
+        lines.emplace_back();
+        continue;
+      }
+      if (u == '\r') continue;
+      unsigned char b = '?';
+      if (u >= 0x80) {
+        lines.back().ascii = false;
+        if (!UnicodeToCp1252(u, &b)) lines.back().representable = false;
+      } else {
+        b = static_cast<unsigned char>(u);
+      }
+      lines.back().text += static_cast<char>(b);
+    }
+    // A last byte without its pair is no UTF-16 text.
+    if (bytes.size() % 2 != 0) lines.back().representable = false;
   } else {
     for (char c : bytes) {
       if (c == '\n')
@@ -44,6 +50,23 @@ std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format)
     }
   }
   return lines;
+}
+
+// The texts of a version 5 file's hex(1), hex(2) and hex(7) values are
+// UTF-16LE: the program's registry holds them in the code page. False when
+// a character has no byte there.
+bool Utf16DataToAnsi(std::vector<std::uint8_t>* data) {
+  if (data->size() % 2 != 0) return false;
+  std::vector<std::uint8_t> out;
+  out.reserve(data->size() / 2);
+  for (std::size_t i = 0; i + 1 < data->size(); i += 2) {
+    const uint32_t u = (*data)[i] | (static_cast<uint32_t>((*data)[i + 1]) << 8);
+    unsigned char b = 0;
+    if (!UnicodeToCp1252(u, &b)) return false;
+    out.push_back(b);
+  }
+  *data = std::move(out);
+  return true;
 }
 
 // The quoted text starting at *pos (after its opening quote), the writer's
@@ -148,12 +171,14 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
   for (std::size_t n = 1; n < lines.size(); ++n) {
     std::string t = lines[n].text;
     bool representable = lines[n].representable;
+    bool ascii = lines[n].ascii;
     // A hex list goes on after a trailing backslash, on indented lines.
     while (!t.empty() && t.back() == '\\' && t.find("=hex") != std::string::npos &&
            n + 1 < lines.size()) {
       t.pop_back();
       const std::string& next = lines[++n].text;
       representable = representable && lines[n].representable;
+      ascii = ascii && lines[n].ascii;
       t += next.substr(std::min(next.find_first_not_of(" \t"), next.size()));
     }
     if (t.empty() || t[0] == ';') continue;
@@ -165,6 +190,7 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
       }
       key = RegFileRecord();
       key.representable = representable;
+      key.ascii = ascii;
       const bool deletes = t[1] == '-';
       if (!ParseRegistryKey(t.substr(deletes ? 2 : 1, t.size() - (deletes ? 3 : 2)), &key.root,
                             &key.keyPath)) {
@@ -182,10 +208,15 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
     }
     RegFileRecord value = key;
     value.representable = key.representable && representable;
+    value.ascii = key.ascii && ascii;
     if (!ReadValue(t, &value)) {
       ++bad;
       continue;
     }
+    if (format == RegFileFormat::Version5 && value.kind == RegFileRecord::Kind::Value &&
+        (value.type == kREG_SZ || value.type == kREG_EXPAND_SZ || value.type == kREG_MULTI_SZ) &&
+        t.find("=hex(") != std::string::npos && !Utf16DataToAnsi(&value.data))
+      value.representable = false;
     records.push_back(std::move(value));
   }
   if (skipped) *skipped = bad;
@@ -199,8 +230,20 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
   }
   int skipped = 0;
   const std::vector<RegFileRecord> records = ParseRegFile(bytes, &skipped);
-  bool ok = skipped == 0;
-  if (!ok) *error = std::to_string(skipped) + " line(s) of the file could not be read";
+  // What cannot be read exactly is not imported in part: the file is refused
+  // before anything changes.
+  if (skipped != 0) {
+    *error =
+        std::to_string(skipped) + " line(s) of the file could not be read; nothing was imported";
+    return false;
+  }
+  for (const RegFileRecord& r : records) {
+    if (r.representable) continue;
+    *error = "\"" + RootKeyName(r.root) + r.keyPath +
+             "\" holds characters outside the code page; nothing was imported";
+    return false;
+  }
+  bool ok = true;
   auto fail = [&](const std::string& what) {
     if (ok) *error = what;
     ok = false;
@@ -209,11 +252,6 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
   bool open = false;
   for (const RegFileRecord& r : records) {
     const std::string name = RootKeyName(r.root) + r.keyPath;
-    if (!r.representable) {
-      fail("\"" + name + "\" holds characters outside the code page");
-      if (r.kind == RegFileRecord::Kind::Key) open = false;
-      continue;
-    }
     reg.SetRootKey(r.root);
     switch (r.kind) {
       case RegFileRecord::Kind::Key:

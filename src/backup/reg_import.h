@@ -20,9 +20,12 @@ struct RegFileRecord {
   std::string valueName;   // Value, DeleteValue: "" for the default value
   std::uint32_t type = 0;  // Value
   std::vector<std::uint8_t> data;
-  // False for a line of a version 5 file with a character outside ASCII: its
-  // ANSI spelling depends on the system's code page.
+  // Version 5 files: false for a line with a character the code page has no
+  // byte for (or data that is no UTF-16 text); ascii false for one with any
+  // character outside ASCII, whose ANSI spelling depends on the system's
+  // code page. Texts are in the code page either way.
   bool representable = true;
+  bool ascii = true;
 };
 
 // Every record of the file in file order, the lines of a hex list joined.
@@ -31,9 +34,11 @@ struct RegFileRecord {
 std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped = nullptr);
 
 // Imports the file: creates the keys, sets the values, deletes what it
-// deletes (a key with everything below it). False, with the first failure in
-// error, when the file is not a registry file or a record could not be
-// applied; the records before and after it are applied still.
+// deletes (a key with everything below it). A file with a line it cannot
+// read, or a character the code page lacks, is refused before anything
+// changes. False, with the first failure in error, when the file is refused
+// or a record could not be applied; the records before and after it are
+// applied still.
 bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* error);
 
 }  // namespace corvanta

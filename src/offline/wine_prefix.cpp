@@ -1,4 +1,4 @@
-#include "platform/offline/wine_prefix.h"
+#include "offline/wine_prefix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
