@@ -1,5 +1,6 @@
 #include "backup/reg_import.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "backup/reg_export.h"
@@ -39,8 +40,6 @@ std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format)
       }
       lines.back().text += static_cast<char>(b);
     }
-    // A last byte without its pair is no UTF-16 text.
-    if (bytes.size() % 2 != 0) lines.back().representable = false;
   } else {
     for (char c : bytes) {
       if (c == '\n')
@@ -53,20 +52,21 @@ std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format)
 }
 
 // The texts of a version 5 file's hex(1), hex(2) and hex(7) values are
-// UTF-16LE: the program's registry holds them in the code page. False when
-// a character has no byte there.
-bool Utf16DataToAnsi(std::vector<std::uint8_t>* data) {
-  if (data->size() % 2 != 0) return false;
+// UTF-16LE: the program's registry holds them in the code page ("?" for a
+// character without a byte there, *exact then false).
+std::vector<std::uint8_t> Utf16DataToAnsi(const std::vector<std::uint8_t>& data, bool* exact) {
   std::vector<std::uint8_t> out;
-  out.reserve(data->size() / 2);
-  for (std::size_t i = 0; i + 1 < data->size(); i += 2) {
-    const uint32_t u = (*data)[i] | (static_cast<uint32_t>((*data)[i + 1]) << 8);
-    unsigned char b = 0;
-    if (!UnicodeToCp1252(u, &b)) return false;
+  out.reserve(data.size() / 2);
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    const uint32_t u = data[i] | (static_cast<uint32_t>(data[i + 1]) << 8);
+    unsigned char b = '?';
+    if (!UnicodeToCp1252(u, &b)) {
+      *exact = false;
+      b = '?';
+    }
     out.push_back(b);
   }
-  *data = std::move(out);
-  return true;
+  return out;
 }
 
 // The quoted text starting at *pos (after its opening quote), the writer's
@@ -158,7 +158,43 @@ bool ReadValue(const std::string& t, RegFileRecord* r) {
   return ReadHexList(data, &r->type, &r->data);
 }
 
+// True when the registry holds the record's effect already.
+bool HeldAlready(TRegistry& reg, const RegFileRecord& r) {
+  reg.CloseKey();
+  reg.SetRootKey(r.root);
+  const std::string path = r.keyPath.empty() ? "\\" : r.keyPath;
+  try {
+    switch (r.kind) {
+      case RegFileRecord::Kind::Key:
+        return reg.KeyExists(path);
+      case RegFileRecord::Kind::DeleteKey:
+        return !reg.KeyExists(path);
+      case RegFileRecord::Kind::Value:
+        return reg.OpenKey(path, false) && reg.ValueExists(r.valueName) &&
+               reg.GetDataType(r.valueName) == r.type &&
+               SameValueData(r.type, reg.ReadBinaryData(r.valueName), r.data);
+      case RegFileRecord::Kind::DeleteValue:
+        return !reg.OpenKey(path, false) || !reg.ValueExists(r.valueName);
+    }
+  } catch (const ERegistryException&) {
+  }
+  return false;
+}
+
 }  // namespace
+
+bool SameValueData(std::uint32_t type, const std::vector<std::uint8_t>& a,
+                   const std::vector<std::uint8_t>& b) {
+  auto end = [type](const std::vector<std::uint8_t>& d) {
+    std::size_t n = d.size();
+    if (type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ)
+      while (n > 0 && d[n - 1] == 0) --n;
+    return n;
+  };
+  const std::size_t n = end(a);
+  return n == end(b) &&
+         std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n), b.begin());
+}
 
 std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) {
   std::vector<RegFileRecord> records;
@@ -166,6 +202,8 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
   const RegFileFormat format = DetectRegFileFormat(bytes);
   if (format == RegFileFormat::Unknown) return records;
   const std::vector<TextLine> lines = SplitLines(bytes, format);
+  // A last byte without its pair is no UTF-16 text.
+  if (format == RegFileFormat::Version5 && bytes.size() % 2 != 0) ++bad;
   bool inKey = false;
   RegFileRecord key;
   for (std::size_t n = 1; n < lines.size(); ++n) {
@@ -215,8 +253,16 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
     }
     if (format == RegFileFormat::Version5 && value.kind == RegFileRecord::Kind::Value &&
         (value.type == kREG_SZ || value.type == kREG_EXPAND_SZ || value.type == kREG_MULTI_SZ) &&
-        t.find("=hex(") != std::string::npos && !Utf16DataToAnsi(&value.data))
-      value.representable = false;
+        t.find("=hex(") != std::string::npos) {
+      // Half a character is no text.
+      if (value.data.size() % 2 != 0) {
+        ++bad;
+        continue;
+      }
+      bool exact = true;
+      value.data = Utf16DataToAnsi(value.data, &exact);
+      if (!exact) value.representable = false;
+    }
     records.push_back(std::move(value));
   }
   if (skipped) *skipped = bad;
@@ -237,10 +283,16 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
         std::to_string(skipped) + " line(s) of the file could not be read; nothing was imported";
     return false;
   }
+  // A name or text the code page cannot spell cannot be written as the file
+  // has it. Such an entry is left alone when the registry holds it already
+  // (as it reads here, "?" for those characters); otherwise the file is
+  // refused.
+  TRegistry look(api, kKEY_READ);
   for (const RegFileRecord& r : records) {
-    if (r.representable) continue;
+    if (r.representable || HeldAlready(look, r)) continue;
     *error = "\"" + RootKeyName(r.root) + r.keyPath +
-             "\" holds characters outside the code page; nothing was imported";
+             "\" holds characters outside the code page that cannot be written as the file has "
+             "them; nothing was imported";
     return false;
   }
   bool ok = true;
@@ -252,6 +304,11 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
   bool open = false;
   for (const RegFileRecord& r : records) {
     const std::string name = RootKeyName(r.root) + r.keyPath;
+    if (!r.representable) {
+      // Held already, checked above; a key's values follow on their own.
+      if (r.kind == RegFileRecord::Kind::Key) open = false;
+      continue;
+    }
     reg.SetRootKey(r.root);
     switch (r.kind) {
       case RegFileRecord::Kind::Key:

@@ -33,12 +33,17 @@ struct RegFileRecord {
 // *skipped counts them when given. Nothing for a file of neither format.
 std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped = nullptr);
 
+// Whether two values of the type hold the same: texts compared without the
+// NULs that end them (a file may spell the end with or without one).
+bool SameValueData(std::uint32_t type, const std::vector<std::uint8_t>& a,
+                   const std::vector<std::uint8_t>& b);
+
 // Imports the file: creates the keys, sets the values, deletes what it
 // deletes (a key with everything below it). A file with a line it cannot
-// read, or a character the code page lacks, is refused before anything
-// changes. False, with the first failure in error, when the file is refused
-// or a record could not be applied; the records before and after it are
-// applied still.
+// read is refused before anything changes, and so is one with an entry the
+// code page cannot spell that the registry does not hold already. False, with the first failure in
+// error, when the file is refused or a record could not be applied; the records before and after it
+// are applied still.
 bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* error);
 
 }  // namespace corvanta

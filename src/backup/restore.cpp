@@ -79,19 +79,11 @@ std::string Plural(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// Texts compare without the NULs that end them: the file may spell the end
-// with or without one.
-std::vector<std::uint8_t> WithoutEndingNuls(std::vector<std::uint8_t> data, std::uint32_t type) {
-  if (type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ)
-    while (!data.empty() && data.back() == 0) data.pop_back();
-  return data;
-}
-
 bool HoldsData(TRegistry& reg, const RegFileEntry& e) {
   try {
     const std::uint32_t type = reg.GetDataType(e.valueName);
     const std::vector<std::uint8_t> data = reg.ReadBinaryData(e.valueName);
-    return type == e.type && WithoutEndingNuls(data, type) == WithoutEndingNuls(e.data, e.type);
+    return type == e.type && SameValueData(type, data, e.data);
   } catch (const ERegistryException&) {
     return false;
   }

@@ -50,6 +50,11 @@ bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
   return false;
 }
 
+void RecordingRegistry::AddAlias(std::uint32_t root, const std::string& path,
+                                 std::uint32_t target) {
+  links_[LinkKey(root, AsciiUpper(path))] = Where{target, std::string()};
+}
+
 bool RecordingRegistry::FollowLinks(Where* where, std::size_t from) const {
   if (links_.empty()) return false;
   bool followed = false;

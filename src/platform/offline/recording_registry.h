@@ -53,6 +53,9 @@ class RecordingRegistry : public RegistryApi {
   // it reaches the target ("\Registry\Machine\..." or "\Registry\User\..."),
   // and the changes are recorded at the target. False for another target.
   bool AddLink(std::uint32_t root, const std::string& path, const std::string& target);
+  // Makes root\path another name of a whole root, as HKEY_USERS\<the user's
+  // id> is of HKEY_CURRENT_USER (what a full export of the system names).
+  void AddAlias(std::uint32_t root, const std::string& path, std::uint32_t target);
 
  private:
   struct Where {
