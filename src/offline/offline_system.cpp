@@ -15,6 +15,7 @@
 #include "backup/reg_export.h"
 #include "backup/reg_import.h"
 #include "backup/restore.h"
+#include "platform/ansi_text.h"
 #include "platform/http.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/host_files.h"
@@ -545,18 +546,21 @@ bool OfflineSystem::Load(std::string* error) {
   const unsigned long lcid = std::strtoul(locale.c_str(), nullptr, 16);
   p.versionInfo.SetLanguage(lcid ? static_cast<std::uint16_t>(lcid & 0xFFFF) : 0x409);
 
-  // This system's backups live in a host folder of their own, reached through
-  // a drive letter the system does not use; the program "is" in that folder.
+  // This system's backups live in a host folder of their own, named by its
+  // host path (a drive letter could hide one of the real machine's); the
+  // program "is" in that folder.
   const std::string name =
       p.executableHost.empty() ? "corvanta-cli" : LastComponent(p.executableHost);
   MakeHostFolders(p.backupHome);
-  std::string exe;
-  for (char letter = 'Z'; letter > 'C' && exe.empty(); --letter) {
+  bool exact = true;
+  std::string exe = Utf8ToAnsi(p.backupHome, &exact) + "\\" + name;
+  // A folder the code page cannot spell is reached through a free letter.
+  for (char letter = 'Z'; !exact && letter > 'C'; --letter) {
     if (p.files.HasDrive(letter)) continue;
     p.files.MapDrive(letter, p.backupHome);
     exe = std::string(1, letter) + ":\\" + name;
+    exact = true;
   }
-  if (exe.empty()) exe = p.files.WindowsPathOf(p.backupHome) + "\\" + name;
   p.system.exe = exe;
   return true;
 }
