@@ -84,7 +84,7 @@ text = r'''Windows Registry Editor Version 5.00
 '''
 open(sys.argv[1], "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
 PY
-  $WINE regedit /S 'C:\extra-seed.reg' >/dev/null 2>&1
+  $WINE 'C:\windows\regedit.exe' /S 'C:\extra-seed.reg' >/dev/null 2>&1
   rm -f "$reg"
   local lnk menu
   lnk=$(find "$c/users" -name 'Photo Studio.lnk' | head -1)
@@ -191,7 +191,7 @@ if [ -n "$win64" ]; then
   "$ncli" --prefix "$prefix" scan --all --json >"$work/win64/after-repair.json" 2>/dev/null
   check "the repair left only the shortcut files" python3 -c "
 import json,sys; d=json.load(open('$work/win64/after-repair.json')); sys.exit(not d['problems'] or any(p['kind']!=1 for p in d['problems']))"
-  "$ncli" --prefix "$prefix" backups restore "${full##*\\}" >"$work/win64/restore.txt" 2>&1
+  "$ncli" --prefix "$prefix" backups restore "${full##*/}" >"$work/win64/restore.txt" 2>&1
   check "the full backup restored offline" test $? = 0
   "$ncli" --prefix "$prefix" scan --all --json >"$work/win64/after-restore.json" 2>/dev/null
   check "the full backup brings the first scan back" same_scan "$work/win64/offline.json" "$work/win64/after-restore.json"
@@ -201,7 +201,7 @@ import json,sys; d=json.load(open('$work/win64/after-repair.json')); sys.exit(no
   round='HKCU\Software\Corvanta Round Trip'
   wine_prefix_up "$work/win64" win64 || exit 1
   $WINE reg query "$round" 2>/dev/null | tr -d '\r' >"$work/win64/texts-before.txt"
-  $WINE regedit /E 'C:\full5.reg' >/dev/null 2>&1
+  $WINE 'C:\windows\regedit.exe' /E 'C:\full5.reg' >/dev/null 2>&1
   $WINE reg delete "$round" /f >/dev/null 2>&1
   wine_prefix_down
   folder=$("$ncli" --prefix "$prefix" backups list --json | python3 -c "import json,sys; print(json.load(sys.stdin)['folder'])")

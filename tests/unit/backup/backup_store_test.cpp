@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/widget_pages.h"
+#include "backup/restore.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_system.h"
 #include "ui/headless/headless_ui.h"
@@ -105,6 +106,24 @@ TEST(RebuildRestoreList, FillsTheBackupPageOnlyWhenItIsShown) {
   RebuildRestoreList(page, system, files, list);
   EXPECT_EQ(m.RestoreListView->RowCount(), 0);
   EXPECT_EQ(list.size(), 1u);  // kept until the next rebuild
+}
+
+}  // namespace
+}  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+// A copy found in the backup stands for the shortcut only when it is the
+// same file: a partial or foreign one must not let the repair delete it.
+TEST(CopyShortcutIntoBackup, AnExistingCopyCountsOnlyWhenEqual) {
+  MemoryFileSystem files;
+  files.AddFile("C:\\Menu\\a.lnk", "link bytes");
+  const std::string copies = "C:\\Backup\\Automatic Backup_x_files";
+  files.AddFile(ShortcutCopyPath(copies, "C:\\Menu\\a.lnk"), "link");
+  EXPECT_FALSE(CopyShortcutIntoBackup(files, copies, "C:\\Menu\\a.lnk"));
+  files.WriteWholeFile(ShortcutCopyPath(copies, "C:\\Menu\\a.lnk"), "link bytes");
+  EXPECT_TRUE(CopyShortcutIntoBackup(files, copies, "C:\\Menu\\a.lnk"));
 }
 
 }  // namespace

@@ -20,14 +20,12 @@
 #include "platform/offline/offline_file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
+#include "prefix_files.h"
 
 namespace corvanta {
 namespace {
 
-const char kSystemReg[] =
-    "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
-    "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1700000000\n"
-    "\"CurrentVersion\"=\"5.1\"\n\"SystemRoot\"=\"C:\\\\windows\"\n\n";
+using testing::kSystemReg;
 const char kUserReg[] =
     "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-1\n\n#arch=win32\n\n"
     "[Software\\\\Keep] 1700000000\n\"v\"=\"1\"\n\n";
