@@ -85,7 +85,6 @@ text = r'''Windows Registry Editor Version 5.00
 open(sys.argv[1], "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
 PY
   $WINE 'C:\windows\regedit.exe' /S 'C:\extra-seed.reg' >/dev/null 2>&1
-  rm -f "$reg"
   local lnk menu
   lnk=$(find "$c/users" -name 'Photo Studio.lnk' | head -1)
   menu=$(dirname "$(dirname "$lnk")")

@@ -141,9 +141,19 @@ std::int32_t RecordingRegistry::CloseKey(RegKey key) {
 
 std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
                                            const std::uint8_t* data, std::uint32_t size) {
+  // Setting what a value holds already changes nothing, and is not written:
+  // the file keeps its bytes (a text the code page cannot spell included).
+  std::uint32_t oldType = 0, oldSize = 0;
+  bool same = false;
+  if (reg_.QueryValueEx(key, name, &oldType, nullptr, &oldSize) == kERROR_SUCCESS &&
+      oldType == type && oldSize == size) {
+    std::vector<std::uint8_t> old(size);
+    same = reg_.QueryValueEx(key, name, &oldType, old.data(), &oldSize) == kERROR_SUCCESS &&
+           (size == 0 || std::equal(old.begin(), old.end(), data));
+  }
   const std::int32_t rc = reg_.SetValueEx(key, name, type, data, size);
   Where where;
-  if (rc != kERROR_SUCCESS || !Locate(key, std::string(), &where)) return rc;
+  if (rc != kERROR_SUCCESS || same || !Locate(key, std::string(), &where)) return rc;
   RegistryChange c;
   c.op = RegistryChange::Op::kSetValue;
   c.root = where.root;
