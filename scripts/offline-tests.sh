@@ -84,7 +84,7 @@ text = r'''Windows Registry Editor Version 5.00
 '''
 open(sys.argv[1], "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
 PY
-  $WINE 'C:\windows\regedit.exe' /S 'C:\extra-seed.reg' >/dev/null 2>&1
+  $WINE "$WINEPREFIX/drive_c/windows/regedit.exe" /S 'C:\extra-seed.reg' >/dev/null 2>&1
   local lnk menu
   lnk=$(find "$c/users" -name 'Photo Studio.lnk' | head -1)
   menu=$(dirname "$(dirname "$lnk")")
@@ -200,7 +200,7 @@ import json,sys; d=json.load(open('$work/win64/after-repair.json')); sys.exit(no
   round='HKCU\Software\Corvanta Round Trip'
   wine_prefix_up "$work/win64" win64 || exit 1
   $WINE reg query "$round" 2>/dev/null | tr -d '\r' >"$work/win64/texts-before.txt"
-  $WINE 'C:\windows\regedit.exe' /E 'C:\full5.reg' >/dev/null 2>&1
+  $WINE "$WINEPREFIX/drive_c/windows/regedit.exe" /E 'C:\full5.reg' >/dev/null 2>&1
   $WINE reg delete "$round" /f >/dev/null 2>&1
   wine_prefix_down
   folder=$("$ncli" --prefix "$prefix" backups list --json | python3 -c "import json,sys; print(json.load(sys.stdin)['folder'])")
