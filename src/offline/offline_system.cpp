@@ -508,6 +508,13 @@ bool OfflineSystem::Load(std::string* error) {
     for (const RegistryLink& link : store->Links())
       p.recording.AddLink(link.root, link.path, link.target);
   }
+  // A change its file could not hold exactly fails where it is made, and
+  // the caller counts it as not done.
+  p.recording.SetGuard([&p](const RegistryChange& c) {
+    for (const auto& store : p.stores)
+      if (store->Owns(c) && !store->Refusal(c).empty()) return true;
+    return false;
+  });
 
   std::string windir = ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "SystemRoot");
   if (windir.empty())

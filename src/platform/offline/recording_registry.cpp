@@ -151,9 +151,8 @@ std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, 
     same = reg_.QueryValueEx(key, name, &oldType, old.data(), &oldSize) == kERROR_SUCCESS &&
            (size == 0 || std::equal(old.begin(), old.end(), data));
   }
-  const std::int32_t rc = reg_.SetValueEx(key, name, type, data, size);
   Where where;
-  if (rc != kERROR_SUCCESS || same || !Locate(key, std::string(), &where)) return rc;
+  const bool known = Locate(key, std::string(), &where);
   RegistryChange c;
   c.op = RegistryChange::Op::kSetValue;
   c.root = where.root;
@@ -161,6 +160,9 @@ std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, 
   c.name = name;
   c.type = type;
   if (size) c.data.assign(data, data + size);
+  if (!same && known && refuses_ && refuses_(c)) return kERROR_ACCESS_DENIED;
+  const std::int32_t rc = reg_.SetValueEx(key, name, type, data, size);
+  if (rc != kERROR_SUCCESS || same || !known) return rc;
   changes_.push_back(std::move(c));
   return rc;
 }
@@ -169,26 +171,29 @@ std::int32_t RecordingRegistry::DeleteKey(RegKey key, const std::string& subKey)
   Where where;
   bool followed = false;
   const bool known = Locate(key, subKey, &where, &followed);
-  const std::int32_t rc =
-      followed ? reg_.DeleteKey(where.root, where.path) : reg_.DeleteKey(key, subKey);
-  if (rc != kERROR_SUCCESS || !known) return rc;
   RegistryChange c;
   c.op = RegistryChange::Op::kDeleteKey;
   c.root = where.root;
-  c.path = std::move(where.path);
+  c.path = where.path;
+  if (known && refuses_ && refuses_(c)) return kERROR_ACCESS_DENIED;
+  const std::int32_t rc =
+      followed ? reg_.DeleteKey(where.root, where.path) : reg_.DeleteKey(key, subKey);
+  if (rc != kERROR_SUCCESS || !known) return rc;
   changes_.push_back(std::move(c));
   return rc;
 }
 
 std::int32_t RecordingRegistry::DeleteValue(RegKey key, const std::string& name) {
-  const std::int32_t rc = reg_.DeleteValue(key, name);
   Where where;
-  if (rc != kERROR_SUCCESS || !Locate(key, std::string(), &where)) return rc;
+  const bool known = Locate(key, std::string(), &where);
   RegistryChange c;
   c.op = RegistryChange::Op::kDeleteValue;
   c.root = where.root;
   c.path = std::move(where.path);
   c.name = name;
+  if (known && refuses_ && refuses_(c)) return kERROR_ACCESS_DENIED;
+  const std::int32_t rc = reg_.DeleteValue(key, name);
+  if (rc != kERROR_SUCCESS || !known) return rc;
   changes_.push_back(std::move(c));
   return rc;
 }

@@ -43,6 +43,8 @@ class RegistryFileStore {
   // resolve to exactly one key of the file or the file cannot be staged.
   virtual bool Stage(const RegistryChanges& changes, AtomicReplace& replace,
                      std::string* error) = 0;
+  // Why the file could not hold the change exactly, "" when it can.
+  virtual std::string Refusal(const RegistryChange&) const { return std::string(); }
   // Called once the staged file replaced the old one.
   virtual void Committed() {}
   // Stage and commit this store alone.

@@ -23,6 +23,7 @@ class WineRegistryStore : public RegistryFileStore {
   std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
   bool Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) override;
+  std::string Refusal(const RegistryChange& change) const override { return lossy_.Refuse(change); }
   void Committed() override;
 
   // The file's bytes after changes, without touching the disk.

@@ -127,6 +127,21 @@ TEST_F(OfflineSession, AFailureAtAnyStepOfTheCommitChangesNothing) {
   EXPECT_EQ(Slurp(dir + "/user.reg").find("Keep"), std::string::npos);
 }
 
+// A deletion the file could not make exactly fails where it is made, so a
+// repair counts it as not done instead of failing the whole commit.
+TEST_F(OfflineSession, AChangeUnderANameReadAsQuestionMarksFailsAtOnce) {
+  const std::string dir = root_ + "/a";
+  Spit(dir + "/system.reg", std::string(kSystemReg) + "[Software\\\\\\x65e5] 1\n\"v\"=\"1\"\n\n");
+  std::string error;
+  std::unique_ptr<OfflineSystem> system = OpenWinePrefix(dir, root_ + "/corvanta-cli", &error);
+  ASSERT_TRUE(system) << error;
+  TRegistry reg(system->platform().registry);
+  reg.SetRootKey(kHKEY_LOCAL_MACHINE);
+  EXPECT_TRUE(reg.KeyExists("\\Software\\?"));
+  EXPECT_FALSE(reg.DeleteKey("\\Software\\?"));
+  EXPECT_FALSE(system->HasChanges());
+}
+
 TEST_F(OfflineSession, EachSystemKeepsItsOwnBackupsAndRefusesAnothers) {
   ASSERT_EQ(Run({"--prefix", root_ + "/a", "backups", "full"}), 0) << err_;
   const std::string file = out_.substr(0, out_.find('\n'));

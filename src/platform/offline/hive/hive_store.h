@@ -31,6 +31,7 @@ class HiveStore : public RegistryFileStore {
   std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
   bool Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) override;
+  std::string Refusal(const RegistryChange& change) const override { return lossy_.Refuse(change); }
   // "" when the hive may be written, else why not: its folder cannot be
   // written, or the system left changes in the hive's log files that the
   // hive lacks (writing it then would lose them).
