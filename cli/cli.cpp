@@ -49,6 +49,20 @@ void WriteOfflineLine(const CliContext& ctx) {
   if (ctx.offline) ctx.out << ctx.offline->Describe() << "\n";
 }
 
+bool CommitChanges(const CliContext& ctx) {
+  if (!ctx.offline || !ctx.offline->commit) return true;
+  std::string why;
+  if (ctx.offline->commit(&why)) return true;
+  ctx.err << "corvanta-cli: the registry files were not written: " << why << "\n";
+  return false;
+}
+
+std::string ShownPath(const CliContext& ctx, const std::string& path) {
+  if (!ctx.offline || !ctx.offline->hostPath || path.empty()) return path;
+  const std::string host = ctx.offline->hostPath(path);
+  return host.empty() ? path : host;
+}
+
 int RunCli(Platform& platform, const std::vector<std::string>& args, std::ostream& out,
            std::ostream& err, const OfflineSystemInfo* offline) {
   CliContext ctx{platform, out, err, offline};

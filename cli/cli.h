@@ -34,6 +34,13 @@ struct CliContext {
 // text output, so the reader sees which system was read or changed.
 void WriteOfflineLine(const CliContext& ctx);
 
+// On a stopped system, writes the changes made so far to its files before the
+// command reports them (a running system has them already). False, with the
+// reason on ctx.err, when they could not be written: nothing was changed.
+bool CommitChanges(const CliContext& ctx);
+// A path as the user should read it: on a stopped system the host's path.
+std::string ShownPath(const CliContext& ctx, const std::string& path);
+
 // Thrown by a subcommand's run step for bad usage that the parser could not
 // see (a malformed list): one line on stderr, the usage, exit 2.
 struct CliUsageError {

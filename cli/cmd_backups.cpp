@@ -30,7 +30,7 @@ const TRestoreRecord& ListedBackup(const TRestoreArray& list, const std::string&
 void PrintList(CliContext& ctx, const std::string& folder, const TRestoreArray& list, bool json) {
   if (json) {
     nlohmann::ordered_json doc;
-    doc["folder"] = AnsiToUtf8(folder);
+    doc["folder"] = ctx.offline ? ShownPath(ctx, folder) : AnsiToUtf8(folder);
     doc["backups"] = nlohmann::ordered_json::array();
     for (const TRestoreRecord& r : list)
       doc["backups"].push_back({{"fileName", AnsiToUtf8(r.FileName)},
@@ -82,19 +82,22 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
         ctx.err << "corvanta-cli: the full registry backup failed: " << r.error << "\n";
         return kExitFailed;
       }
+      const std::string shown = ShownPath(ctx, r.path);
       if (o->json)
-        ctx.out << nlohmann::ordered_json{{"file", AnsiToUtf8(r.path)}}.dump() << "\n";
+        ctx.out << nlohmann::ordered_json{{"file", ctx.offline ? shown : AnsiToUtf8(r.path)}}.dump()
+                << "\n";
       else
-        ctx.out << r.path << "\n";
+        ctx.out << shown << "\n";
       return kExitDone;
     }
 
     const TRestoreRecord& record = ListedBackup(list, action, w[1]);
     const std::string path = folder + record.FileName;
-    doc["file"] = AnsiToUtf8(path);
+    const std::string shown = ShownPath(ctx, path);
+    doc["file"] = ctx.offline ? shown : AnsiToUtf8(path);
     if (action == "delete") {
       if (!DeleteBackupFiles(p.files, path)) {
-        ctx.err << "corvanta-cli: could not delete \"" << path
+        ctx.err << "corvanta-cli: could not delete \"" << shown
                 << "\": it may be in use by another program\n";
         return kExitFailed;
       }
@@ -103,27 +106,32 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
         ctx.out << doc.dump() << "\n";
       } else {
         WriteOfflineLine(ctx);
-        ctx.out << "Deleted: " << path << "\n";
+        ctx.out << "Deleted: " << shown << "\n";
       }
       return kExitDone;
     }
 
     const RestoreResult r = RestoreBackup(p, path, {});
-    doc["restored"] = r.ok;
+    // What the import changed is written before the outcome is reported.
+    const bool committed = CommitChanges(ctx);
+    doc["restored"] = r.ok && committed;
+    if (ctx.offline) doc["committed"] = committed;
     doc["entries"] = r.entries;
     doc["shortcutsRestored"] = r.shortcutsRestored;
     doc["shortcutsKept"] = r.shortcutsKept;
     if (!r.ok) doc["error"] = AnsiToUtf8(r.error);
     if (o->json) {
       ctx.out << doc.dump() << "\n";
-    } else if (r.ok) {
+    } else if (r.ok && committed) {
       WriteOfflineLine(ctx);
-      ctx.out << "Restored: " << path << "\n"
+      ctx.out << "Restored: " << shown << "\n"
               << "Keys and values checked: " << r.entries << "\n"
               << "Shortcuts put back: " << r.shortcutsRestored << "\n";
       if (r.shortcutsKept > 0)
         ctx.out << "Shortcuts left alone (a file of that name exists): " << r.shortcutsKept << "\n";
+      if (ctx.offline) ctx.out << "Committed: yes\n";
     }
+    if (!committed) return kExitFailed;
     if (!r.ok) {
       ctx.err << "corvanta-cli: the restore failed: " << r.error << "\n";
       return kExitFailed;

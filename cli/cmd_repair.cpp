@@ -100,6 +100,8 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
         return kExitFailed;
       }
     }
+    const bool committed = CommitChanges(ctx);
+    const std::string backupFile = ShownPath(ctx, out.backupFile);
     if (o->json) {
       nlohmann::ordered_json doc;
       doc["found"] = out.found;
@@ -107,8 +109,9 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       doc["repaired"] = out.repaired;
       doc["failed"] = out.left;
       doc["failedProblems"] = out.leftIndexes;
-      doc["backupFile"] = AnsiToUtf8(out.backupFile);
+      doc["backupFile"] = ctx.offline ? backupFile : AnsiToUtf8(out.backupFile);
       doc["unchanged"] = out.unchangedIndexes;
+      if (ctx.offline) doc["committed"] = committed;
       ctx.out << doc.dump() << "\n";
     } else {
       WriteOfflineLine(ctx);
@@ -119,8 +122,10 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       for (int i : out.leftIndexes) ctx.out << "  not repaired: [" << i << "]\n";
       for (int i : out.unchangedIndexes)
         ctx.out << "  unchanged since the scan, kept: [" << i << "]\n";
-      ctx.out << "Backup file: " << (out.backupFile.empty() ? "(none)" : out.backupFile) << "\n";
+      ctx.out << "Backup file: " << (backupFile.empty() ? "(none)" : backupFile) << "\n";
+      if (ctx.offline) ctx.out << "Committed: " << (committed ? "yes" : "no") << "\n";
     }
+    if (!committed) return kExitFailed;
     if (out.left > 0) {
       ctx.err << "corvanta-cli: " << out.left << " problem(s) could not be repaired\n";
       return kExitFailed;

@@ -105,7 +105,6 @@ int RemoveRow(HeadlessSession& s, Tool tool, CliContext& ctx, const std::string&
     throw CliUsageError{"remove: \"" + index + "\" is not a row (the list has " +
                         std::to_string(list.RowCount()) + ")"};
   TForm1& f = s.form();
-  WriteOfflineLine(ctx);
   const size_t before = s.app().Boxes().size();
   const bool ok = s.Run(
       [&] {
@@ -163,7 +162,7 @@ CliRun AddIeBackupCommand(CLI::App&, CliContext& ctx) {
     HeadlessSession s(ctx.platform);
     if (!s.Run([&] { s.form().CreateExplorerBackup(); }, ctx.err)) return kExitFailed;
     if (!s.form().LastToolOutcome().done) return kExitFailed;
-    ctx.out << s.form().LastToolOutcome().file << "\n";
+    ctx.out << ShownPath(ctx, s.form().LastToolOutcome().file) << "\n";
     return kExitDone;
   };
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/native/offline_cli.h"
-#include "platform/offline/offline_system.h"
+#include "offline/offline_system.h"
 
 namespace {
 // The loaded system lives until the process ends: taking a large registry

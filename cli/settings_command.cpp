@@ -56,6 +56,7 @@ CliRun AddSettingsCommand(CLI::App& sub, CliContext& ctx) {
     if (set) {
       for (auto& [row, ticked] : changes) (s.w().*row->box)->SetChecked(ticked);
       if (!s.Run([&] { s.form().SaveSettings(); }, ctx.err)) return kExitFailed;
+      if (!CommitChanges(ctx)) return kExitFailed;
     }
     WriteOfflineLine(ctx);
     Show(s, ctx.out);

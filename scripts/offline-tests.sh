@@ -13,7 +13,15 @@
 # 5. --prefix all over a stopped prefix and a running one: one scanned, one
 #    skipped;
 # 6. with WIN64_BUILD_DIR: a full backup of the stopped 64-bit prefix, restored
-#    offline after a repair, brings the first scan back.
+#    offline after a repair, brings the first scan back; and the version 5
+#    full backup Wine's registry editor writes, restored offline, reads back
+#    under Wine with the same texts;
+# 7. the stopped 32-bit prefix as a Windows volume (its registry written as
+#    hives): the same problems as online when --drive maps its D:, none on D:
+#    without;
+# 8. nothing in src/platform includes a layer above it.
+# The seeded prefixes also hold a folder with a non-ASCII name (present and
+# missing help files) and hidden and system folders with broken shortcuts.
 # Prints "offline: N passed, M failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,10 +36,8 @@ for f in "${need[@]}"; do [ -f "$f" ] || { echo "offline-tests: $f not built" >&
 work="$native/offline-tests"
 rm -rf "$work"
 mkdir -p "$work"
-# The repairs keep their backups beside the program: those of this run are
-# removed at the end, any made before it stay.
-backups="$native/cli/Backup"
-backups_before=$(ls -1 "$backups" 2>/dev/null | sort)
+# Each system's backups go below the data folder: this run's own.
+export XDG_DATA_HOME="$work/data"
 source "$here/wine-env.sh"
 passed=0
 failed=0
@@ -50,6 +56,46 @@ if a != b:
     sys.exit(1)
 PY
 }
+# What the seeder does not make, in the running prefix: help files in a
+# folder with a non-ASCII name (two present, one missing), values of every
+# text form for the version 5 round trip, a file on D: present and one
+# missing, and broken shortcuts in a hidden and in a system folder.
+extra_seed() {
+  local c="$WINEPREFIX/drive_c" reg="$WINEPREFIX/drive_c/extra-seed.reg"
+  mkdir -p "$c/Program Files/Café" "$WINEPREFIX/drive-d/Data"
+  echo x >"$c/Program Files/Café/Accé.hlp"
+  echo x >"$c/Program Files/Café/AccPlain.hlp"
+  echo x >"$WINEPREFIX/drive-d/Data/here.hlp"
+  ln -sfn ../drive-d "$WINEPREFIX/dosdevices/d:"
+  python3 - "$reg" <<'PY'
+import sys
+text = r'''Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\Help]
+"Accé.hlp"="C:\\Program Files\\Café"
+"AccPlain.hlp"="C:\\Program Files\\Café"
+"Gonè.hlp"="C:\\Program Files\\Café"
+"here.hlp"="D:\\Data"
+"away.hlp"="D:\\Data"
+
+[HKEY_CURRENT_USER\Software\Corvanta Round Trip]
+"Text"="Café \"quoted\""
+"Exp"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,25,00,5c,00,e9,00,00,00
+"Multi"=hex(7):61,00,e9,00,00,00,62,00,00,00,00,00
+
+'''
+open(sys.argv[1], "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
+PY
+  $WINE "$WINEPREFIX/drive_c/windows/regedit.exe" /S 'C:\extra-seed.reg' >/dev/null 2>&1
+  local lnk menu
+  lnk=$(find "$c/users" -name 'Photo Studio.lnk' | head -1)
+  menu=$(dirname "$(dirname "$lnk")")
+  for f in "Hidden Tools:0x12" "System Tools X:0x14"; do
+    mkdir -p "$menu/${f%%:*}"
+    cp "$lnk" "$menu/${f%%:*}/One.lnk"; cp "$lnk" "$menu/${f%%:*}/Two.lnk"
+    python3 -c "import os,sys; os.setxattr(sys.argv[1], 'user.DOSATTRIB', sys.argv[2].encode())" "$menu/${f%%:*}" "${f##*:}"
+  done
+}
 online_scan() {  # win_build_dir out.json: the Windows program's scan of the running prefix
   $WINE "$1/cli/corvanta-cli.exe" scan --all --json 2>/dev/null | tr -d '\r' >"$2"
 }
@@ -64,11 +110,18 @@ differential() {  # arch win_build_dir dir
   wine_prefix_up "$dir" "$arch" || exit 1
   prefix="$WINEPREFIX"
   $WINE "$build/demo/corvanta_demo_seed.exe" >/dev/null 2>&1
+  extra_seed
   online_scan "$build" "$dir/online.json"
   wine_prefix_down
   "$ncli" --prefix "$prefix" scan --all --json >"$dir/offline.json" 2>"$dir/offline.err"
   check "the offline scan equals the online one ($arch)" same_scan "$dir/online.json" "$dir/offline.json"
   check "the online scan found problems in its sections ($arch)" found_problems "$dir/online.json"
+  [ "$arch" = win32 ] || return 0  # the 64-bit scan does not see the seed's help values yet
+  check "the non-ASCII folder's missing file alone is found, nothing in hidden or system folders ($arch)" python3 -c "
+import json,sys; d=json.load(open('$dir/online.json', encoding='utf-8'))
+help=[p['valueName'] for p in d['problems'] if p['section']==d['sections'][8]['name']]
+links=[p for p in d['problems'] if 'Tools' in p['keyPath']]
+sys.exit(not ('Gonè.hlp' in help and 'Accé.hlp' not in help and 'AccPlain.hlp' not in help and 'away.hlp' in help and not links))"
 }
 
 differential win32 "$win" "$work"
@@ -118,7 +171,11 @@ fi
 "$ncli" --prefix "$prefix" repair --all --no-restore-point >"$work/repair.txt" 2>&1
 check "the offline repair ran" grep -q '^Backup file: ' "$work/repair.txt"
 backup=$(sed -n 's/^Backup file: //p' "$work/repair.txt" | tr -d '\r')
-name=${backup##*\\}
+name=${backup##*/}
+check "the backup is kept in the system's own folder and names it" bash -c "
+  case '$backup' in '$XDG_DATA_HOME'/corvanta/*/Backup/*) ;; *) exit 1 ;; esac
+  sed -n 2p '$backup' | grep -q '^; System: '"
+check "the repair reported after its commit" grep -q '^Committed: yes' "$work/repair.txt"
 wine_prefix_up "$work" win32 || exit 1
 online_scan "$win" "$work/after-repair.json"
 wine_prefix_down
@@ -135,6 +192,18 @@ check "Wine sees the restore: every entry is back" same_scan "$work/online.json"
 check "the prefix's registry files round-trip byte for byte" \
   env CORVANTA_WINE_PREFIX="$prefix" "$native/tests/unit_offline" --gtest_filter='*RoundTrip*' --gtest_brief=1
 
+# The same system as a Windows volume: its registry as hives in its C: drive.
+check "the prefix's registry was written as hives" env CORVANTA_VOLUME_FROM_PREFIX="$prefix" \
+  "$native/tests/unit_hives" --gtest_filter='VolumeFromPrefix.*' --gtest_brief=1
+"$ncli" --offline "$prefix/drive_c" --drive "D=$prefix/drive-d" scan --all --json \
+  >"$work/volume.json" 2>"$work/volume.err"
+check "the volume with --drive D= gives the online scan" same_scan "$work/online.json" "$work/volume.json"
+"$ncli" --offline "$prefix/drive_c" scan --all --json >"$work/volume-no-d.json" 2>/dev/null
+check "without --drive nothing on D: is judged" python3 -c "
+import json,sys; a=json.load(open('$work/online.json')); b=json.load(open('$work/volume-no-d.json'))
+d=[p for p in a['problems'] if p['valueData'].startswith('D:')]
+sys.exit(not d or any(p['valueData'].startswith('D:') for p in b['problems']) or b['total']!=a['total']-len(d))"
+
 if [ -n "$win64" ]; then
   differential win64 "$win64" "$work/win64"
   "$ncli" --prefix "$prefix" backups full >"$work/win64/full.txt" 2>&1
@@ -147,12 +216,32 @@ if [ -n "$win64" ]; then
   "$ncli" --prefix "$prefix" scan --all --json >"$work/win64/after-repair.json" 2>/dev/null
   check "the repair left only the shortcut files" python3 -c "
 import json,sys; d=json.load(open('$work/win64/after-repair.json')); sys.exit(not d['problems'] or any(p['kind']!=1 for p in d['problems']))"
-  "$ncli" --prefix "$prefix" backups restore "${full##*\\}" >"$work/win64/restore.txt" 2>&1
+  "$ncli" --prefix "$prefix" backups restore "${full##*/}" >"$work/win64/restore.txt" 2>&1
   check "the full backup restored offline" test $? = 0
   "$ncli" --prefix "$prefix" scan --all --json >"$work/win64/after-restore.json" 2>/dev/null
   check "the full backup brings the first scan back" same_scan "$work/win64/offline.json" "$work/win64/after-restore.json"
+
+  # The version 5 full backup Wine's own editor writes, restored offline over
+  # a key the prefix lost: Wine reads the same texts back.
+  round='HKCU\Software\Corvanta Round Trip'
+  wine_prefix_up "$work/win64" win64 || exit 1
+  $WINE reg query "$round" 2>/dev/null | tr -d '\r' >"$work/win64/texts-before.txt"
+  $WINE "$WINEPREFIX/drive_c/windows/regedit.exe" /E 'C:\full5.reg' >/dev/null 2>&1
+  $WINE reg delete "$round" /f >/dev/null 2>&1
+  wine_prefix_down
+  folder=$("$ncli" --prefix "$prefix" backups list --json | python3 -c "import json,sys; print(json.load(sys.stdin)['folder'])")
+  v5="Full Registry Backup_01-01-2026_00-00-00.reg"
+  mkdir -p "$folder" && mv "$prefix/drive_c/full5.reg" "$folder/$v5"
+  "$ncli" --prefix "$prefix" backups restore "$v5" --json >"$work/win64/restore5.json" 2>"$work/win64/restore5.err"
+  check "the version 5 full backup restored offline" grep -q '"restored":true' "$work/win64/restore5.json"
+  wine_prefix_up "$work/win64" win64 || exit 1
+  $WINE reg query "$round" 2>/dev/null | tr -d '\r' >"$work/win64/texts-after.txt"
+  wine_prefix_down
+  check "Wine reads the same texts back" bash -c "grep -q 'Exp' '$work/win64/texts-before.txt' && cmp -s '$work/win64/texts-before.txt' '$work/win64/texts-after.txt'"
 fi
-comm -13 <(printf '%s\n' "$backups_before") <(ls -1 "$backups" 2>/dev/null | sort) |
-  while IFS= read -r made; do [ -n "$made" ] && rm -rf "${backups:?}/$made"; done
+
+# The adapters stay below the layers that use them.
+check "nothing in src/platform includes a higher layer" bash -c "
+  ! grep -rnE '#include \"(backup|results|scan|app|ui|offline)/' '$here/../src/platform'"
 echo "offline: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

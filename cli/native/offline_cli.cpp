@@ -1,15 +1,18 @@
 #include "cli/native/offline_cli.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <memory>
 
 #include "app/main.h"  // kSettingsKey
 #include "cli/cli.h"
 #include "cli/native/prefix_runner.h"
+#include "offline/offline_system.h"
+#include "offline/windows_volume.h"
+#include "offline/wine_prefix.h"
 #include "platform/memory/memory_platform.h"
-#include "platform/offline/hive/windows_volume.h"
-#include "platform/offline/offline_system.h"
 #include "platform/offline/recording_registry.h"
-#include "platform/offline/wine_prefix.h"
 
 namespace corvanta {
 
@@ -20,9 +23,10 @@ const char kOfflineUsage[] =
     "  --prefix DIR   a Wine prefix (its wineserver stopped for changes)\n"
     "  --prefix N     the prefix numbered N by \"corvanta-cli prefixes\"\n"
     "  --prefix all   scan, repair or backups list over every stopped prefix found\n"
-    "  --offline DIR [--user NAME]\n"
-    "                 a mounted Windows system volume, and the profile to clean\n"
-    "                 (needed when it has several)\n"
+    "  --offline DIR [--user NAME] [--drive D=DIR ...]\n"
+    "                 a mounted Windows system volume, the profile to clean\n"
+    "                 (needed when it has several), and the folders of its other\n"
+    "                 drive letters (paths on letters not given are not judged)\n"
     "corvanta-cli prefixes [--json] lists the Wine prefixes of this user.\n";
 
 bool Has(const std::vector<std::string>& args, const char* a, const char* b) {
@@ -39,6 +43,19 @@ bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
   for (std::size_t i = 0; i < args->size(); ++i) {
     const std::string& a = (*args)[i];
     bool taken = false;
+    if (a == "--drive" || a.compare(0, 8, "--drive=") == 0) {
+      if (a == "--drive" && i + 1 >= args->size()) {
+        *error = "--drive needs a letter and a folder (D=DIR)";
+        return false;
+      }
+      const std::string v = a == "--drive" ? (*args)[++i] : a.substr(8);
+      if (v.size() < 3 || v[1] != '=' || !std::isalpha(static_cast<unsigned char>(v[0]))) {
+        *error = "--drive \"" + v + "\": give a letter and a folder (D=DIR)";
+        return false;
+      }
+      options->drives.push_back(v);
+      continue;
+    }
     for (const auto& [name, value] :
          {std::pair<std::string, std::string*>{"--prefix", &options->prefix},
           {"--offline", &options->offline},
@@ -63,6 +80,10 @@ bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
   }
   if (!options->user.empty() && options->offline.empty()) {
     *error = "--user needs --offline";
+    return false;
+  }
+  if (!options->drives.empty() && options->offline.empty()) {
+    *error = "--drive needs --offline (a prefix's drives are its dosdevices)";
     return false;
   }
   *args = std::move(rest);
@@ -126,10 +147,21 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
     return kExitUsage;
   }
 
+  std::vector<DriveMapping> drives;
+  for (const std::string& d : options.drives) {
+    struct stat st;
+    const std::string folder = d.substr(2);
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      err << "corvanta-cli: --drive " << d << ": \"" << folder << "\" is not a folder\n";
+      return kExitUsage;
+    }
+    drives.push_back(
+        DriveMapping{static_cast<char>(std::toupper(static_cast<unsigned char>(d[0]))), folder});
+  }
   std::unique_ptr<OfflineSystem> system =
       options.offline.empty()
           ? OpenWinePrefix(options.prefix, executable, &error)
-          : OpenWindowsVolume(options.offline, options.user, executable, &error);
+          : OpenWindowsVolume(options.offline, options.user, executable, &error, drives);
   if (!system) {
     err << "corvanta-cli: " << error << "\n";
     return kExitFailed;
@@ -155,21 +187,37 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
     }
   } handOver{system, keep};
   const bool mayChange = CommandMayChange(args);
-  int rc = RunCli(system->platform(), args, out, err, &system->info());
-  // Only the commands that change the registry write its files; what the
-  // others touch on the way goes. The settings key the program makes when it
-  // loads its settings is its own, not the cleaned system's: only "settings
-  // set" and the ignore list's commands write it there.
-  if (!WritesSettings(args))
-    system->registry().ForgetChangesBelow(kHKEY_LOCAL_MACHINE, kSettingsKey + 1);
-  if (mayChange && system->HasChanges()) {
+  const bool settings = WritesSettings(args);
+  // A command that may change the registry commits before it reports, and
+  // says whether the commit happened.
+  bool attempted = false;
+  auto commit = [&](std::string* why) {
+    attempted = true;
+    // The settings key the program makes when it loads its settings is its
+    // own, not the cleaned system's: only "settings set" and the ignore
+    // list's commands write it there.
+    if (!settings) system->registry().ForgetChangesBelow(kHKEY_LOCAL_MACHINE, kSettingsKey + 1);
+    if (!system->HasChanges()) return true;
     std::string copies;
-    if (!system->Commit(&copies, &error)) {
-      err << "corvanta-cli: the registry files were not written: " << error << "\n";
+    if (!system->Commit(&copies, why)) return false;
+    if (!copies.empty())
+      err << "corvanta-cli: registry files written; their earlier copies are in "
+          << system->info().hostPath(copies) << "\n";
+    return true;
+  };
+  OfflineSystemInfo& info = system->info();
+  if (mayChange) info.commit = commit;
+  int rc = RunCli(system->platform(), args, out, err, &info);
+  info.commit = nullptr;
+  // What a command changed and did not commit (it failed before its report)
+  // is written as the registry editor would have left it; what the others
+  // touch on the way goes.
+  if (mayChange && !attempted) {
+    std::string why;
+    if (!commit(&why)) {
+      err << "corvanta-cli: the registry files were not written: " << why << "\n";
       return kExitFailed;
     }
-    if (!copies.empty())
-      err << "corvanta-cli: registry files written; their earlier copies are in " << copies << "\n";
   }
   return rc;
 }

@@ -15,12 +15,13 @@ class OfflineSystem;
 // The global options that choose the stopped system, taken out of the
 // arguments wherever they stand.
 struct OfflineOptions {
-  std::string prefix;   // --prefix DIR: a Wine prefix
-  std::string offline;  // --offline DIR: a mounted Windows system volume
-  std::string user;     // --user NAME: its profile to clean
+  std::string prefix;               // --prefix DIR: a Wine prefix
+  std::string offline;              // --offline DIR: a mounted Windows system volume
+  std::string user;                 // --user NAME: its profile to clean
+  std::vector<std::string> drives;  // --drive D=DIR ...: more letters of the volume
 };
 // False with a message for an option without its value, for both systems
-// at once, and for --user without --offline.
+// at once, and for --user or --drive without --offline.
 bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
                         std::string* error);
 

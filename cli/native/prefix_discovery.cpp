@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "cli/native/vdf.h"
-#include "platform/offline/wine_prefix.h"
+#include "offline/wine_prefix.h"
 #include "platform/offline/wine_registry_store.h"  // ReadHostFile
 
 namespace corvanta {

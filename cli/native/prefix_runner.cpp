@@ -8,7 +8,7 @@
 #include "cli/cli.h"  // exit codes
 #include "cli/native/offline_cli.h"
 #include "cli/native/prefix_discovery.h"
-#include "platform/offline/offline_system.h"
+#include "offline/offline_system.h"
 
 namespace corvanta {
 

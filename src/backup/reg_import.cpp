@@ -1,9 +1,11 @@
 #include "backup/reg_import.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "backup/reg_export.h"
 #include "backup/restore.h"
+#include "platform/ansi_text.h"
 #include "platform/registry.h"
 
 namespace corvanta {
@@ -12,29 +14,32 @@ namespace {
 
 struct TextLine {
   std::string text;
+  bool ascii = true;          // every character is ASCII
   bool representable = true;  // every character has an ANSI byte
 };
 
-// Lines without their CR LF. Version 5 files are UTF-16LE after the mark.
+// Lines without their CR LF. Version 5 files are UTF-16LE after the mark;
+// their characters become the code page's bytes.
 std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format) {
   std::vector<TextLine> lines(1);
-  auto put = [&lines](uint32_t u) {
-    if (u == '\n') {
-      lines.emplace_back();
-      return;
-    }
-    // Which byte a non-ASCII character has depends on the system's code
-    // page: such a line is not looked up rather than looked up wrongly.
-    if (u < 0x80) {
-      if (u != '\r') lines.back().text += static_cast<char>(u);
-    } else {
-      lines.back().representable = false;
-    }
-  };
   if (format == RegFileFormat::Version5) {
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-      put(static_cast<unsigned char>(bytes[i]) |
-          (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8));
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const uint32_t u = static_cast<unsigned char>(bytes[i]) |
+                         (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+      if (u == '\n') {
+        lines.emplace_back();
+        continue;
+      }
+      if (u == '\r') continue;
+      unsigned char b = '?';
+      if (u >= 0x80) {
+        lines.back().ascii = false;
+        if (!UnicodeToCp1252(u, &b)) lines.back().representable = false;
+      } else {
+        b = static_cast<unsigned char>(u);
+      }
+      lines.back().text += static_cast<char>(b);
+    }
   } else {
     for (char c : bytes) {
       if (c == '\n')
@@ -44,6 +49,24 @@ std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format)
     }
   }
   return lines;
+}
+
+// The texts of a version 5 file's hex(1), hex(2) and hex(7) values are
+// UTF-16LE: the program's registry holds them in the code page ("?" for a
+// character without a byte there, *exact then false).
+std::vector<std::uint8_t> Utf16DataToAnsi(const std::vector<std::uint8_t>& data, bool* exact) {
+  std::vector<std::uint8_t> out;
+  out.reserve(data.size() / 2);
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    const uint32_t u = data[i] | (static_cast<uint32_t>(data[i + 1]) << 8);
+    unsigned char b = '?';
+    if (!UnicodeToCp1252(u, &b)) {
+      *exact = false;
+      b = '?';
+    }
+    out.push_back(b);
+  }
+  return out;
 }
 
 // The quoted text starting at *pos (after its opening quote), the writer's
@@ -135,7 +158,43 @@ bool ReadValue(const std::string& t, RegFileRecord* r) {
   return ReadHexList(data, &r->type, &r->data);
 }
 
+// True when the registry holds the record's effect already.
+bool HeldAlready(TRegistry& reg, const RegFileRecord& r) {
+  reg.CloseKey();
+  reg.SetRootKey(r.root);
+  const std::string path = r.keyPath.empty() ? "\\" : r.keyPath;
+  try {
+    switch (r.kind) {
+      case RegFileRecord::Kind::Key:
+        return reg.KeyExists(path);
+      case RegFileRecord::Kind::DeleteKey:
+        return !reg.KeyExists(path);
+      case RegFileRecord::Kind::Value:
+        return reg.OpenKey(path, false) && reg.ValueExists(r.valueName) &&
+               reg.GetDataType(r.valueName) == r.type &&
+               SameValueData(r.type, reg.ReadBinaryData(r.valueName), r.data);
+      case RegFileRecord::Kind::DeleteValue:
+        return !reg.OpenKey(path, false) || !reg.ValueExists(r.valueName);
+    }
+  } catch (const ERegistryException&) {
+  }
+  return false;
+}
+
 }  // namespace
+
+bool SameValueData(std::uint32_t type, const std::vector<std::uint8_t>& a,
+                   const std::vector<std::uint8_t>& b) {
+  auto end = [type](const std::vector<std::uint8_t>& d) {
+    std::size_t n = d.size();
+    if (type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ)
+      while (n > 0 && d[n - 1] == 0) --n;
+    return n;
+  };
+  const std::size_t n = end(a);
+  return n == end(b) &&
+         std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n), b.begin());
+}
 
 std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) {
   std::vector<RegFileRecord> records;
@@ -143,17 +202,21 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
   const RegFileFormat format = DetectRegFileFormat(bytes);
   if (format == RegFileFormat::Unknown) return records;
   const std::vector<TextLine> lines = SplitLines(bytes, format);
+  // A last byte without its pair is no UTF-16 text.
+  if (format == RegFileFormat::Version5 && bytes.size() % 2 != 0) ++bad;
   bool inKey = false;
   RegFileRecord key;
   for (std::size_t n = 1; n < lines.size(); ++n) {
     std::string t = lines[n].text;
     bool representable = lines[n].representable;
+    bool ascii = lines[n].ascii;
     // A hex list goes on after a trailing backslash, on indented lines.
     while (!t.empty() && t.back() == '\\' && t.find("=hex") != std::string::npos &&
            n + 1 < lines.size()) {
       t.pop_back();
       const std::string& next = lines[++n].text;
       representable = representable && lines[n].representable;
+      ascii = ascii && lines[n].ascii;
       t += next.substr(std::min(next.find_first_not_of(" \t"), next.size()));
     }
     if (t.empty() || t[0] == ';') continue;
@@ -165,6 +228,7 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
       }
       key = RegFileRecord();
       key.representable = representable;
+      key.ascii = ascii;
       const bool deletes = t[1] == '-';
       if (!ParseRegistryKey(t.substr(deletes ? 2 : 1, t.size() - (deletes ? 3 : 2)), &key.root,
                             &key.keyPath)) {
@@ -182,9 +246,22 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
     }
     RegFileRecord value = key;
     value.representable = key.representable && representable;
+    value.ascii = key.ascii && ascii;
     if (!ReadValue(t, &value)) {
       ++bad;
       continue;
+    }
+    if (format == RegFileFormat::Version5 && value.kind == RegFileRecord::Kind::Value &&
+        (value.type == kREG_SZ || value.type == kREG_EXPAND_SZ || value.type == kREG_MULTI_SZ) &&
+        t.find("=hex(") != std::string::npos) {
+      // Half a character is no text.
+      if (value.data.size() % 2 != 0) {
+        ++bad;
+        continue;
+      }
+      bool exact = true;
+      value.data = Utf16DataToAnsi(value.data, &exact);
+      if (!exact) value.representable = false;
     }
     records.push_back(std::move(value));
   }
@@ -199,8 +276,26 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
   }
   int skipped = 0;
   const std::vector<RegFileRecord> records = ParseRegFile(bytes, &skipped);
-  bool ok = skipped == 0;
-  if (!ok) *error = std::to_string(skipped) + " line(s) of the file could not be read";
+  // What cannot be read exactly is not imported in part: the file is refused
+  // before anything changes.
+  if (skipped != 0) {
+    *error =
+        std::to_string(skipped) + " line(s) of the file could not be read; nothing was imported";
+    return false;
+  }
+  // A name or text the code page cannot spell cannot be written as the file
+  // has it. Such an entry is left alone when the registry holds it already
+  // (as it reads here, "?" for those characters); otherwise the file is
+  // refused.
+  TRegistry look(api, kKEY_READ);
+  for (const RegFileRecord& r : records) {
+    if (r.representable || HeldAlready(look, r)) continue;
+    *error = "\"" + RootKeyName(r.root) + r.keyPath +
+             "\" holds characters outside the code page that cannot be written as the file has "
+             "them; nothing was imported";
+    return false;
+  }
+  bool ok = true;
   auto fail = [&](const std::string& what) {
     if (ok) *error = what;
     ok = false;
@@ -210,7 +305,7 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
   for (const RegFileRecord& r : records) {
     const std::string name = RootKeyName(r.root) + r.keyPath;
     if (!r.representable) {
-      fail("\"" + name + "\" holds characters outside the code page");
+      // Held already, checked above; a key's values follow on their own.
       if (r.kind == RegFileRecord::Kind::Key) open = false;
       continue;
     }

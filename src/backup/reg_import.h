@@ -20,9 +20,12 @@ struct RegFileRecord {
   std::string valueName;   // Value, DeleteValue: "" for the default value
   std::uint32_t type = 0;  // Value
   std::vector<std::uint8_t> data;
-  // False for a line of a version 5 file with a character outside ASCII: its
-  // ANSI spelling depends on the system's code page.
+  // Version 5 files: false for a line with a character the code page has no
+  // byte for (or data that is no UTF-16 text); ascii false for one with any
+  // character outside ASCII, whose ANSI spelling depends on the system's
+  // code page. Texts are in the code page either way.
   bool representable = true;
+  bool ascii = true;
 };
 
 // Every record of the file in file order, the lines of a hex list joined.
@@ -30,10 +33,17 @@ struct RegFileRecord {
 // *skipped counts them when given. Nothing for a file of neither format.
 std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped = nullptr);
 
+// Whether two values of the type hold the same: texts compared without the
+// NULs that end them (a file may spell the end with or without one).
+bool SameValueData(std::uint32_t type, const std::vector<std::uint8_t>& a,
+                   const std::vector<std::uint8_t>& b);
+
 // Imports the file: creates the keys, sets the values, deletes what it
-// deletes (a key with everything below it). False, with the first failure in
-// error, when the file is not a registry file or a record could not be
-// applied; the records before and after it are applied still.
+// deletes (a key with everything below it). A file with a line it cannot
+// read is refused before anything changes, and so is one with an entry the
+// code page cannot spell that the registry does not hold already. False, with the first failure in
+// error, when the file is refused or a record could not be applied; the records before and after it
+// are applied still.
 bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* error);
 
 }  // namespace corvanta

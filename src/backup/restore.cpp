@@ -1,9 +1,12 @@
 #include "backup/restore.h"
 
+#include <unordered_map>
+
 #include "backup/backup_store.h"
 #include "backup/reg_export.h"
 #include "backup/reg_import.h"
 #include "platform/file_system.h"
+#include "platform/name_case.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -76,7 +79,18 @@ std::string Plural(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// The entries of the file that are not in the registry now.
+bool HoldsData(TRegistry& reg, const RegFileEntry& e) {
+  try {
+    const std::uint32_t type = reg.GetDataType(e.valueName);
+    const std::vector<std::uint8_t> data = reg.ReadBinaryData(e.valueName);
+    return type == e.type && SameValueData(type, data, e.data);
+  } catch (const ERegistryException&) {
+    return false;
+  }
+}
+
+// The entries of the file that are not in the registry now, or not as the
+// file has them.
 std::vector<RegFileEntry> MissingEntries(RegistryApi& api, const std::vector<RegFileEntry>& all) {
   std::vector<RegFileEntry> missing;
   TRegistry reg(api, kKEY_READ);
@@ -96,8 +110,8 @@ std::vector<RegFileEntry> MissingEntries(RegistryApi& api, const std::vector<Reg
       openPath = e.keyPath;
     }
     // A key that refuses reading cannot be looked into; its header says
-    // whether it exists.
-    if (open && !reg.ValueExists(e.valueName)) missing.push_back(e);
+    // whether it exists. A value must hold what the file gave it.
+    if (open && (!reg.ValueExists(e.valueName) || !HoldsData(reg, e))) missing.push_back(e);
   }
   return missing;
 }
@@ -148,15 +162,30 @@ std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes) {
   std::vector<RegFileEntry> entries;
   for (const RegFileRecord& r : ParseRegFile(bytes)) {
     const bool isValue = r.kind == RegFileRecord::Kind::Value;
-    if ((!isValue && r.kind != RegFileRecord::Kind::Key) || !r.representable) continue;
+    if ((!isValue && r.kind != RegFileRecord::Kind::Key) || !r.ascii) continue;
     RegFileEntry e;
     e.root = r.root;
     e.keyPath = r.keyPath;
     e.isValue = isValue;
-    if (isValue) e.valueName = r.valueName;
+    if (isValue) {
+      e.valueName = r.valueName;
+      e.type = r.type;
+      e.data = r.data;
+    }
     entries.push_back(std::move(e));
   }
-  return entries;
+  // A later line for the same value decides what the value holds.
+  std::unordered_map<std::string, std::size_t> lastLine;
+  auto nameOf = [](const RegFileEntry& e) {
+    return std::to_string(e.root) + AsciiUpper(e.keyPath) + "\\\"" + AsciiUpper(e.valueName);
+  };
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].isValue) lastLine[nameOf(entries[i])] = i;
+  std::vector<RegFileEntry> last;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (!entries[i].isValue || lastLine[nameOf(entries[i])] == i)
+      last.push_back(std::move(entries[i]));
+  return last;
 }
 
 std::string DescribeEntry(const RegFileEntry& entry) {
@@ -200,7 +229,11 @@ bool CopyShortcutIntoBackup(FileSystem& files, const std::string& copiesFolder,
   const std::string copy = ShortcutCopyPath(copiesFolder, shortcutPath);
   std::string parent, leaf;
   if (!SplitPath(copy, &parent, &leaf) || !MakeFolders(files, parent)) return false;
-  return files.CopyOneFile(shortcutPath, copy) || files.FileExists(copy);
+  if (files.CopyOneFile(shortcutPath, copy)) return true;
+  // A copy there already stands for the shortcut only when it is the same.
+  std::string original, existing;
+  return files.ReadWholeFile(shortcutPath, &original) && files.ReadWholeFile(copy, &existing) &&
+         original == existing;
 }
 
 bool RemoveFolderTree(FileSystem& files, const std::string& folder) {
@@ -270,7 +303,12 @@ RestoreResult RestoreBackup(Platform& platform, const std::string& path,
 bool DeleteBackupFiles(FileSystem& files, const std::string& path) {
   if (!files.RemoveFile(path) && files.GetAttributes(path) != kInvalidAttributes) return false;
   const std::string copies = ShortcutCopiesFolder(path);
-  if (files.DirectoryExists(copies)) RemoveFolderTree(files, copies);
+  const std::uint32_t a = files.GetAttributes(copies);
+  // A linked folder goes as a link: what it leads to is not the backup's.
+  if (a != kInvalidAttributes && (a & faReparsePoint) != 0)
+    files.RemoveFolder(copies);
+  else if (files.DirectoryExists(copies))
+    RemoveFolderTree(files, copies);
   return true;
 }
 

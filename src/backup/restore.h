@@ -32,9 +32,12 @@ struct RegFileEntry {
   std::uint32_t root = 0;
   std::string keyPath;  // with its leading backslash; "" for the root itself
   bool isValue = false;
-  std::string valueName;  // "" for the default value
+  std::string valueName;   // "" for the default value
+  std::uint32_t type = 0;  // a value's type and data as the file gives them
+  std::vector<std::uint8_t> data;
 };
-// The keys and values the file adds, in file order. Version 5 files are read
+// The keys and values the file adds, in file order (a value the file sets
+// twice once, at its last line). Version 5 files are read
 // as UTF-16LE; a line with a character outside ASCII is left out, since its
 // ANSI spelling depends on the system's code page.
 std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes);

@@ -15,12 +15,54 @@ uint32_t Cp1252ToUnicode(unsigned char c) {
   return (c >= 0x80 && c < 0xA0) ? k80[c - 0x80] : c;
 }
 
-unsigned char UnicodeToCp1252(uint32_t u) {
-  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<unsigned char>(u);
-  for (int i = 0; i < 32; ++i) {
-    if (k80[i] == u) return static_cast<unsigned char>(0x80 + i);
+bool UnicodeToCp1252(uint32_t u, unsigned char* byte) {
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+    *byte = static_cast<unsigned char>(u);
+    return true;
   }
-  return '?';
+  for (int i = 0; i < 32; ++i) {
+    if (k80[i] == u) {
+      *byte = static_cast<unsigned char>(0x80 + i);
+      return true;
+    }
+  }
+  return false;
+}
+
+unsigned char UnicodeToCp1252(uint32_t u) {
+  unsigned char b = '?';
+  return UnicodeToCp1252(u, &b) ? b : static_cast<unsigned char>('?');
+}
+
+std::string Utf8ToAnsi(const std::string& utf8, bool* exact) {
+  std::string out;
+  out.reserve(utf8.size());
+  bool all = true;
+  const std::size_t n = utf8.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const int need = c >= 0xF8 ? -1 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+    uint32_t u = c & (0x3Fu >> (need > 0 ? need : 0));
+    int got = 0;
+    for (++i; got < need && i < n && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80;
+         ++i, ++got)
+      u = (u << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3Fu);
+    unsigned char b = '?';
+    if (need <= 0 || got != need || !UnicodeToCp1252(u, &b)) {
+      all = false;
+      b = '?';
+    }
+    // Beyond the BMP a character is a surrogate pair: two units, two "?".
+    if (need == 3 && got == 3) out += '?';
+    out += static_cast<char>(b);
+  }
+  if (exact) *exact = all;
+  return out;
 }
 
 std::string AnsiToUtf8(const std::string& ansi) {

@@ -14,6 +14,12 @@ uint32_t Cp1252ToUnicode(unsigned char c);
 // The Windows-1252 byte of a code point, or '?' when it has none (what the
 // system's conversion gives for a character the code page lacks).
 unsigned char UnicodeToCp1252(uint32_t u);
+// False when the code point has no byte in the code page.
+bool UnicodeToCp1252(uint32_t u, unsigned char* byte);
+
+// UTF-8 (the host's file names) to Windows-1252; a character the code page
+// lacks, or a byte that is no UTF-8, becomes '?' and clears *exact.
+std::string Utf8ToAnsi(const std::string& utf8, bool* exact = nullptr);
 
 // Windows-1252 text as UTF-8 (for JSON, and for the names hivex takes).
 std::string AnsiToUtf8(const std::string& ansi);

@@ -1,5 +1,5 @@
 // Names of keys, values and files compare without regard to case by their
-// ASCII upper-case form; registry paths split at backslashes.
+// upper-case form; registry paths split at backslashes.
 #pragma once
 
 #include <string>
@@ -13,6 +13,25 @@ inline char AsciiUpper(char c) {
 
 inline std::string AsciiUpper(std::string text) {
   for (char& c : text) c = AsciiUpper(c);
+  return text;
+}
+
+// Upper case as Windows folds the letters of the code page (Windows-1252):
+// ASCII, the Latin-1 letters, and the three caron and ligature pairs and y
+// with diaeresis of the 0x80 row. The offline file system and registry
+// stores compare host and file names by it.
+inline char NameUpper(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
+  if (u < 0x80) return c;
+  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 32);
+  if (u == 0x9A || u == 0x9C || u == 0x9E) return static_cast<char>(u - 16);
+  if (u == 0xFF) return static_cast<char>(0x9F);
+  return c;
+}
+
+inline std::string NameUpper(std::string text) {
+  for (char& c : text) c = NameUpper(c);
   return text;
 }
 

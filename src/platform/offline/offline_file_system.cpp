@@ -3,13 +3,16 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
+#include "platform/ansi_text.h"
 #include "platform/name_case.h"
-#include "platform/offline/wine_registry_store.h"
+#include "platform/offline/host_files.h"
 
 namespace corvanta {
 
@@ -17,7 +20,7 @@ namespace {
 
 // Listings come sorted by their upper-case names, as the system returns them.
 bool ListOrder(const std::string& a, const std::string& b) {
-  const std::string ua = AsciiUpper(a), ub = AsciiUpper(b);
+  const std::string ua = NameUpper(a), ub = NameUpper(b);
   return ua != ub ? ua < ub : a < b;
 }
 
@@ -27,7 +30,7 @@ bool WildcardMatch(const std::string& mask, const std::string& name) {
   if (mask == "*" || mask == "*.*") return true;
   std::size_t m = 0, n = 0, starM = std::string::npos, starN = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
+    if (m < mask.size() && (mask[m] == '?' || NameUpper(mask[m]) == NameUpper(name[n]))) {
       ++m;
       ++n;
     } else if (m < mask.size() && mask[m] == '*') {
@@ -44,7 +47,28 @@ bool WildcardMatch(const std::string& mask, const std::string& name) {
   return m == mask.size();
 }
 
-std::uint32_t AttributesOf(const std::string& host, const std::string& name) {
+// The DOS attributes the host keeps for a file: Wine's "user.DOSATTRIB"
+// ("0x22", as Samba spells it in text) or ntfs-3g's "system.ntfs_attrib_be"
+// (four bytes, big-endian). Zero when neither is there.
+std::uint32_t KeptAttributes(const std::string& host, bool* found) {
+  char buf[64];
+  ssize_t n = lgetxattr(host.c_str(), "user.DOSATTRIB", buf, sizeof buf - 1);
+  if (n > 2 && buf[0] == '0' && (buf[1] == 'x' || buf[1] == 'X')) {
+    buf[n] = '\0';
+    *found = true;
+    return static_cast<std::uint32_t>(std::strtoul(buf + 2, nullptr, 16));
+  }
+  n = lgetxattr(host.c_str(), "system.ntfs_attrib_be", buf, sizeof buf);
+  if (n == 4) {
+    *found = true;
+    const auto* b = reinterpret_cast<const unsigned char*>(buf);
+    return (static_cast<std::uint32_t>(b[0]) << 24) | (b[1] << 16) | (b[2] << 8) | b[3];
+  }
+  *found = false;
+  return 0;
+}
+
+std::uint32_t AttributesOf(const std::string& host, const std::string& name, bool dotHidden) {
   struct stat lst, st;
   if (lstat(host.c_str(), &lst) != 0) return kInvalidAttributes;
   std::uint32_t attrs = 0;
@@ -56,8 +80,12 @@ std::uint32_t AttributesOf(const std::string& host, const std::string& name) {
   }
   attrs |= S_ISDIR(st.st_mode) ? faDirectory : faArchive;
   if ((st.st_mode & 0222) == 0) attrs |= faReadOnly;
+  bool kept = false;
+  const std::uint32_t dos = KeptAttributes(host, &kept);
+  if (kept) attrs |= dos & (faReadOnly | faHidden | faSysFile);
   // Names that begin with a dot are hidden, as Wine shows them.
-  if (!name.empty() && name[0] == '.' && name != "." && name != "..") attrs |= faHidden;
+  if (dotHidden && !name.empty() && name[0] == '.' && name != "." && name != "..")
+    attrs |= faHidden;
   return attrs;
 }
 
@@ -98,6 +126,14 @@ std::string ShortNameOf(const std::string& longName, int n) {
   return ext.empty() ? base : base + "." + ext;
 }
 
+bool OfflineFileSystem::HasDrive(char letter) const {
+  return drives_.count(AsciiUpper(letter)) != 0;
+}
+
+void OfflineFileSystem::SetVolumeRules() {
+  volume_ = true;
+}
+
 void OfflineFileSystem::MapDrive(char letter, const std::string& hostFolder) {
   std::string folder = hostFolder;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
@@ -119,7 +155,7 @@ std::string OfflineFileSystem::WindowsPathOf(const std::string& hostPath) const 
     }
   }
   if (!best) return std::string();
-  std::string rest = hostPath.substr(bestLen);
+  std::string rest = Utf8ToAnsi(hostPath.substr(bestLen));
   for (char& c : rest)
     if (c == '/') c = '\\';
   if (rest.empty() || rest[0] != '\\') rest = "\\" + rest;
@@ -161,51 +197,92 @@ const OfflineFileSystem::Listing& OfflineFileSystem::ListingOf(const std::string
   auto it = listings_.find(hostFolder);
   if (it != listings_.end()) return it->second;
   Listing listing;
+  std::vector<std::pair<std::string, std::string>> found;
   if (DIR* dir = opendir(hostFolder.c_str())) {
     while (const dirent* e = readdir(dir)) {
       const std::string name = e->d_name;
-      if (name != "." && name != "..") listing.names.push_back(name);
+      if (name == "." || name == "..") continue;
+      // A name the code page cannot spell is one the program never sees.
+      bool exact = true;
+      std::string ansi = Utf8ToAnsi(name, &exact);
+      if (exact)
+        found.emplace_back(std::move(ansi), name);
+      else
+        listing.lossy = true;
     }
     closedir(dir);
   }
-  std::sort(listing.names.begin(), listing.names.end(), ListOrder);
-  for (std::size_t i = 0; i < listing.names.size(); ++i)
-    listing.upper.emplace(AsciiUpper(listing.names[i]), i);
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return ListOrder(a.first, b.first); });
+  for (auto& [ansi, host] : found) {
+    listing.upper.emplace(NameUpper(ansi), listing.names.size());
+    listing.names.push_back(std::move(ansi));
+    listing.hosts.push_back(std::move(host));
+  }
   return listings_.emplace(hostFolder, std::move(listing)).first->second;
 }
 
-std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::string& component) {
+std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::string& component,
+                                     bool* unknown) {
   const Listing& listing = ListingOf(hostFolder);
-  auto it = listing.upper.find(AsciiUpper(component));
-  if (it != listing.upper.end()) return listing.names[it->second];
+  if (unknown) *unknown = false;
+  const std::string upper = NameUpper(component);
+  auto it = listing.upper.find(upper);
+  if (it != listing.upper.end()) return listing.hosts[it->second];
+  // A "?" may stand for a character the code page lacks.
+  if (unknown && listing.lossy && component.find('?') != std::string::npos) *unknown = true;
   // An 8.3 name the listing does not have: the n-th long name of that basis.
-  const std::string upper = AsciiUpper(component);
   const std::size_t tilde = upper.find('~');
   if (tilde == std::string::npos || !IsShortName(upper)) return std::string();
   const std::size_t dot = upper.find('.');
   const int n = std::atoi(upper.substr(tilde + 1, dot - tilde - 1).c_str());
   if (n <= 0) return std::string();
   int seen = 0;
-  for (const std::string& name : listing.names) {
+  for (std::size_t i = 0; i < listing.names.size(); ++i) {
+    const std::string& name = listing.names[i];
     if (IsShortName(name)) continue;
     const std::string candidate = ShortNameOf(name, n);
     const std::string basis = ShortNameOf(name, 1);
     const std::string want =
         upper.substr(0, tilde) + "~1" + (dot == std::string::npos ? "" : upper.substr(dot));
     if (basis != want && candidate != upper) continue;
-    if (++seen == n) return name;
+    if (++seen == n) return listing.hosts[i];
   }
   return std::string();
 }
 
+OfflineFileSystem::Found OfflineFileSystem::Resolve(const std::string& path, std::string* host) {
+  std::vector<std::string> parts;
+  if (!Split(path, host, &parts)) {
+    // A letter the volume does not hold may well exist on the real machine.
+    const bool drive =
+        path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+    return volume_ && drive ? Found::kUnknown : Found::kNo;
+  }
+  for (const std::string& part : parts) {
+    bool unknown = false;
+    const std::string name = Match(*host, part, &unknown);
+    if (unknown) return Found::kUnknown;
+    if (name.empty()) return Found::kNo;
+    *host = *host == "/" ? "/" + name : *host + "/" + name;
+  }
+  return Found::kYes;
+}
+
 std::string OfflineFileSystem::HostPathOf(const std::string& path) {
+  std::string host;
+  return Resolve(path, &host) == Found::kYes ? host : std::string();
+}
+
+std::string OfflineFileSystem::HostPathFor(const std::string& path) {
   std::string host;
   std::vector<std::string> parts;
   if (!Split(path, &host, &parts)) return std::string();
+  bool exists = true;
   for (const std::string& part : parts) {
-    const std::string name = Match(host, part);
-    if (name.empty()) return std::string();
-    host = host == "/" ? "/" + name : host + "/" + name;
+    const std::string name = exists ? Match(host, part) : std::string();
+    exists = !name.empty();
+    host = (host == "/" ? "/" : host + "/") + (exists ? name : AnsiToUtf8(part));
   }
   return host;
 }
@@ -223,21 +300,32 @@ bool OfflineFileSystem::ResolveParent(const std::string& path, std::string* host
     host = host == "/" ? "/" + name : host + "/" + name;
   }
   *hostParent = host;
-  // An existing entry keeps its spelling.
+  // An existing entry keeps its spelling; a new one is named in UTF-8.
   const std::string existing = Match(host, *leaf);
-  if (!existing.empty()) *leaf = existing;
+  *leaf = existing.empty() ? AnsiToUtf8(*leaf) : existing;
   return true;
 }
 
 std::uint32_t OfflineFileSystem::GetAttributes(const std::string& path) {
-  const std::string host = HostPathOf(path);
-  if (host.empty()) return kInvalidAttributes;
-  return AttributesOf(host, LastComponent(host));
+  std::string host;
+  switch (Resolve(path, &host)) {
+    case Found::kYes:
+      return AttributesOf(host, LastComponent(host), !volume_);
+    case Found::kUnknown:
+      return kUnknownAttributes;
+    case Found::kNo:
+      break;
+  }
+  return kInvalidAttributes;
 }
 
 bool OfflineFileSystem::FileExists(const std::string& path) {
   // Wildcards make a search, as FindFirstFile does.
   if (path.find_first_of("*?") != std::string::npos) {
+    std::string host;
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut != std::string::npos && Resolve(path.substr(0, cut), &host) == Found::kUnknown)
+      return true;
     bool found = false;
     ForEachFile(path, faAnyFile & ~faDirectory, [&found](const FindEntry& e) {
       if ((e.attributes & faDirectory) == 0) found = true;
@@ -250,6 +338,8 @@ bool OfflineFileSystem::FileExists(const std::string& path) {
 }
 
 bool OfflineFileSystem::DirectoryExists(const std::string& path) {
+  std::string host;
+  if (Resolve(path, &host) == Found::kUnknown) return true;
   const std::uint32_t a = GetAttributes(path);
   return a != kInvalidAttributes && (a & faDirectory) != 0;
 }
@@ -272,10 +362,12 @@ void OfflineFileSystem::ForEachFile(const std::string& pattern, std::uint32_t at
     for (const char* dot : {".", ".."})
       if (WildcardMatch(mask, dot)) entries.push_back(FindEntry{dot, faDirectory, 0});
   }
-  for (const std::string& name : ListingOf(host).names) {
+  const Listing& listing = ListingOf(host);
+  for (std::size_t i = 0; i < listing.names.size(); ++i) {
+    const std::string& name = listing.names[i];
     if (!WildcardMatch(mask, name)) continue;
-    const std::string path = host == "/" ? "/" + name : host + "/" + name;
-    const std::uint32_t attrs = AttributesOf(path, name);
+    const std::string path = host == "/" ? "/" + listing.hosts[i] : host + "/" + listing.hosts[i];
+    const std::uint32_t attrs = AttributesOf(path, name, !volume_);
     if (attrs == kInvalidAttributes) continue;
     std::uint64_t size = 0;
     if ((attrs & faDirectory) == 0 && stat(path.c_str(), &st) == 0)
@@ -316,13 +408,11 @@ bool OfflineFileSystem::RemoveFolder(const std::string& path) {
 bool OfflineFileSystem::CopyOneFile(const std::string& from, const std::string& to) {
   std::string bytes;
   if (!ReadWholeFile(from, &bytes)) return false;
-  std::string parent, leaf;
+  std::string parent, leaf, error;
   if (!ResolveParent(to, &parent, &leaf)) return false;
   const std::string host = parent == "/" ? "/" + leaf : parent + "/" + leaf;
-  const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  const bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  close(fd);
+  // Never over an existing file, never a partial copy under the name.
+  const bool ok = CreateHostFile(host, bytes, &error);
   Forget(parent);
   return ok;
 }
@@ -348,13 +438,11 @@ bool OfflineFileSystem::WriteWholeFile(const std::string& path, const std::strin
   std::string parent, leaf;
   if (!ResolveParent(path, &parent, &leaf)) return false;
   const std::string host = parent == "/" ? "/" + leaf : parent + "/" + leaf;
-  const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  const bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  const bool closed = close(fd) == 0;
+  std::string error;
+  const bool ok = ReplaceHostFile(host, bytes, &error);
   Forget(parent);
-  if (ok && closed) written_.push_back(path);
-  return ok && closed;
+  if (ok) written_.push_back(path);
+  return ok;
 }
 
 std::string OfflineFileSystem::ShortPathName(const std::string& path) {
@@ -365,15 +453,17 @@ std::string OfflineFileSystem::ShortPathName(const std::string& path) {
   std::string out = std::string(1, AsciiUpper(path[0])) + ":";
   for (const std::string& part : parts) {
     const std::string name = Match(host, part);
-    std::string shortName = name;
-    if (!IsShortName(name)) {
+    std::string shortName = Utf8ToAnsi(name);
+    if (!IsShortName(shortName)) {
       int n = 0;
-      const std::string basis = ShortNameOf(name, 1);
-      for (const std::string& other : ListingOf(host).names) {
-        if (!IsShortName(other) && ShortNameOf(other, 1) == basis) ++n;
-        if (other == name) break;
+      const Listing& listing = ListingOf(host);
+      const std::string ansi = Utf8ToAnsi(name);
+      const std::string basis = ShortNameOf(ansi, 1);
+      for (std::size_t i = 0; i < listing.names.size(); ++i) {
+        if (!IsShortName(listing.names[i]) && ShortNameOf(listing.names[i], 1) == basis) ++n;
+        if (listing.hosts[i] == name) break;
       }
-      shortName = ShortNameOf(name, n);
+      shortName = ShortNameOf(ansi, n);
     }
     out += "\\" + shortName;
     host = host == "/" ? "/" + name : host + "/" + name;

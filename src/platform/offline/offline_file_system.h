@@ -1,8 +1,11 @@
 // The file system of a stopped system: drive letters mapped to host folders,
-// Windows path rules over a case-sensitive tree (names matched without regard
-// to case through a listing cache per folder, "\" and "/" alike, 8.3 names
+// Windows path rules over a case-sensitive tree (names converted between the
+// program's code page and the host's UTF-8 and matched by the code page's case
+// rule through a listing cache per folder, "\" and "/" alike, 8.3 names
 // worked out where the listing has none), symbolic links seen as reparse
-// points.
+// points, DOS attributes from the extended attributes Wine and ntfs-3g keep.
+// A path it cannot decide (a drive the volume does not map, a name the code
+// page cannot spell) is unknown: it reads as present and is never changed.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +29,16 @@ class OfflineFileSystem : public FileSystem {
   // without regard to case; "" when it does not resolve.
   std::string HostPathOf(const std::string& path);
   void SetWindowsDirectory(const std::string& path) { windowsDirectory_ = path; }
+  bool HasDrive(char letter) const;
+  // A Windows volume: letters it does not map are unknown, not missing, and
+  // names beginning with a dot are not hidden (a Wine prefix's rule).
+  void SetVolumeRules();
+  // The host path a Windows path stands for, whether or not it exists (the
+  // names that exist as they are spelled on the host); "" off every drive.
+  std::string HostPathFor(const std::string& path);
+
+  // What GetAttributes answers for a path that cannot be decided.
+  static constexpr std::uint32_t kUnknownAttributes = faArchive;
 
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
@@ -48,16 +61,23 @@ class OfflineFileSystem : public FileSystem {
 
  private:
   struct Listing {
-    std::vector<std::string> names;                      // as the folder lists them
+    std::vector<std::string> names;  // in the code page, as the folder lists them
+    std::vector<std::string> hosts;  // the same names on the host
     std::unordered_map<std::string, std::size_t> upper;  // upper-case name -> index
+    bool lossy = false;  // it holds names the code page cannot spell
   };
+  enum class Found { kYes, kNo, kUnknown };
+  // Resolves every component of a full path to the host.
+  Found Resolve(const std::string& path, std::string* host);
   // The host folder and components of a full path after Windows' lexical
   // rules ("." and ".." folded, trailing dots and blanks dropped); false for
   // a path on no mapped drive. A path that begins with "/" is a host path.
   bool Split(const std::string& path, std::string* host, std::vector<std::string>* parts) const;
   const Listing& ListingOf(const std::string& hostFolder);
-  // The name in the host folder that component stands for, "" when none.
-  std::string Match(const std::string& hostFolder, const std::string& component);
+  // The host name in the host folder that component stands for, "" when
+  // none; *unknown when it may be a name the code page cannot spell.
+  std::string Match(const std::string& hostFolder, const std::string& component,
+                    bool* unknown = nullptr);
   // Host path of the parent folder (resolved) and the last component as given.
   bool ResolveParent(const std::string& path, std::string* hostParent, std::string* leaf);
   void Forget(const std::string& hostFolder) { listings_.erase(hostFolder); }
@@ -66,6 +86,7 @@ class OfflineFileSystem : public FileSystem {
   std::unordered_map<std::string, Listing> listings_;
   std::string windowsDirectory_ = "C:\\windows";
   std::uint32_t errorMode_ = 0;
+  bool volume_ = false;
   std::vector<std::string> written_;
   std::vector<std::string> read_;
 };

@@ -50,6 +50,11 @@ bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
   return false;
 }
 
+void RecordingRegistry::AddAlias(std::uint32_t root, const std::string& path,
+                                 std::uint32_t target) {
+  links_[LinkKey(root, AsciiUpper(path))] = Where{target, std::string()};
+}
+
 bool RecordingRegistry::FollowLinks(Where* where, std::size_t from) const {
   if (links_.empty()) return false;
   bool followed = false;
@@ -136,9 +141,18 @@ std::int32_t RecordingRegistry::CloseKey(RegKey key) {
 
 std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
                                            const std::uint8_t* data, std::uint32_t size) {
-  const std::int32_t rc = reg_.SetValueEx(key, name, type, data, size);
+  // Setting what a value holds already changes nothing, and is not written:
+  // the file keeps its bytes (a text the code page cannot spell included).
+  std::uint32_t oldType = 0, oldSize = 0;
+  bool same = false;
+  if (reg_.QueryValueEx(key, name, &oldType, nullptr, &oldSize) == kERROR_SUCCESS &&
+      oldType == type && oldSize == size) {
+    std::vector<std::uint8_t> old(size);
+    same = reg_.QueryValueEx(key, name, &oldType, old.data(), &oldSize) == kERROR_SUCCESS &&
+           (size == 0 || std::equal(old.begin(), old.end(), data));
+  }
   Where where;
-  if (rc != kERROR_SUCCESS || !Locate(key, std::string(), &where)) return rc;
+  const bool known = Locate(key, std::string(), &where);
   RegistryChange c;
   c.op = RegistryChange::Op::kSetValue;
   c.root = where.root;
@@ -146,6 +160,9 @@ std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, 
   c.name = name;
   c.type = type;
   if (size) c.data.assign(data, data + size);
+  if (!same && known && refuses_ && refuses_(c)) return kERROR_ACCESS_DENIED;
+  const std::int32_t rc = reg_.SetValueEx(key, name, type, data, size);
+  if (rc != kERROR_SUCCESS || same || !known) return rc;
   changes_.push_back(std::move(c));
   return rc;
 }
@@ -154,26 +171,29 @@ std::int32_t RecordingRegistry::DeleteKey(RegKey key, const std::string& subKey)
   Where where;
   bool followed = false;
   const bool known = Locate(key, subKey, &where, &followed);
-  const std::int32_t rc =
-      followed ? reg_.DeleteKey(where.root, where.path) : reg_.DeleteKey(key, subKey);
-  if (rc != kERROR_SUCCESS || !known) return rc;
   RegistryChange c;
   c.op = RegistryChange::Op::kDeleteKey;
   c.root = where.root;
-  c.path = std::move(where.path);
+  c.path = where.path;
+  if (known && refuses_ && refuses_(c)) return kERROR_ACCESS_DENIED;
+  const std::int32_t rc =
+      followed ? reg_.DeleteKey(where.root, where.path) : reg_.DeleteKey(key, subKey);
+  if (rc != kERROR_SUCCESS || !known) return rc;
   changes_.push_back(std::move(c));
   return rc;
 }
 
 std::int32_t RecordingRegistry::DeleteValue(RegKey key, const std::string& name) {
-  const std::int32_t rc = reg_.DeleteValue(key, name);
   Where where;
-  if (rc != kERROR_SUCCESS || !Locate(key, std::string(), &where)) return rc;
+  const bool known = Locate(key, std::string(), &where);
   RegistryChange c;
   c.op = RegistryChange::Op::kDeleteValue;
   c.root = where.root;
   c.path = std::move(where.path);
   c.name = name;
+  if (known && refuses_ && refuses_(c)) return kERROR_ACCESS_DENIED;
+  const std::int32_t rc = reg_.DeleteValue(key, name);
+  if (rc != kERROR_SUCCESS || !known) return rc;
   changes_.push_back(std::move(c));
   return rc;
 }

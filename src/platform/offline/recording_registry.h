@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -53,6 +54,14 @@ class RecordingRegistry : public RegistryApi {
   // it reaches the target ("\Registry\Machine\..." or "\Registry\User\..."),
   // and the changes are recorded at the target. False for another target.
   bool AddLink(std::uint32_t root, const std::string& path, const std::string& target);
+  // Makes root\path another name of a whole root, as HKEY_USERS\<the user's
+  // id> is of HKEY_CURRENT_USER (what a full export of the system names).
+  void AddAlias(std::uint32_t root, const std::string& path, std::uint32_t target);
+  // A change the files could not hold exactly (a name the code page cannot
+  // spell) is denied up front, so that the caller sees it fail.
+  void SetGuard(std::function<bool(const RegistryChange&)> refuses) {
+    refuses_ = std::move(refuses);
+  }
 
  private:
   struct Where {
@@ -72,6 +81,7 @@ class RecordingRegistry : public RegistryApi {
   std::map<RegKey, Where> where_;
   RegistryChanges changes_;
   std::unordered_map<std::string, Where> links_;  // by LinkKey
+  std::function<bool(const RegistryChange&)> refuses_;
 };
 
 }  // namespace corvanta

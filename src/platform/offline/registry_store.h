@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 namespace corvanta {
 
+class AtomicReplace;
 class MemoryRegistry;
 
 // A key that is a link to another one (a "SymbolicLinkValue" of type
@@ -35,10 +37,34 @@ class RegistryFileStore {
   virtual std::vector<RegistryLink> Links() const { return {}; }
   // True when the change falls below this store's root and mount path.
   virtual bool Owns(const RegistryChange& change) const = 0;
-  // Applies the changes this store owns, in order, and replaces the file
-  // atomically (a new file beside it, then a rename). On failure the file is
-  // left as it was and error says why.
-  virtual bool Write(const RegistryChanges& changes, std::string* error) = 0;
+  // Applies the changes this store owns, in order, and stages the new file in
+  // replace (written beside the file and synced; the caller renames every
+  // staged file at once). False with the reason when a change does not
+  // resolve to exactly one key of the file or the file cannot be staged.
+  virtual bool Stage(const RegistryChanges& changes, AtomicReplace& replace,
+                     std::string* error) = 0;
+  // Why the file could not hold the change exactly, "" when it can.
+  virtual std::string Refusal(const RegistryChange&) const { return std::string(); }
+  // Called once the staged file replaced the old one.
+  virtual void Committed() {}
+  // Stage and commit this store alone.
+  bool Write(const RegistryChanges& changes, std::string* error);
+};
+
+// The names of keys and values a store loaded that the code page cannot
+// spell: they read as "?" and may equal a sibling's name, so a change at or
+// below one has no single place in the file and is refused.
+class LossyNames {
+ public:
+  // path: below the root, as the in-memory registry spells it.
+  void AddKey(const std::string& path);
+  void AddValue(const std::string& path, const std::string& name);
+  // "" when the change names no such key or value, else why it is refused.
+  std::string Refuse(const RegistryChange& change) const;
+
+ private:
+  std::set<std::string> keys_;    // folded paths
+  std::set<std::string> values_;  // folded path + "\\" + name
 };
 
 }  // namespace corvanta

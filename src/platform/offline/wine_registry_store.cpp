@@ -15,7 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ansi_text.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/name_case.h"
 #include "platform/offline/wine_reg_format.h"
 
 namespace corvanta {
@@ -48,10 +50,20 @@ std::vector<std::uint8_t> ToWineData(std::uint32_t type, const std::vector<std::
   return out;
 }
 
+// The program's case rule, for the code page's letters.
 char16_t Upper16(char16_t c) {
-  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
-  return c;
+  if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+  const std::uint8_t b = Utf16UnitToAnsi(c);
+  if (b == '?') return c;
+  return static_cast<char16_t>(
+      Cp1252ToUnicode(static_cast<unsigned char>(NameUpper(static_cast<char>(b)))));
+}
+
+// True when a name read from the file has a character the code page lacks.
+bool Lossy(const std::u16string& name) {
+  for (char16_t c : name)
+    if (c != u'?' && Utf16UnitToAnsi(c) == '?') return true;
+  return false;
 }
 
 // Upper case, with the separator below every character so that a key sorts
@@ -175,52 +187,68 @@ class BlockList {
         b.key = SortKey(b.path);
         blocks_.push_back(std::move(b));
         auto it = std::prev(blocks_.end());
-        ordered_[it->key] = it;
+        ordered_[it->key].push_back(it);
         current = &*it;
       }
       (current ? current->raw : prologue_).append(bytes, pos, end - pos);
       pos = end;
     }
+    // A last line without its newline gets one, or what follows joins it.
+    std::string& last = current ? current->raw : prologue_;
+    if (!last.empty() && last.back() != '\n') last += '\n';
   }
 
-  Block* Find(const std::u16string& path) {
+  // Every live block of the key: the file may repeat a header, and each
+  // holds values of the same key.
+  std::vector<Block*> FindAll(const std::u16string& path) {
+    std::vector<Block*> found;
     auto it = ordered_.find(SortKey(path));
-    return it == ordered_.end() || it->second->dead ? nullptr : &*it->second;
+    if (it == ordered_.end()) return found;
+    for (auto b : it->second)
+      if (!b->dead) found.push_back(&*b);
+    return found;
   }
 
   Block& FindOrCreate(const std::u16string& path, std::int64_t now) {
     const std::u16string key = SortKey(path);
     auto pos = ordered_.lower_bound(key);
     if (pos != ordered_.end() && pos->first == key) {
-      Block& b = *pos->second;
-      if (b.dead) {
-        b = Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"};
-      }
+      for (auto b = pos->second.rbegin(); b != pos->second.rend(); ++b)
+        if (!(*b)->dead) return **b;
+      Block& b = *pos->second.back();
+      b = Block{path, key, std::string(), false, true, EncodeWineKeyHeader(path, now), {}, "\n"};
       return b;
     }
-    auto before = pos == ordered_.end() ? blocks_.end() : pos->second;
+    auto before = pos == ordered_.end() ? blocks_.end() : pos->second.front();
     // Wine keeps the spelling a name was first stored with, and so does the
     // header of a new key for the names it shares with its neighbours.
     std::u16string spelled = path;
     for (auto n : {pos == ordered_.begin() ? ordered_.end() : std::prev(pos), pos}) {
       if (n == ordered_.end()) continue;
-      const std::size_t same = SameLeadingNames(path, n->second->path);
-      spelled.replace(0, same, n->second->path, 0, same);
+      const std::u16string& other = n->second.front()->path;
+      const std::size_t same = SameLeadingNames(path, other);
+      spelled.replace(0, same, other, 0, same);
     }
     auto it = blocks_.insert(
         before,
         Block{
             spelled, key, std::string(), false, true, EncodeWineKeyHeader(spelled, now), {}, "\n"});
-    ordered_.emplace_hint(pos, key, it);
+    ordered_.emplace_hint(pos, key, std::vector<std::list<Block>::iterator>{it});
     return *it;
   }
 
-  // Marks the key and every key below it deleted.
-  void Delete(const std::u16string& path) {
+  // Marks the key and every key below it deleted; false when the file never
+  // had either.
+  bool Delete(const std::u16string& path) {
     const std::u16string key = SortKey(path);
+    bool any = false;
     for (auto it = ordered_.lower_bound(key); it != ordered_.end() && AtOrBelow(it->first, key);
          ++it)
-      it->second->dead = true;
+      for (auto b : it->second) {
+        any = true;  // gone earlier in the same write counts too
+        b->dead = true;
+      }
+    return any;
   }
 
   // True when a live block is the key itself or lies below it.
@@ -230,12 +258,15 @@ class BlockList {
   // still written, as Wine saves such a key only through its subkeys; one
   // with a class or link line stays.
   void DropIfImplicit(const std::u16string& path) {
-    Block* b = Find(path);
-    if (!b || !b->touched || !b->entries.empty()) return;
-    for (std::size_t pos = b->head.find('\n'); pos != std::string::npos && pos + 1 < b->head.size();
-         pos = b->head.find('\n', pos + 1))
-      if (b->head.compare(pos + 1, 6, "#time=") != 0) return;
-    if (LiveFrom(b->key, false)) b->dead = true;
+    const std::vector<Block*> all = FindAll(path);
+    for (Block* b : all) {
+      if (!b->touched || !b->entries.empty()) return;
+      for (std::size_t pos = b->head.find('\n');
+           pos != std::string::npos && pos + 1 < b->head.size(); pos = b->head.find('\n', pos + 1))
+        if (b->head.compare(pos + 1, 6, "#time=") != 0) return;
+    }
+    if (all.empty() || !LiveFrom(all.front()->key, false)) return;
+    for (Block* b : all) b->dead = true;
   }
 
   std::string Join() const {
@@ -258,15 +289,16 @@ class BlockList {
   bool LiveFrom(const std::u16string& key, bool self) const {
     for (auto it = ordered_.lower_bound(key); it != ordered_.end() && AtOrBelow(it->first, key);
          ++it)
-      if (!it->second->dead && (self || it->first != key)) return true;
+      for (auto b : it->second)
+        if (!b->dead && (self || it->first != key)) return true;
     return false;
   }
 
   std::string prologue_;
   std::list<Block> blocks_;
-  // Every block by its sort key (the last one of a key the file repeats): a
-  // key's subtree is one run of this order.
-  std::map<std::u16string, std::list<Block>::iterator> ordered_;
+  // Every block by its sort key, in file order: a key's subtree is one run
+  // of this order.
+  std::map<std::u16string, std::vector<std::list<Block>::iterator>> ordered_;
 };
 
 bool StatFile(const std::string& path, std::int64_t* size, std::int64_t* mtimeNs) {
@@ -308,62 +340,6 @@ bool BelowMount(const std::string& path, const std::string& mount, std::string* 
 
 }  // namespace
 
-bool ReadHostFile(const std::string& path, std::string* out, std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = "cannot read \"" + path + "\": " + std::strerror(errno);
-    return false;
-  }
-  out->clear();
-  struct stat st;
-  if (fstat(fd, &st) == 0 && st.st_size > 0) out->reserve(static_cast<std::size_t>(st.st_size));
-  char buf[1 << 16];
-  for (;;) {
-    const ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      *error = "cannot read \"" + path + "\": " + std::strerror(errno);
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    out->append(buf, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return true;
-}
-
-bool ReplaceHostFile(const std::string& path, const std::string& bytes, std::string* error) {
-  const std::string fresh = path + ".new";
-  mode_t mode = 0644;
-  struct stat st;
-  if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) {
-    *error = "cannot write \"" + fresh + "\": " + std::strerror(errno);
-    return false;
-  }
-  std::size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (!ok || rename(fresh.c_str(), path.c_str()) != 0) {
-    *error = "cannot write \"" + path + "\": " + std::strerror(errno);
-    unlink(fresh.c_str());
-    return false;
-  }
-  return true;
-}
-
 WineRegistryStore::WineRegistryStore(std::string filePath, std::uint32_t root, std::string mount)
     : filePath_(std::move(filePath)), root_(root), mount_(std::move(mount)) {}
 
@@ -389,6 +365,7 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
     if (!path.empty() && !rel.empty()) path += '\\';
     path += rel;
     keyPath = path;
+    if (Lossy(p)) lossy_.AddKey(path);
     const std::size_t cut = path.rfind('\\');
     const std::string parent = cut == std::string::npos ? std::string() : path.substr(0, cut);
     if (parent != parentPath) {
@@ -414,6 +391,7 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
       while (!target.empty() && target.back() == u'\0') target.pop_back();
       links_.push_back(RegistryLink{root_, keyPath, Utf16ToAnsi(target)});
     }
+    if (Lossy(v.name)) lossy_.AddValue(keyPath, Utf16ToAnsi(v.name));
     ToAnsiData(&v);
     reg.SetValueEx(key, Utf16ToAnsi(v.name), v.type, v.data.data(),
                    static_cast<std::uint32_t>(v.data.size()));
@@ -445,34 +423,49 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
     std::string rest;
     if (!BelowMount(c.path, mount, &rest)) continue;
     const std::u16string path = AnsiToUtf16(rest);
+    const std::string where = "\"" + c.path + "\": ";
     switch (c.op) {
       case RegistryChange::Op::kCreateKey:
         if (!path.empty() && !blocks.Exists(path)) blocks.FindOrCreate(path, now);
         break;
       case RegistryChange::Op::kSetValue: {
-        Block& b = blocks.FindOrCreate(path, now);
-        Touch(b);
         WineRegValue v;
         v.name = AnsiToUtf16(c.name);
         v.type = c.type;
         v.data = ToWineData(c.type, c.data);
         const std::u16string upper = UpperName(v.name);
-        auto it = std::find_if(b.entries.begin(), b.entries.end(),
-                               [&](const Entry& e) { return e.name == upper; });
-        if (it != b.entries.end())
-          it->raw = EncodeWineValue(v);
-        else
+        // The value where the file has it, else in the key's last block.
+        bool set = false;
+        for (Block* b : blocks.FindAll(path)) {
+          Touch(*b);
+          for (Entry& e : b->entries)
+            if (e.name == upper) {
+              e.raw = set ? std::string() : EncodeWineValue(v);
+              set = true;
+            }
+        }
+        if (!set) {
+          Block& b = blocks.FindOrCreate(path, now);
+          Touch(b);
           b.entries.push_back(Entry{upper, EncodeWineValue(v)});
+        }
         break;
       }
       case RegistryChange::Op::kDeleteValue: {
-        Block* b = blocks.Find(path);
-        if (!b) break;
-        Touch(*b);
         const std::u16string upper = UpperName(AnsiToUtf16(c.name));
-        b->entries.erase(std::remove_if(b->entries.begin(), b->entries.end(),
-                                        [&](const Entry& e) { return e.name == upper; }),
-                         b->entries.end());
+        bool found = false;
+        for (Block* b : blocks.FindAll(path)) {
+          Touch(*b);
+          const std::size_t before = b->entries.size();
+          b->entries.erase(std::remove_if(b->entries.begin(), b->entries.end(),
+                                          [&](const Entry& e) { return e.name == upper; }),
+                           b->entries.end());
+          found = found || b->entries.size() != before;
+        }
+        if (!found) {
+          *error = where + "the value \"" + c.name + "\" is not in the file";
+          return false;
+        }
         emptied.insert(path);
         break;
       }
@@ -481,7 +474,10 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
           *error = "the root of a registry file cannot be deleted";
           return false;
         }
-        blocks.Delete(path);
+        if (!blocks.Delete(path)) {
+          *error = where + "the key is not in the file";
+          return false;
+        }
         deleted.push_back(path);
         break;
     }
@@ -509,10 +505,18 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
   return true;
 }
 
-bool WineRegistryStore::Write(const RegistryChanges& changes, std::string* error) {
+bool WineRegistryStore::Stage(const RegistryChanges& changes, AtomicReplace& replace,
+                              std::string* error) {
   RegistryChanges mine;
-  for (const RegistryChange& c : changes)
-    if (Owns(c)) mine.push_back(c);
+  for (const RegistryChange& c : changes) {
+    if (!Owns(c)) continue;
+    const std::string why = lossy_.Refuse(c);
+    if (!why.empty()) {
+      *error = "\"" + filePath_ + "\": " + why + "; nothing was written";
+      return false;
+    }
+    mine.push_back(c);
+  }
   if (mine.empty()) return true;
   std::int64_t size = -1, mtime = -1;
   if (!StatFile(filePath_, &size, &mtime) || size != loadedSize_ || mtime != loadedMtimeNs_) {
@@ -522,11 +526,17 @@ bool WineRegistryStore::Write(const RegistryChanges& changes, std::string* error
   std::string bytes, fresh;
   if (!ReadHostFile(filePath_, &bytes, error)) return false;
   if (!ApplyChanges(bytes, mine, mount_, static_cast<std::int64_t>(std::time(nullptr)), &fresh,
-                    error))
+                    error)) {
+    *error = "\"" + filePath_ + "\": " + *error + "; nothing was written";
     return false;
-  if (!ReplaceHostFile(filePath_, fresh, error)) return false;
-  StatFile(filePath_, &loadedSize_, &loadedMtimeNs_);
-  return true;
+  }
+  return replace.Stage(filePath_, fresh, error);
 }
 
+}  // namespace corvanta
+
+namespace corvanta {
+void WineRegistryStore::Committed() {
+  StatFile(filePath_, &loadedSize_, &loadedMtimeNs_);
+}
 }  // namespace corvanta

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/offline/host_files.h"
 #include "platform/offline/registry_store.h"
 
 namespace corvanta {
@@ -21,7 +22,9 @@ class WineRegistryStore : public RegistryFileStore {
   bool Load(MemoryRegistry& reg, std::string* error) override;
   std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
-  bool Write(const RegistryChanges& changes, std::string* error) override;
+  bool Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) override;
+  std::string Refusal(const RegistryChange& change) const override { return lossy_.Refuse(change); }
+  void Committed() override;
 
   // The file's bytes after changes, without touching the disk.
   static bool ApplyChanges(const std::string& bytes, const RegistryChanges& changes,
@@ -40,12 +43,7 @@ class WineRegistryStore : public RegistryFileStore {
   std::int64_t loadedSize_ = -1;
   std::int64_t loadedMtimeNs_ = -1;
   std::vector<RegistryLink> links_;
+  LossyNames lossy_;
 };
-
-// Reads and writes whole host files (not through the offline drive mapping).
-bool ReadHostFile(const std::string& path, std::string* out, std::string* error);
-// Writes path.new beside path, flushes it, keeps the old file's mode and
-// renames it over path.
-bool ReplaceHostFile(const std::string& path, const std::string& bytes, std::string* error);
 
 }  // namespace corvanta

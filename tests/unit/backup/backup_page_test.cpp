@@ -35,8 +35,9 @@ struct FakeEditor {
         mem.files.ReadWholeFile(file, &bytes);
         for (const RegFileEntry& e : ReadRegFileEntries(bytes)) {
           const std::string path = e.keyPath.empty() ? "" : e.keyPath.substr(1);
+          // The editor writes what the file holds: the restore checks it.
           if (e.isValue)
-            mem.registry.SetString(e.root, path, e.valueName, "restored");
+            mem.registry.SetRaw(e.root, path, e.valueName, e.type, e.data);
           else
             mem.registry.CreateKey(e.root, path);
         }

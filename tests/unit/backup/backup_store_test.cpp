@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/widget_pages.h"
+#include "backup/restore.h"
 #include "platform/memory/memory_file_system.h"
 #include "platform/memory/memory_system.h"
 #include "ui/headless/headless_ui.h"
@@ -132,6 +133,24 @@ TEST(RebuildRestoreList, ARebuildInsideAnotherListsEachBackupOnce) {
   page.pump = [&] { RebuildRestoreList(page, system, files, list); };
   RebuildRestoreList(page, system, files, list);
   EXPECT_EQ(ui.View().main.RestoreListView->RowCount(), 1);
+}
+
+}  // namespace
+}  // namespace corvanta
+
+namespace corvanta {
+namespace {
+
+// A copy found in the backup stands for the shortcut only when it is the
+// same file: a partial or foreign one must not let the repair delete it.
+TEST(CopyShortcutIntoBackup, AnExistingCopyCountsOnlyWhenEqual) {
+  MemoryFileSystem files;
+  files.AddFile("C:\\Menu\\a.lnk", "link bytes");
+  const std::string copies = "C:\\Backup\\Automatic Backup_x_files";
+  files.AddFile(ShortcutCopyPath(copies, "C:\\Menu\\a.lnk"), "link");
+  EXPECT_FALSE(CopyShortcutIntoBackup(files, copies, "C:\\Menu\\a.lnk"));
+  files.WriteWholeFile(ShortcutCopyPath(copies, "C:\\Menu\\a.lnk"), "link bytes");
+  EXPECT_TRUE(CopyShortcutIntoBackup(files, copies, "C:\\Menu\\a.lnk"));
 }
 
 }  // namespace

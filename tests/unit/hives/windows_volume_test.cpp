@@ -1,5 +1,5 @@
 // Finding the system, its hives and the profile on a mounted volume.
-#include "platform/offline/hive/windows_volume.h"
+#include "offline/windows_volume.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -17,14 +17,12 @@
 #include <string>
 
 #include "platform/offline/wine_registry_store.h"
+#include "prefix_files.h"
 
 namespace corvanta {
 namespace {
 
-const char kSystemReg[] =
-    "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n\n"
-    "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1700000000\n"
-    "\"CurrentVersion\"=\"5.1\"\n\"SystemRoot\"=\"C:\\\\windows\"\n\n";
+using testing::kSystemReg;
 
 class OfflineCli : public ::testing::Test {
  protected:

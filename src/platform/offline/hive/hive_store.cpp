@@ -21,6 +21,7 @@
 #include "platform/memory/memory_registry.h"
 #include "platform/name_case.h"
 #include "platform/offline/hive/hive_text.h"
+#include "platform/offline/host_files.h"
 
 namespace corvanta {
 
@@ -281,7 +282,9 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
         bad = f.path;
         break;
       }
-      const std::string valueName = hive::Utf8ToAnsi(name.get());
+      bool exact = true;
+      const std::string valueName = Utf8ToAnsi(name.get(), &exact);
+      if (!exact) lossy_.AddValue(f.path, valueName);
       if (type == kREG_LINK && AsciiUpper(valueName) == "SYMBOLICLINKVALUE") {
         if (!cells.is_open()) cells.open(file_, std::ios::binary);
         if (IsLinkNode(cells, f.node)) {
@@ -302,8 +305,10 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
     }
     for (hive_node_h* c = children.get(); bad.empty() && *c; ++c) {
       Owned<char> raw(hivex_node_name(h.get(), *c));
-      const std::string name = raw ? hive::Utf8ToAnsi(raw.get()) : std::string();
+      bool exact = true;
+      const std::string name = raw ? Utf8ToAnsi(raw.get(), &exact) : std::string();
       std::string path = f.path.empty() ? name : f.path + "\\" + name;
+      if (!exact) lossy_.AddKey(path);
       bool skip = false;
       for (const std::string& ex : excluded_) skip = skip || IsAtOrBelow(path, ex);
       if (skip) continue;
@@ -341,10 +346,13 @@ std::string HiveStore::RefuseWrite() const {
   return "";
 }
 
-bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
+bool HiveStore::Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) {
   std::vector<const RegistryChange*> mine;
   for (const RegistryChange& c : changes) {
-    if (Owns(c)) mine.push_back(&c);
+    if (!Owns(c)) continue;
+    const std::string why = lossy_.Refuse(c);
+    if (!why.empty()) return Fail(error, file_ + ": " + why + "; nothing was written");
+    mine.push_back(&c);
   }
   if (mine.empty()) return true;
   const std::string refused = RefuseWrite();
@@ -381,10 +389,7 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
       case RegistryChange::Op::kSetValue:
       case RegistryChange::Op::kDeleteValue: {
         const bool set = c->op == RegistryChange::Op::kSetValue;
-        if (!exists) {
-          if (!set) break;
-          return Fail(error, where + "the key is not in the hive");
-        }
+        if (!exists) return Fail(error, where + "the key is not in the hive");
         ValueList list;
         if (!ReadValues(h.get(), node, &list)) {
           return Fail(error, where + "cannot read the key's values (" + Why(errno) + ")");
@@ -395,7 +400,8 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
                !hive::SameName(hive::Utf8ToAnsi(list.names[i].c_str()), c->name)) {
           ++i;
         }
-        if (!set && i == list.names.size()) break;
+        if (!set && i == list.names.size())
+          return Fail(error, where + "the value \"" + c->name + "\" is not in the hive");
         if (set) {
           const std::vector<std::uint8_t> bytes =
               hive::IsTextType(c->type) ? hive::AnsiToUtf16(c->data) : c->data;
@@ -419,35 +425,14 @@ bool HiveStore::Write(const RegistryChanges& changes, std::string* error) {
     }
   }
 
-  // A new file beside the hive, on disk before it replaces the hive.
-  const std::string fresh = file_ + ".new";
-  struct stat st {};
-  const bool haveMode = stat(file_.c_str(), &st) == 0;
+  // A new file beside the hive; the commit renames it over the hive.
+  const std::string fresh = AtomicReplace::StagingPath(file_);
   if (hivex_commit(h.get(), fresh.c_str(), 0) != 0) {
     const int e = errno;
     unlink(fresh.c_str());
     return Fail(error, file_ + ": cannot write " + fresh + " (" + Why(e) + ")");
   }
-  const int fd = open(fresh.c_str(), O_RDONLY | O_CLOEXEC);
-  const bool synced = fd >= 0 && fsync(fd) == 0;
-  const int syncError = errno;
-  if (fd >= 0) close(fd);
-  if (!synced) {
-    unlink(fresh.c_str());
-    return Fail(error, file_ + ": cannot write " + fresh + " (" + Why(syncError) + ")");
-  }
-  if (haveMode) chmod(fresh.c_str(), st.st_mode & 07777);
-  if (std::rename(fresh.c_str(), file_.c_str()) != 0) {
-    const int e = errno;
-    unlink(fresh.c_str());
-    return Fail(error, file_ + ": cannot replace it (" + Why(e) + ")");
-  }
-  const int dir = open(Folder(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
-  return true;
+  return replace.StageWritten(file_, error);
 }
 
 }  // namespace corvanta

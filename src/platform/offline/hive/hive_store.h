@@ -30,7 +30,8 @@ class HiveStore : public RegistryFileStore {
   bool Load(MemoryRegistry& reg, std::string* error) override;
   std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
-  bool Write(const RegistryChanges& changes, std::string* error) override;
+  bool Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) override;
+  std::string Refusal(const RegistryChange& change) const override { return lossy_.Refuse(change); }
   // "" when the hive may be written, else why not: its folder cannot be
   // written, or the system left changes in the hive's log files that the
   // hive lacks (writing it then would lose them).
@@ -42,6 +43,7 @@ class HiveStore : public RegistryFileStore {
   std::string mount_;
   std::vector<std::string> excluded_;
   std::vector<RegistryLink> links_;
+  LossyNames lossy_;
 };
 
 // True when path is base itself or lies below it (names compared as the

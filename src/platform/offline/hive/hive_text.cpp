@@ -9,24 +9,7 @@ bool IsTextType(std::uint32_t type) {
 }
 
 std::string Utf8ToAnsi(const char* utf8) {
-  std::string out;
-  const auto* s = reinterpret_cast<const unsigned char*>(utf8);
-  while (*s) {
-    const unsigned char c = *s;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      ++s;
-      continue;
-    }
-    const int need = c >= 0xF8 ? -1 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
-    std::uint32_t u = c & (0x3Fu >> (need > 0 ? need : 0));
-    int got = 0;
-    for (++s; got < need && (*s & 0xC0) == 0x80; ++s, ++got) u = (u << 6) | (*s & 0x3Fu);
-    // Beyond the BMP the name held a surrogate pair: two units, two "?".
-    if (need == 3 && got == 3) out.push_back('?');
-    out.push_back(need > 0 && got == need ? static_cast<char>(UnicodeToCp1252(u)) : '?');
-  }
-  return out;
+  return ::corvanta::Utf8ToAnsi(utf8);
 }
 
 namespace {

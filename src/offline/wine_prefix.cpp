@@ -1,4 +1,4 @@
-#include "platform/offline/wine_prefix.h"
+#include "offline/wine_prefix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/memory/memory_registry.h"
+#include "platform/offline/recording_registry.h"
 #include "platform/offline/wine_reg_format.h"
 #include "platform/offline/wine_registry_store.h"
 #include "platform/registry_api.h"
@@ -184,6 +185,8 @@ std::unique_ptr<OfflineSystem> OpenWinePrefix(const std::string& folder,
   }
   if (user.empty() && getenv("USER")) user = getenv("USER");
   system->SetUser(user);
+  // A full export names the user's keys below HKEY_USERS by that id.
+  if (!sid.empty()) system->registry().AddAlias(kHKEY_USERS, sid, kHKEY_CURRENT_USER);
 
   std::string version = Text(reg, kHKEY_CURRENT_USER, "Software\\Wine", "Version");
   if (version.empty()) version = Text(reg, kHKEY_LOCAL_MACHINE, "Software\\Wine", "Version");

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "offline/offline_system.h"
 #include "platform/offline/hive/hive_store.h"
-#include "platform/offline/offline_system.h"
 
 namespace corvanta {
 
@@ -41,9 +41,14 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
 // The volume as an offline system, loaded: its hives as the registry, the
 // volume as its drive, the user and the version name; the hives are written
 // only while none of them refuses (RefuseWrite). Null with the reason when
-// FindWindowsVolume or a load fails. executable: this program's host path
-// (backups go beside it).
+// FindWindowsVolume or a load fails. executable: this program's host path.
+// Letters the volume does not map are unknown unless drives maps them.
+struct DriveMapping {
+  char letter = 0;
+  std::string folder;  // host folder of the drive's root
+};
 std::unique_ptr<OfflineSystem> OpenWindowsVolume(const std::string& folder, const std::string& user,
-                                                 const std::string& executable, std::string* error);
+                                                 const std::string& executable, std::string* error,
+                                                 const std::vector<DriveMapping>& drives = {});
 
 }  // namespace corvanta

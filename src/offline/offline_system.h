@@ -21,6 +21,15 @@ struct Platform;
 class MemoryRegistry;
 class RecordingRegistry;
 
+class HostFiles;
+
+// The system's folder as the host resolves it; a backup names it.
+std::string SystemIdOf(const std::string& folder);
+// Where the backups of the system in folder are kept:
+// $XDG_DATA_HOME/corvanta/<folder's name>-<hash of its path> (by default
+// below ~/.local/share), one folder per system.
+std::string BackupHomeOf(const std::string& folder);
+
 class OfflineSystem {
  public:
   // kind and folder as OfflineSystemInfo has them.
@@ -45,8 +54,7 @@ class OfflineSystem {
   // The name the system gives itself ("Windows XP"), in place of the one
   // made from its version numbers.
   void SetVersionName(const std::string& name);
-  // This program on the host: backups go beside it. A drive is mapped to its
-  // folder when none of the system's drives holds it.
+  // This program on the host (its name is the one the system sees).
   void SetExecutable(const std::string& hostPath);
   // A check that must pass before a change is made and again before the files
   // are written: "" when changes may be written, else why not.
@@ -59,6 +67,7 @@ class OfflineSystem {
   // ---- After Load. ----
   Platform& platform();
   const OfflineSystemInfo& info() const;
+  OfflineSystemInfo& info();
   MemoryRegistry& memory();
   RecordingRegistry& registry();
   const std::vector<std::unique_ptr<RegistryFileStore>>& stores() const;
@@ -68,12 +77,17 @@ class OfflineSystem {
   std::string RefuseChanges();
   // True when the logic changed the registry since Load.
   bool HasChanges() const;
-  // Writes the recorded changes: first a copy of each registry file that
-  // changes goes into the folder beside this run's backup (*copies says
-  // where), then each store writes its changes and replaces its file. False
-  // with the reason when a check refuses or a file cannot be copied or
-  // written; files written before the failure stay written.
+  // Writes the recorded changes in one commit: a copy of each registry file
+  // that changes goes into the folder beside this run's backup (*copies says
+  // where), each store stages its new file, and only then are they all
+  // renamed into place and their folders synced. False with the reason when a
+  // check refuses or any step fails; every registry file is then as it was.
   bool Commit(std::string* copies, std::string* error);
+
+  // The host operations the commit uses (a test fails one of them).
+  void SetHostFiles(HostFiles& files);
+  // The host folder of this system's backups (they are in its "Backup").
+  const std::string& BackupHome() const;
 
  private:
   struct Ports;

@@ -1,10 +1,13 @@
-#include "platform/offline/offline_system.h"
+#include "offline/offline_system.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 
@@ -12,8 +15,10 @@
 #include "backup/reg_export.h"
 #include "backup/reg_import.h"
 #include "backup/restore.h"
+#include "platform/ansi_text.h"
 #include "platform/http.h"
 #include "platform/memory/memory_registry.h"
+#include "platform/offline/host_files.h"
 #include "platform/offline/lnk_shell_links.h"
 #include "platform/offline/merged_classes.h"
 #include "platform/offline/pe_version_info.h"
@@ -224,6 +229,19 @@ class RegistryShell : public Shell {
   const std::string& user_;
 };
 
+const char kSystemComment[] = "; System: ";
+
+// The system a backup names in its first comment line, "" when none.
+std::string BackupSystemOf(const std::string& bytes) {
+  if (bytes.compare(0, 8, kRegEditHeader) != 0) return std::string();
+  const std::size_t line = bytes.find('\n');
+  const std::size_t prefix = sizeof kSystemComment - 1;
+  if (line == std::string::npos || bytes.compare(line + 1, prefix, kSystemComment) != 0)
+    return std::string();
+  const std::size_t end = bytes.find_first_of("\r\n", line + 1);
+  return bytes.substr(line + 1 + prefix, end == std::string::npos ? end : end - line - 1 - prefix);
+}
+
 class NoHttp : public HttpClient {
  public:
   HttpReply Get(const std::string&, std::uint64_t,
@@ -236,8 +254,9 @@ class NoHttp : public HttpClient {
 // with the project's own reader, "/E file" writes the whole registry.
 class OfflineRegistryEditor : public ProcessRunner {
  public:
-  OfflineRegistryEditor(RegistryApi& reg, FileSystem& files, System& system)
-      : reg_(reg), files_(files), system_(system) {}
+  OfflineRegistryEditor(RegistryApi& reg, FileSystem& files, System& system,
+                        const std::string& systemId)
+      : reg_(reg), files_(files), system_(system), systemId_(systemId) {}
 
   std::string RegistryEditorPath() override { return files_.WindowsDirectory() + "\\regedit.exe"; }
 
@@ -260,8 +279,27 @@ class OfflineRegistryEditor : public ProcessRunner {
     if (pump) pump();
     if (sw == "/s") {
       std::string bytes, error;
-      outcome.exitCode =
-          files_.ReadWholeFile(file, &bytes) && ImportRegFile(reg_, bytes, &error) ? 0 : 1;
+      if (!files_.ReadWholeFile(file, &bytes)) {
+        outcome.end = ProcessOutcome::End::LaunchFailed;
+        outcome.error = "the file cannot be read";
+        return outcome;
+      }
+      // A backup of another system would write that system's keys here.
+      const std::string owner = BackupSystemOf(bytes);
+      if (!owner.empty() && owner != systemId_) {
+        outcome.end = ProcessOutcome::End::LaunchFailed;
+        outcome.error = "the backup was made for another system (" + owner + "), not this one (" +
+                        systemId_ + "): nothing was changed";
+        return outcome;
+      }
+      // The importer refuses a file it cannot read exactly before it changes
+      // anything; its reason stands where a real editor's failure would.
+      if (!ImportRegFile(reg_, bytes, &error)) {
+        outcome.end = ProcessOutcome::End::LaunchFailed;
+        outcome.error = error;
+        return outcome;
+      }
+      outcome.exitCode = 0;
     } else if (sw == "/e") {
       std::vector<std::string> lines{kRegEditHeader};
       for (std::uint32_t root : {kHKEY_LOCAL_MACHINE, kHKEY_USERS, kHKEY_CURRENT_USER})
@@ -278,6 +316,52 @@ class OfflineRegistryEditor : public ProcessRunner {
   RegistryApi& reg_;
   FileSystem& files_;
   System& system_;
+  const std::string& systemId_;
+};
+
+// The files of the session: the offline drives, with every registry file
+// written into the backup folder naming the system it was made for in its
+// first comment line.
+class SessionFiles : public FileSystem {
+ public:
+  SessionFiles(OfflineFileSystem& files, System& system, const std::string& systemId)
+      : files_(files), system_(system), systemId_(systemId) {}
+
+  bool FileExists(const std::string& path) override { return files_.FileExists(path); }
+  bool DirectoryExists(const std::string& path) override { return files_.DirectoryExists(path); }
+  std::uint32_t GetAttributes(const std::string& path) override {
+    return files_.GetAttributes(path);
+  }
+  void ForEachFile(const std::string& pattern, std::uint32_t attrFilter,
+                   const std::function<bool(const FindEntry&)>& visit) override {
+    files_.ForEachFile(pattern, attrFilter, visit);
+  }
+  bool RemoveFile(const std::string& path) override { return files_.RemoveFile(path); }
+  bool RemoveFolder(const std::string& path) override { return files_.RemoveFolder(path); }
+  bool CopyOneFile(const std::string& from, const std::string& to) override {
+    return files_.CopyOneFile(from, to);
+  }
+  bool MakeDirectory(const std::string& path) override { return files_.MakeDirectory(path); }
+  bool ReadWholeFile(const std::string& path, std::string* out) override {
+    return files_.ReadWholeFile(path, out);
+  }
+  bool WriteWholeFile(const std::string& path, const std::string& bytes) override {
+    const std::string folder = BackupFolder(system_);
+    const std::string header = std::string(kRegEditHeader) + "\r\n";
+    if (!systemId_.empty() && LowerOf(path.substr(0, folder.size())) == LowerOf(folder) &&
+        bytes.compare(0, header.size(), header) == 0)
+      return files_.WriteWholeFile(
+          path, header + kSystemComment + systemId_ + "\r\n" + bytes.substr(header.size()));
+    return files_.WriteWholeFile(path, bytes);
+  }
+  std::string WindowsDirectory() override { return files_.WindowsDirectory(); }
+  std::string ShortPathName(const std::string& path) override { return files_.ShortPathName(path); }
+  std::uint32_t SetErrorMode(std::uint32_t mode) override { return files_.SetErrorMode(mode); }
+
+ private:
+  OfflineFileSystem& files_;
+  System& system_;
+  const std::string& systemId_;
 };
 
 bool WritableFolder(const std::string& folder, std::string* why) {
@@ -300,6 +384,14 @@ std::string FolderOf(const std::string& hostPath) {
   return cut == std::string::npos ? "." : cut == 0 ? "/" : hostPath.substr(0, cut);
 }
 
+// Every missing folder of a host path; failures show when a file is written.
+void MakeHostFolders(const std::string& path) {
+  for (std::size_t cut = path.find('/', 1);; cut = path.find('/', cut + 1)) {
+    mkdir(path.substr(0, cut).c_str(), 0755);
+    if (cut == std::string::npos) return;
+  }
+}
+
 bool EndsWithReg(const std::string& path) {
   return path.size() > 4 && LowerOf(path.substr(path.size() - 4)) == ".reg";
 }
@@ -313,14 +405,19 @@ struct OfflineSystem::Ports {
         links(files),
         shell(memory, files, info.user),
         versionInfo(files),
-        editor(classes, files, system),
-        platform{classes, files, system, shell, links, versionInfo, editor, http} {}
+        sessionFiles(files, system, systemId),
+        editor(classes, sessionFiles, system, systemId),
+        platform{classes, sessionFiles, system, shell, links, versionInfo, editor, http} {}
 
   OfflineSystemInfo info;
   std::vector<std::unique_ptr<RegistryFileStore>> stores;
   std::vector<std::function<std::string()>> checks;
   std::string executableHost;
   bool versionSet = false;
+  // The system's folder as the host resolves it: what its backups name.
+  std::string systemId;
+  std::string backupHome;
+  HostFiles* hostFiles = &RealHostFiles();
 
   MemoryRegistry memory;
   RecordingRegistry recording;
@@ -330,6 +427,7 @@ struct OfflineSystem::Ports {
   HostSystem system;
   RegistryShell shell;
   PeVersionInfo versionInfo;
+  SessionFiles sessionFiles;
   OfflineRegistryEditor editor;
   NoHttp http;
   Platform platform;
@@ -338,6 +436,42 @@ struct OfflineSystem::Ports {
 OfflineSystem::OfflineSystem(std::string kind, std::string folder) : ports_(new Ports) {
   ports_->info.kind = std::move(kind);
   ports_->info.folder = std::move(folder);
+  ports_->systemId = SystemIdOf(ports_->info.folder);
+  ports_->backupHome = BackupHomeOf(ports_->info.folder);
+  Ports* p = ports_.get();
+  ports_->info.hostPath = [p](const std::string& path) { return p->files.HostPathFor(path); };
+}
+
+std::string SystemIdOf(const std::string& folder) {
+  char real[PATH_MAX];
+  std::string id = realpath(folder.c_str(), real) ? std::string(real) : folder;
+  while (id.size() > 1 && id.back() == '/') id.pop_back();
+  return id;
+}
+
+std::string BackupHomeOf(const std::string& folder) {
+  std::string data;
+  const char* xdg = getenv("XDG_DATA_HOME");
+  if (xdg && xdg[0] == '/') {
+    data = xdg;
+  } else {
+    const char* home = getenv("HOME");
+    if (!home || !*home) {
+      const passwd* pw = getpwuid(getuid());
+      home = pw ? pw->pw_dir : "/tmp";
+    }
+    data = std::string(home) + "/.local/share";
+  }
+  // The folder's own name, and a hash of its whole path so that two
+  // systems in folders of the same name keep apart.
+  const std::string id = SystemIdOf(folder);
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : id) hash = (hash ^ c) * 1099511628211ull;
+  std::string base = LastComponent(id);
+  if (base.empty()) base = "root";
+  char tail[16];
+  std::snprintf(tail, sizeof tail, "-%08x", static_cast<unsigned>(hash ^ (hash >> 32)));
+  return data + "/corvanta/" + base + tail;
 }
 
 OfflineSystem::~OfflineSystem() = default;
@@ -382,6 +516,13 @@ bool OfflineSystem::Load(std::string* error) {
     for (const RegistryLink& link : store->Links())
       p.recording.AddLink(link.root, link.path, link.target);
   }
+  // A change its file could not hold exactly fails where it is made, and
+  // the caller counts it as not done.
+  p.recording.SetGuard([&p](const RegistryChange& c) {
+    for (const auto& store : p.stores)
+      if (store->Owns(c) && !store->Refusal(c).empty()) return true;
+    return false;
+  });
 
   std::string windir = ReadText(p.memory, kHKEY_LOCAL_MACHINE, kNtCurrentVersion, "SystemRoot");
   if (windir.empty())
@@ -431,19 +572,22 @@ bool OfflineSystem::Load(std::string* error) {
     }
   }
 
-  if (!p.executableHost.empty()) {
-    std::string exe = p.files.WindowsPathOf(p.executableHost);
-    if (exe.empty()) {
-      // No drive of the system holds this program: a free letter does.
-      const std::string folder = FolderOf(p.executableHost);
-      for (char letter = 'Z'; letter > 'C' && exe.empty(); --letter) {
-        if (!p.files.HostPathOf(std::string(1, letter) + ":\\").empty()) continue;
-        p.files.MapDrive(letter, folder);
-        exe = std::string(1, letter) + ":\\" + LastComponent(p.executableHost);
-      }
-    }
-    p.system.exe = exe;
+  // This system's backups live in a host folder of their own, named by its
+  // host path (a drive letter could hide one of the real machine's); the
+  // program "is" in that folder.
+  const std::string name =
+      p.executableHost.empty() ? "corvanta-cli" : LastComponent(p.executableHost);
+  MakeHostFolders(p.backupHome);
+  bool exact = true;
+  std::string exe = Utf8ToAnsi(p.backupHome, &exact) + "\\" + name;
+  // A folder the code page cannot spell is reached through a free letter.
+  for (char letter = 'Z'; !exact && letter > 'C'; --letter) {
+    if (p.files.HasDrive(letter)) continue;
+    p.files.MapDrive(letter, p.backupHome);
+    exe = std::string(1, letter) + ":\\" + name;
+    exact = true;
   }
+  p.system.exe = exe;
   return true;
 }
 
@@ -451,6 +595,9 @@ Platform& OfflineSystem::platform() {
   return ports_->platform;
 }
 const OfflineSystemInfo& OfflineSystem::info() const {
+  return ports_->info;
+}
+OfflineSystemInfo& OfflineSystem::info() {
   return ports_->info;
 }
 MemoryRegistry& OfflineSystem::memory() {
@@ -526,20 +673,52 @@ bool OfflineSystem::Commit(std::string* copies, std::string* error) {
     return false;
   }
   const std::string hostFolder = p.files.HostPathOf(folder);
+  // The copies first: each written under a temporary name and synced, so no
+  // partial copy carries a registry file's name. On any failure before the
+  // renames they go again and nothing else has changed.
+  std::vector<std::string> made;
+  auto undoCopies = [&] {
+    for (const std::string& f : made) p.hostFiles->Remove(f);
+    rmdir(hostFolder.c_str());
+    copies->clear();
+  };
   for (RegistryFileStore* store : changed) {
     std::string bytes;
     const std::string copy = hostFolder + "/" + LastComponent(store->FilePath());
-    if (!ReadHostFile(store->FilePath(), &bytes, error) || !ReplaceHostFile(copy, bytes, error)) {
+    if (hostFolder.empty() || !ReadHostFile(store->FilePath(), &bytes, error) ||
+        !CreateHostFile(copy, bytes, error, *p.hostFiles)) {
+      undoCopies();
       *error = "The registry file \"" + store->FilePath() +
                "\" could not be copied beside the backup: nothing was changed (" + *error + ")";
       return false;
     }
+    made.push_back(copy);
   }
   *copies = folder;
-  for (RegistryFileStore* store : changed)
-    if (!store->Write(changes, error)) return false;
+  AtomicReplace replace(*p.hostFiles);
+  for (RegistryFileStore* store : changed) {
+    if (!store->Stage(changes, replace, error)) {
+      undoCopies();
+      *error += " (nothing was changed)";
+      return false;
+    }
+  }
+  if (!replace.Commit(error)) {
+    undoCopies();
+    *error += " (nothing was changed)";
+    return false;
+  }
+  for (RegistryFileStore* store : changed) store->Committed();
   p.recording.ClearChanges();
   return true;
+}
+
+void OfflineSystem::SetHostFiles(HostFiles& files) {
+  ports_->hostFiles = &files;
+}
+
+const std::string& OfflineSystem::BackupHome() const {
+  return ports_->backupHome;
 }
 
 }  // namespace corvanta

@@ -1,4 +1,4 @@
-#include "platform/offline/hive/windows_volume.h"
+#include "offline/windows_volume.h"
 
 #include <dirent.h>
 #include <strings.h>
@@ -186,8 +186,8 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
 }
 
 std::unique_ptr<OfflineSystem> OpenWindowsVolume(const std::string& folder, const std::string& user,
-                                                 const std::string& executable,
-                                                 std::string* error) {
+                                                 const std::string& executable, std::string* error,
+                                                 const std::vector<DriveMapping>& drives) {
   WindowsVolume v;
   if (!FindWindowsVolume(folder, user, &v, error)) return nullptr;
   auto system = std::make_unique<OfflineSystem>("windows-volume", folder);
@@ -203,6 +203,8 @@ std::unique_ptr<OfflineSystem> OpenWindowsVolume(const std::string& folder, cons
     }
     return std::string();
   });
+  system->files().SetVolumeRules();
+  for (const DriveMapping& d : drives) system->files().MapDrive(d.letter, d.folder);
   system->files().MapDrive(v.drive, v.folder);
   system->SetUser(v.userName);
   system->MergeUserClasses();

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/offline/offline_system.h"
+#include "offline/offline_system.h"
 
 namespace corvanta {
 

@@ -1,0 +1,43 @@
+// The offline tier's Windows volume: a stopped prefix's registry written as
+// hives into its own C: drive (SOFTWARE under windows\system32\config, the
+// user's NTUSER.DAT in the profile), so that --offline over drive_c can be
+// compared with the online scan of the same prefix. Runs only when the tier
+// names the prefix.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "hive_fixture.h"
+#include "offline/wine_prefix.h"
+
+namespace corvanta {
+namespace {
+
+TEST(VolumeFromPrefix, WritesThePrefixRegistryAsHives) {
+  const char* prefix = std::getenv("CORVANTA_VOLUME_FROM_PREFIX");
+  if (!prefix) GTEST_SKIP() << "no prefix named";
+  std::string error;
+  std::unique_ptr<OfflineSystem> system = OpenWinePrefix(prefix, "/corvanta-cli", &error);
+  ASSERT_TRUE(system) << error;
+  const std::string c = std::string(prefix) + "/drive_c";
+  const std::string config = c + "/windows/system32/config";
+  std::system(("mkdir -p '" + config + "'").c_str());
+  const std::string profile = c + "/users/" + system->info().user;
+  HiveStore software{config + "/SOFTWARE", kHKEY_LOCAL_MACHINE, "SOFTWARE"};
+  HiveStore ntuser{profile + "/NTUSER.DAT", kHKEY_CURRENT_USER, ""};
+  testing::WriteEmptyHive(software.FilePath());
+  testing::WriteEmptyHive(ntuser.FilePath());
+  RegistryApi& reg = system->memory();
+  RegistryChanges all = testing::ChangesOf(reg, kHKEY_LOCAL_MACHINE, "Software");
+  for (RegistryChange& ch : all) ch.path.replace(0, 8, "SOFTWARE");
+  ASSERT_TRUE(software.Write(all, &error)) << error;
+  RegistryChanges user;
+  for (RegistryChange& ch : testing::ChangesOf(reg, kHKEY_CURRENT_USER, ""))
+    if (!ch.path.empty() || ch.op != RegistryChange::Op::kCreateKey) user.push_back(std::move(ch));
+  ASSERT_TRUE(ntuser.Write(user, &error)) << error;
+}
+
+}  // namespace
+}  // namespace corvanta
