@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::pair<std::string, std::string>> texts;
   ReadHiveTexts(file, "Microsoft\\Windows\\CurrentVersion\\Run", &texts);
 
-  HiveStore store(file, kHKEY_LOCAL_MACHINE, "SOFTWARE");
+  HiveStore store(file, kHKEY_CURRENT_USER, "");
   MemoryRegistry reg;
   std::string error;
   if (!store.Load(reg, &error)) {
@@ -40,14 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   RegistryChanges changes;
-  changes.push_back({RegistryChange::Op::kSetValue,
-                     kHKEY_LOCAL_MACHINE,
-                     "SOFTWARE\\Fuzz",
-                     "x",
-                     kREG_SZ,
-                     {'a', 0, 0, 0}});
   changes.push_back(
-      {RegistryChange::Op::kDeleteKey, kHKEY_LOCAL_MACHINE, "SOFTWARE\\Classes", "", 0, {}});
+      {RegistryChange::Op::kSetValue, kHKEY_CURRENT_USER, "Software\\Fuzz", "x", kREG_SZ, {'a', 0}});
+  changes.push_back({RegistryChange::Op::kDeleteKey, kHKEY_CURRENT_USER, "Classes", "", 0, {}});
   if (!store.Write(changes, &error) && error.empty()) std::abort();
   return 0;
 }

@@ -1,5 +1,6 @@
 // libFuzzer entry for the shortcut reader: any .lnk file resolves to a target
-// (the link's own path when it names none), never a fault.
+// (the link's own path when unreadable, "" for a link to no file) without a
+// fault or a NUL inside the target.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return f;
   }();
   LnkShellLinks links(files);
-  if (links.ResolveShortcutTarget("C:\\link.lnk").empty()) std::abort();
+  if (links.ResolveShortcutTarget("C:\\link.lnk").find('\0') != std::string::npos) std::abort();
   return 0;
 }
