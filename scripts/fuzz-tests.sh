@@ -10,7 +10,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build/fuzz}" && pwd) || exit 1
-seconds=${2:-${CORVANTA_FUZZ_SECONDS:-15}}
+seconds=${2:-${CORVANTA_FUZZ_SECONDS:-12}}
 corpus="$root/tests/fuzz/corpus"
 artifacts="$build/artifacts"
 mkdir -p "$artifacts"

@@ -9,7 +9,7 @@
 #              in build/artifacts)
 #   gui64      the same for the x86_64 build (screenshots in build/artifacts/win64)
 #   fuzz       every libFuzzer harness of the clang build over its corpus, then
-#              fuzzing for a bounded time (CORVANTA_FUZZ_SECONDS each, 15 unless set)
+#              fuzzing for a bounded time (CORVANTA_FUZZ_SECONDS each, 12 unless set)
 # Ends with one summary line per tier and a total. Exit status 0 only when
 # every tier built and passed.
 set -uo pipefail
