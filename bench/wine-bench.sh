@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The scan's speed and memory under Wine, against the least a scan must do.
-#   bash bench/wine-bench.sh [--check] [--sizes "10000 40000 120000"] [--runs 3]
+#   bash bench/wine-bench.sh [--check] [--sizes "10000 40000 120000 200000m"] [--runs 3]
 #                            [--before OLD-corvanta-cli.exe]
 # For each size a seeded generator writes a registry tree of about that many
-# keys (a size ending in "m", such as 120000m, names missing files in 95% of
+# keys (a size ending in "m", such as 200000m, names missing files in 95% of
 # its file references: a scan that reports over a hundred thousand problems), imported once into its own throwaway prefix (build/bench/<size>/
 # wineprefix, kept for later runs). Then, every Wine process and the
 # wineserver pinned to one CPU and one persistent wineserver per prefix, it
@@ -18,7 +18,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-sizes="10000 40000 120000 120000m"
+sizes="10000 40000 120000 200000m"
 runs=3
 check=0
 before=""
