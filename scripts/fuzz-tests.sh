@@ -14,6 +14,10 @@ seconds=${2:-${CORVANTA_FUZZ_SECONDS:-12}}
 corpus="$root/tests/fuzz/corpus"
 artifacts="$build/artifacts"
 mkdir -p "$artifacts"
+# The scratch files of the harnesses that read files stay in the build tree.
+export TMPDIR="$build/tmp"
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
 pass=0
 fail=0
 for seeds in "$corpus"/*/; do
