@@ -6,7 +6,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
-#include <cstdlib>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "regexpr/regexpr.h"
