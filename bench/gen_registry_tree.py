@@ -5,7 +5,7 @@ InprocServer32, Run entries, uninstall entries, values of every type, and
 paths that exist in a fresh Wine prefix beside many that do not. The same
 seed and size give the same file, byte for byte.
 
-    gen_registry_tree.py --keys N [--seed S] OUTPUT.reg
+    gen_registry_tree.py --keys N [--seed S] [--missing SHARE] OUTPUT.reg
 """
 import argparse
 import random
@@ -37,8 +37,9 @@ WORDS = ["Settings", "Options", "Recent", "Toolbars", "Plugins", "Cache",
 
 
 class Tree:
-    def __init__(self, rng):
+    def __init__(self, rng, missing=0.55):
         self.rng = rng
+        self.missing = missing  # share of file references that name missing files
         self.keys = []  # (path, [(name, kind, data)])
 
     def key(self, path, values=()):
@@ -59,8 +60,10 @@ class Tree:
 
     def some_path(self, vendor, product):
         r = self.rng.random()
-        if r < 0.55:
+        if r < self.missing:
             return self.missing_path(vendor, product)
+        if self.missing != 0.55:  # the other kinds keep their shares of the rest
+            r = 0.55 + (r - self.missing) * 0.45 / (1 - self.missing)
         if r < 0.75:
             return self.rng.choice(EXISTING_FILES)
         if r < 0.85:
@@ -113,9 +116,9 @@ class Tree:
         return out
 
 
-def generate(target_keys, seed):
+def generate(target_keys, seed, missing=0.55):
     rng = random.Random(seed)
-    t = Tree(rng)
+    t = Tree(rng, missing)
     hklm, hkcu = "HKEY_LOCAL_MACHINE\\SOFTWARE", "HKEY_CURRENT_USER\\Software"
     win = hklm + "\\Microsoft\\Windows\\CurrentVersion"
     run_lm, run_cu = [], []
@@ -198,9 +201,11 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--keys", type=int, required=True, help="about this many keys")
     ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--missing", type=float, default=0.55,
+                    help="share of file references that name missing files")
     ap.add_argument("output")
     args = ap.parse_args()
-    keys = generate(args.keys, args.seed)
+    keys = generate(args.keys, args.seed, args.missing)
     with open(args.output, "w", encoding="cp1252", newline="\r\n") as f:
         f.write("REGEDIT4\n\n")
         for path, values in keys:

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The scan's speed and memory under Wine, against the least a scan must do.
-#   bash bench/wine-bench.sh [--check] [--sizes "10000 40000 120000"] [--runs 3]
+#   bash bench/wine-bench.sh [--check] [--sizes "10000 40000 120000 200000m"] [--runs 3]
 #                            [--before OLD-corvanta-cli.exe]
 # For each size a seeded generator writes a registry tree of about that many
-# keys, imported once into its own throwaway prefix (build/bench/<size>/
+# keys (a size ending in "m", such as 200000m, names missing files in 95% of
+# its file references: a scan that reports over a hundred thousand problems), imported once into its own throwaway prefix (build/bench/<size>/
 # wineprefix, kept for later runs). Then, every Wine process and the
 # wineserver pinned to one CPU and one persistent wineserver per prefix, it
 # times the minimal walk (bench/reg_walk.cpp), the deep scan, `scan --all
@@ -17,7 +18,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-sizes="10000 40000 120000"
+sizes="10000 40000 120000 200000m"
 runs=3
 check=0
 before=""
@@ -65,12 +66,19 @@ trap wine_prefix_down EXIT
 
 # A prefix per size, made from one freshly booted base prefix.
 stamp_of() { echo "seed $seed keys $1 $(sha1sum bench/gen_registry_tree.py | cut -c1-12) $arch"; }
+gen_args() {  # size -> the generator's options
+  case "$1" in
+    *m) echo "--keys ${1%m} --missing 0.95" ;;
+    *) echo "--keys $1" ;;
+  esac
+}
 prepare() {
   local size=$1 dir="$bench/$1"
   if [ -f "$dir/stamp" ] && [ "$(cat "$dir/stamp")" = "$(stamp_of "$size")" ]; then return; fi
   wine_prefix_from_base "$bench/base-$arch" "$dir" "$arch"
   echo "bench: generating and importing $size keys" >&2
-  python3 bench/gen_registry_tree.py --keys "$size" --seed "$seed" "$dir/tree.reg" >&2
+  # shellcheck disable=SC2046
+  python3 bench/gen_registry_tree.py $(gen_args "$size") --seed "$seed" "$dir/tree.reg" >&2
   wine_prefix_up "$dir" "$arch"
   "${pin[@]}" $WINE regedit /S "$(winpath "$dir/tree.reg")"
   wine_prefix_down
@@ -151,7 +159,8 @@ for size in $sizes; do
   fi
   wine_prefix_down
   worst=$(python3 -c "print(max($worst, $deep / $walk))")
-  echo "$keys keys, $values values: deep scan $(python3 -c "print('%.2f' % ($deep / $walk))")x" \
+  problems=$(python3 -c "import json, sys; print(json.load(open(sys.argv[1]))['total'])" "$dir/all.json")
+  echo "$keys keys, $values values, $problems problems: deep scan $(python3 -c "print('%.2f' % ($deep / $walk))")x" \
     "the walk, regedit /E $(python3 -c "print('%.2f' % ($export / $walk))")x," \
     "per key: walk $(python3 -c "print('%.0f' % ($walk * 1e6 / $keys))") us," \
     "deep scan $(python3 -c "print('%.0f' % ($deep * 1e6 / $keys))") us" >>"$table"

@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev
   nlohmann-json3-dev libcli11-dev libhivex-dev clang-format liblnk-dev libbfio-dev
   libyaml-cpp-dev dpkg-dev file
+  clang libclang-rt-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick nsis
 )

@@ -10,6 +10,8 @@
 #   gui        the real window of the i686 build under Wine and Xvfb (screenshots
 #              in build/artifacts)
 #   gui64      the same for the x86_64 build (screenshots in build/artifacts/win64)
+#   fuzz       every libFuzzer harness of the clang build over its corpus, then
+#              fuzzing for a bounded time (CORVANTA_FUZZ_SECONDS each, 12 unless set)
 # Ends with one summary line per tier and a total. Exit status 0 only when
 # every tier built and passed.
 set -uo pipefail
@@ -127,6 +129,19 @@ imports_tier() { script_tier imports scripts/check-imports.sh build/win32 build/
 # The Linux package, built with the release presets and run from a fresh root.
 package_tier() { script_tier package scripts/package-check.sh; }
 
+# The libFuzzer harnesses (clang build, only the libraries they read through).
+fuzz_tier() {
+  if ! build_preset fuzz; then record fuzz 0 1 "(build failed, see build/logs/fuzz-build.log)"; return; fi
+  echo "== test fuzz"
+  bash scripts/fuzz-tests.sh build/fuzz >"$logs/fuzz.log" 2>&1
+  local line p f
+  line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$logs/fuzz.log" | tail -1)
+  if [ -z "$line" ]; then tail -20 "$logs/fuzz.log"; record fuzz 0 1 "(no result, see build/logs/fuzz.log)"; return; fi
+  p=$(sed -E 's/fuzz: ([0-9]+) passed.*/\1/' <<<"$line"); f=$(sed -E 's/.*passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$f" -gt 0 ] && grep -A5 FAILED "$logs/fuzz.log" | head -30
+  record fuzz "$p" "$f"
+}
+
 native_tier native native
 if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
 wine_tier wine32 win32
@@ -136,6 +151,7 @@ offline_tier
 package_tier
 gui_tier gui win32
 gui_tier gui64 win64
+fuzz_tier
 
 echo
 echo "== summary"

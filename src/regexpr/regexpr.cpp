@@ -107,6 +107,9 @@ struct Program {
   bool use_second = false;
   int single_second = -1;
   bool has_assert = false;  // no DFA: assertions depend on the position
+  // An empty iteration leaves its loop (Progress): that decides match 0 as
+  // well, so match 0 is then sought with the loop registers, by the VM.
+  bool has_progress = false;
   // Built lazily by the one TRegExpr that holds this program.
   mutable std::unique_ptr<Dfa> dfa;
 };
@@ -936,7 +939,8 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   prog->span_code = prog->code;
   for (std::size_t pc = 0; pc < prog->span_code.size(); ++pc) {
     Inst& in = prog->span_code[pc];
-    // Loop registers only shape the group spans, never match 0.
+    // Loop registers shape only the group spans; where one also decides
+    // match 0 (has_progress), the VM runs the whole code instead.
     if ((in.op == Op::Save && in.x >= 2) || in.op == Op::Progress) {
       in = {Op::Jmp, 0, static_cast<int>(pc) + 1, 0};
     }
@@ -944,6 +948,8 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   ShortenJumps(prog->code);
   ShortenJumps(prog->span_code);
   for (const Inst& in : prog->span_code) prog->has_assert |= in.op == Op::Assert;
+  for (const Inst& in : prog->code) prog->has_progress |= in.op == Op::Progress;
+  prog->has_assert |= prog->has_progress;
   return prog;
 }
 
@@ -981,9 +987,9 @@ class Vm {
   // group spans are then found by a second, anchored run.
   Vm(const Program& prog, Scratch& sc, bool groups)
       : prog_(prog),
-        code_(groups ? prog.code.data() : prog.span_code.data()),
+        code_(groups || prog.has_progress ? prog.code.data() : prog.span_code.data()),
         sc_(sc),
-        ns_(groups ? prog.slots : 2) {
+        ns_(groups || prog.has_progress ? prog.slots : 2) {
     std::size_t len = prog.code.size();
     for (ThreadList& l : sc_.lists) {
       l.pcs.resize(len);

@@ -2,11 +2,50 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvanta {
+
+// A text that many problem records hold alike (a section name, a label),
+// stored once in a process-wide pool and held by its number there. The
+// section table's names and labels are the pool's first texts; any other text
+// is added once. It reads as the const std::string it stands for.
+class SharedText {
+ public:
+  SharedText() = default;             // ""
+  SharedText(std::string_view text);  // NOLINT: assigned as the string it replaces
+  SharedText(const std::string& text) : SharedText(std::string_view(text)) {}  // NOLINT
+  SharedText(const char* text) : SharedText(std::string_view(text)) {}         // NOLINT
+
+  const std::string& str() const;
+  operator const std::string&() const { return str(); }  // NOLINT
+  const char* c_str() const { return str().c_str(); }
+  bool empty() const { return number_ == 0; }
+  std::size_t size() const { return str().size(); }
+
+  friend bool operator==(const SharedText& a, const SharedText& b) {
+    return a.number_ == b.number_;
+  }
+  friend bool operator==(const SharedText& a, const std::string& b) { return a.str() == b; }
+  friend bool operator==(const SharedText& a, const char* b) { return a.str() == b; }
+  friend bool operator==(const std::string& a, const SharedText& b) { return b == a; }
+  friend bool operator==(const char* a, const SharedText& b) { return b == a; }
+  template <class T>
+  friend bool operator!=(const SharedText& a, const T& b) {
+    return !(a == b);
+  }
+  friend bool operator!=(const std::string& a, const SharedText& b) { return !(b == a); }
+  friend bool operator!=(const char* a, const SharedText& b) { return !(b == a); }
+  friend std::ostream& operator<<(std::ostream& out, const SharedText& t) { return out << t.str(); }
+
+ private:
+  std::uint32_t number_ = 0;
+};
 
 // Action values.
 constexpr std::int32_t kActionDelete = 0;
@@ -16,11 +55,13 @@ constexpr std::int32_t kKindRegistry = 0;
 constexpr std::int32_t kKindFile = 1;
 
 // One problem found by a scan. A new record has every text empty and every
-// number 0: Delete, a registry entry, delete the value only.
+// number 0: Delete, a registry entry, delete the value only. A deep scan can
+// keep a hundred thousand: the texts every problem of a section shares are
+// held once, in the pool.
 struct TRegRecord {
   std::uint32_t RootKey = 0;  // predefined root handle value; 0 for files
-  std::string Section;        // section name of the section that found it
-  std::string ProblemLabel;   // that section's problem label
+  SharedText Section;         // section name of the section that found it
+  SharedText ProblemLabel;    // that section's problem label
   std::string KeyPath;        // key below the root, or the full file path
   std::string ValueName;      // "" for the default value
   std::string ValueData;      // what was judged invalid

@@ -2,6 +2,8 @@
 
 #include <liblnk.h>
 
+#include <cstdint>
+#include <fstream>
 #include <vector>
 
 #include "platform/offline/offline_file_system.h"
@@ -33,6 +35,42 @@ std::string LinkText(liblnk_file_t* file, SizeFn sizeOf, TextFn textOf) {
     text.push_back(static_cast<char16_t>(c));
   }
   return Utf16ToAnsi(text);
+}
+
+// liblnk sizes its buffers by the lengths a link states (up to 4 GB each):
+// a link is handed to it only when every block it states fits in the file,
+// and the file is of a link's size (a few KB; 1 MB at the most).
+bool BlocksFitTheFile(const std::string& host) {
+  std::ifstream in(host, std::ios::binary | std::ios::ate);
+  const std::streamoff length = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+  if (length < 0x4C || length > (1 << 20)) return false;
+  std::vector<unsigned char> b(static_cast<std::size_t>(length));
+  if (!in.seekg(0) || !in.read(reinterpret_cast<char*>(b.data()), length)) return false;
+  const auto u16 = [&](std::size_t at) { return std::uint32_t{b[at]} | b[at + 1] << 8; };
+  const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+  const std::size_t size = b.size();
+  if (u32(0) != 0x4C) return false;
+  const std::uint32_t flags = u32(0x14);
+  std::size_t at = 0x4C;
+  if (flags & 0x1) {  // the target's ID list
+    if (at + 2 > size) return false;
+    at += 2 + u16(at);
+  }
+  if (flags & 0x2) {  // the location
+    if (at + 4 > size || u32(at) > size - at) return false;
+    at += u32(at);
+  }
+  const std::size_t unit = (flags & 0x80) ? 2 : 1;
+  for (std::uint32_t text = 0x4; text <= 0x40; text <<= 1) {  // name .. icon location
+    if (!(flags & text)) continue;
+    if (at + 2 > size) return false;
+    at += 2 + unit * u16(at);
+  }
+  while (at + 4 <= size && u32(at) >= 4) {  // extra blocks, up to the terminal one
+    if (u32(at) > size - at) return false;
+    at += u32(at);
+  }
+  return at <= size;
 }
 
 // folder + "\" + relative with "." and ".." folded.
@@ -70,7 +108,8 @@ std::string LnkShellLinks::ResolveShortcutTarget(const std::string& path) {
     throw ShellLinkError("the shortcut reader could not be set up");
   }
   std::string target = path;
-  if (liblnk_file_open(file, host.c_str(), LIBLNK_OPEN_READ, &error) == 1) {
+  if (BlocksFitTheFile(host) &&
+      liblnk_file_open(file, host.c_str(), LIBLNK_OPEN_READ, &error) == 1) {
     const std::string local =
         LinkText(file, liblnk_file_get_utf16_local_path_size, liblnk_file_get_utf16_local_path);
     const std::string relative = LinkText(file, liblnk_file_get_utf16_relative_path_size,

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/ansi_text.h"
@@ -266,20 +267,28 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
   };
   links_.clear();
   std::ifstream cells;  // opened at the first link value, which is rare
+  // A damaged hive can list a key below itself or twice: each key is loaded
+  // once, and a second listing is damage like any unreadable list.
+  std::unordered_set<hive_node_h> seen{stack.back().node};
   std::string bad;
-  while (!stack.empty() && bad.empty()) {
+  bool failed = false;
+  const auto fail = [&](const std::string& path) {
+    bad = path;
+    failed = true;
+  };
+  while (!stack.empty() && !failed) {
     const Frame f = std::move(stack.back());
     stack.pop_back();
     Owned<hive_value_h> values(hivex_node_values(h.get(), f.node));
     Owned<hive_node_h> children(hivex_node_children(h.get(), f.node));
-    if (!values || !children) bad = f.path;
-    for (hive_value_h* v = values.get(); bad.empty() && *v; ++v) {
+    if (!values || !children) fail(f.path);
+    for (hive_value_h* v = values.get(); !failed && *v; ++v) {
       Owned<char> name(hivex_value_key(h.get(), *v));
       std::uint32_t type = 0;
       std::size_t len = 0;
       Owned<char> data(ValueData(h.get(), *v, &type, &len));
       if (!name || !data) {
-        bad = f.path;
+        fail(f.path);
         break;
       }
       bool exact = true;
@@ -303,7 +312,7 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
       reg.SetValueEx(f.key, valueName, type, bytes.data(),
                      static_cast<std::uint32_t>(bytes.size()));
     }
-    for (hive_node_h* c = children.get(); bad.empty() && *c; ++c) {
+    for (hive_node_h* c = children.get(); !failed && *c; ++c) {
       Owned<char> raw(hivex_node_name(h.get(), *c));
       bool exact = true;
       const std::string name = raw ? Utf8ToAnsi(raw.get(), &exact) : std::string();
@@ -313,8 +322,9 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
       for (const std::string& ex : excluded_) skip = skip || IsAtOrBelow(path, ex);
       if (skip) continue;
       RegKey key = 0;
-      if (name.empty() || reg.CreateKeyEx(f.key, name, kKEY_ALL_ACCESS, &key, nullptr) != 0) {
-        bad = path;
+      if (name.empty() || !seen.insert(*c).second ||
+          reg.CreateKeyEx(f.key, name, kKEY_ALL_ACCESS, &key, nullptr) != 0) {
+        fail(path);
         break;
       }
       stack.push_back({*c, key, std::move(path)});
@@ -322,7 +332,10 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
     if (f.key != root_) reg.CloseKey(f.key);
   }
   closeAll();
-  if (!bad.empty()) return Fail(error, file_ + ": the key " + bad + " cannot be read");
+  if (failed) {
+    return Fail(error, file_ + (bad.empty() ? std::string(": the root key") : ": the key " + bad) +
+                           " cannot be read");
+  }
   return true;
 }
 
