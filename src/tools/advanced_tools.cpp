@@ -137,10 +137,7 @@ FileDetails ReadFileDetails(VersionInfo& versions, System& system, const std::st
   const std::vector<std::string> v =
       versions.QueryStrings(file, {"InternalName", "FileVersion", "ProductName", "ProductVersion",
                                    "FileDescription", "CompanyName"});
-  FileDetails d{v[0], v[1], v[2], v[3], v[4], v[5]};
-  // Without an internal name the file still has a name of its own to show.
-  if (d.InternalName.empty()) d.InternalName = file.substr(file.find_last_of("\\/") + 1);
-  return d;
+  return FileDetails{v[0], v[1], v[2], v[3], v[4], v[5], file.substr(file.find_last_of("\\/") + 1)};
 }
 
 std::string StartupProgramPath(TRegExpr& regex, FileSystem& files, const std::string& command) {

@@ -79,7 +79,10 @@ std::string ReadTextOrEmpty(TRegistry& reg, const std::string& name);
 // program's own executable.
 struct FileDetails {
   std::string InternalName, FileVersion, ProductName, ProductVersion, FileDescription, CompanyName;
-  std::string FileNameText() const { return InternalName + " (Version: " + FileVersion + ")"; }
+  std::string FileName;  // the file's own name, shown when it has no internal name
+  std::string FileNameText() const {
+    return (InternalName.empty() ? FileName : InternalName) + " (Version: " + FileVersion + ")";
+  }
   std::string ProductNameText() const { return ProductName + " (Version: " + ProductVersion + ")"; }
 };
 FileDetails ReadFileDetails(VersionInfo& versions, System& system, const std::string& path);
