@@ -133,7 +133,12 @@ void TForm1::BindCommands() {
 
   // The results page and the repair bind their own handlers; they run under
   // the dispatcher too.
-  BindResultsPage(m, resultsPage_, scanReport_.problems);
+  BindResultsPage(m, resultsPage_, scanReport_.problems, [this](std::size_t index, bool listed) {
+    if (listed)
+      AlwaysIgnore(index);
+    else
+      StopIgnoring(index);
+  });
   if (m.ResultGroup->OnItemClick) {
     auto inner = std::move(m.ResultGroup->OnItemClick);
     m.ResultGroup->OnItemClick = [this, inner](int i) { Dispatch([&] { inner(i); }); };

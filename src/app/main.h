@@ -183,6 +183,9 @@ class TForm1 {
   // scans leave it out. False when it was listed already. Registry errors
   // propagate (the dispatcher shows them); the Ignore stands either way.
   bool AlwaysIgnore(std::size_t index);
+  // Takes problem index's entry off the ignore list again (a later "Delete"
+  // or "Ignore" on its line); the problem keeps the action picked.
+  void StopIgnoring(std::size_t index);
   bool Busy() const { return busy_ > 0; }
 
   // Long-running work (scan, repair) holds one while it pumps; a close asked

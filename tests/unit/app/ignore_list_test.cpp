@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/app_fixture.h"
+#include "ui/headless/headless_param_list_box.h"
 
 namespace corvanta {
 namespace {
@@ -129,6 +130,30 @@ TEST_F(IgnoreFlow, AlwaysIgnoredStaysOutUntilRemoved) {
   form->AlwaysIgnore(Index("gone.exe|"));
   mem.registry.DenyOpen(kHKEY_LOCAL_MACHINE, kList, kKEY_READ);
   EXPECT_EQ(Scan(), all);
+}
+
+// The results list's third choice lists the problem; Delete takes it off.
+TEST_F(IgnoreFlow, TheDropDownsThirdChoiceListsTheProblem) {
+  Scan();
+  auto& box = *static_cast<HeadlessParamListBox*>(w().ParamListBox);
+  w().ResultGroup->OnItemClick(0);  // Application Paths: gone.exe, Extra, other.exe
+  ASSERT_EQ(box.Count(), 3);
+  ASSERT_EQ(box.Params(2)[0].choices,
+            (std::vector<std::string>{"Delete", "Ignore", "Always Ignore"}));
+  ASSERT_TRUE(box.PickChoice(2, 0, "Always Ignore"));
+  const std::size_t other = Index("other.exe|");
+  EXPECT_EQ(form->ProblemList()[other].Action, kActionIgnore);
+  EXPECT_EQ(form->IgnoreStore().Load().Entries().size(), 1u);
+  EXPECT_NE(box.ItemText(2).find("Set to Ignore (always)"), std::string::npos);
+  w().ResultGroup->OnItemClick(0);  // drawn again
+  EXPECT_NE(box.ItemText(2).find("Set to Ignore (always)"), std::string::npos);
+  EXPECT_FALSE(form->StillAProblem(form->ProblemList()[other]));
+
+  ASSERT_TRUE(box.PickChoice(2, 0, "Delete"));
+  EXPECT_EQ(form->ProblemList()[other].Action, kActionDelete);
+  EXPECT_TRUE(form->IgnoreStore().Load().Entries().empty());
+  EXPECT_NE(box.ItemText(2).find("Set to Delete"), std::string::npos);
+  EXPECT_TRUE(form->StillAProblem(form->ProblemList()[other]));
 }
 
 }  // namespace
