@@ -139,11 +139,14 @@ void TForm1::StopIgnoring(std::size_t index) {
   const IgnoreList before = store.Load();
   const int at = before.Find(IgnoreEntryFor(problems[index]));
   if (at >= 0) store.Remove(before.Entries()[static_cast<std::size_t>(at)]);
-  scanReport_.ignoreList = store.Load();
-  // Problems that shared the entry are no longer listed either.
-  for (TRegRecord& p : problems)
-    if (p.AlwaysIgnored) p.AlwaysIgnored = scanReport_.ignoreList.Covers(p);
+  ReloadIgnoreList();  // problems that shared the entry are no longer listed either
   problems[index].AlwaysIgnored = false;
+}
+
+void TForm1::ReloadIgnoreList() {
+  scanReport_.ignoreList = IgnoreStore().Load();
+  for (TRegRecord& p : scanReport_.problems)
+    if (p.AlwaysIgnored) p.AlwaysIgnored = scanReport_.ignoreList.Covers(p);
 }
 
 }  // namespace corvanta

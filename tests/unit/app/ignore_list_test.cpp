@@ -156,5 +156,39 @@ TEST_F(IgnoreFlow, TheDropDownsThirdChoiceListsTheProblem) {
   EXPECT_TRUE(form->StillAProblem(form->ProblemList()[other]));
 }
 
+// The settings page's window lists the entries; Delete and Remove write at once.
+TEST_F(IgnoreFlow, TheIgnoreListWindowRemovesAtOnce) {
+  Scan();
+  form->AlwaysIgnore(Index("gone.exe|"));
+  form->AlwaysIgnore(Index("SharedDlls|C:\\gone\\one.dll"));
+  IgnoreListView& v = ui.View().ignoreList;
+  std::vector<std::string> rows;
+  std::size_t afterDelete = 0, afterRemove = 9;
+  HeadlessUi::H(v.window).OnModal = [&] {
+    for (int r = 0; r < v.EntryList->RowCount(); ++r)
+      rows.push_back(v.EntryList->Cell(r, 1) + " | " + v.EntryList->Cell(r, 2));
+    EXPECT_EQ(v.EntryList->SelectedRow(), 0);
+    HeadlessUi::H(v.EntryList).PressDelete();
+    afterDelete = form->IgnoreStore().Load().Entries().size();
+    EXPECT_EQ(v.EntryList->RowCount(), 1);
+    HeadlessUi::H(v.btRemove).Press();
+    afterRemove = form->IgnoreStore().Load().Entries().size();
+    EXPECT_EQ(v.EntryList->RowCount(), 0);
+    EXPECT_FALSE(HeadlessUi::H(v.btRemove).Enabled());
+    HeadlessUi::H(v.EntryList).PressDelete();  // nothing left: nothing happens
+  };
+  HeadlessUi::H(w().btIgnoreList).Press();
+  EXPECT_EQ(HeadlessUi::H(v.window).ModalCount(), 1);
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{
+                "HKEY_LOCAL_MACHINE\\" + kApp + "\\gone.exe | (the key and everything below it)",
+                "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls | "
+                "C:\\gone\\one.dll"}));
+  EXPECT_EQ(afterDelete, 1u);
+  EXPECT_EQ(afterRemove, 0u);
+  EXPECT_FALSE(form->ProblemList()[Index("gone.exe|")].AlwaysIgnored);
+  EXPECT_EQ(Scan().size(), 5u);  // every problem back
+}
+
 }  // namespace
 }  // namespace corvanta
