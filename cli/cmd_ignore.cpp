@@ -20,7 +20,7 @@ namespace {
 std::string Describe(const IgnoreEntry& e) {
   const SectionInfo* s = SectionByNumber(e.section);
   std::string text = std::string(s ? s->sectionName : "?") + ": ";
-  text += e.root == 0 ? e.keyPath : RootKeyName(e.root) + "\\" + e.keyPath;
+  text += IgnoreEntryLocation(e);
   if (e.root == 0) return text;
   if (!e.valueName.empty()) return text + "\n    value " + e.valueName;
   if (s && s->repairUnit == kRepairKey) return text + "\n    the key and everything below it";

@@ -2,7 +2,8 @@
 # GUI tests: the real corvanta.exe under Wine on a private Xvfb display, in a
 # throwaway prefix inside the build tree, driven by window messages from
 # corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and 6, both panes of
-# the backup page, the update alert and the advanced tools' panes land in
+# the backup page, the update alert, the advanced tools' panes, a results
+# line's drop-down with its three choices and the ignore list window land in
 # build/artifacts/*.png (build/artifacts/win64/ for a 64-bit build).
 #   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
 # Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
@@ -99,7 +100,8 @@ wine_reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvantaG
 sync="$build/gui/sync"
 rm -rf "$sync"
 mkdir -p "$sync"
-rm -f "$artifacts"/page-*.png "$artifacts"/tools-*.png "$artifacts"/update-alert.png
+rm -f "$artifacts"/page-*.png "$artifacts"/tools-*.png "$artifacts"/update-alert.png \
+  "$artifacts"/results-dropdown-always.png "$artifacts"/ignore-list.png
 
 # Takes a screenshot whenever the driver asks for one.
 (
@@ -129,7 +131,7 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   failed=1
 fi
 for n in page-0 page-1 page-2 results-deep-scan page-3 page-4 page-5-restore page-5-full page-6 update-alert \
-  tools-bho tools-startup tools-uninstall tools-iebackup; do
+  tools-bho tools-startup tools-uninstall tools-iebackup results-dropdown-always ignore-list; do
   [ -f "$artifacts/$n.png" ] || { echo "missing screenshot $n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"

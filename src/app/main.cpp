@@ -112,6 +112,9 @@ void TForm1::BindCommands() {
   Bind(m.btBackupBack->OnClick, &TForm1::GoBack);
   Bind(m.RzBitBtn7->OnClick, &TForm1::RzBitBtn7Click);
   Bind(m.RzBitBtn8->OnClick, &TForm1::RzBitBtn8Click);
+  Bind(m.btIgnoreList->OnClick, &TForm1::ShowIgnoreList);
+  Bind(view_.ignoreList.btRemove->OnClick, &TForm1::RemoveIgnoreEntry);
+  Bind(view_.ignoreList.EntryList->OnDeleteKey, &TForm1::RemoveIgnoreEntry);
   Bind(m.cbBackup->OnClick, &TForm1::cbBackupClick);
   Bind(m.btAdvancedBack->OnClick, &TForm1::AdvancedgoBack);
   // The download's Cancel must work while every other command is locked.
@@ -133,7 +136,12 @@ void TForm1::BindCommands() {
 
   // The results page and the repair bind their own handlers; they run under
   // the dispatcher too.
-  BindResultsPage(m, resultsPage_, scanReport_.problems);
+  BindResultsPage(m, resultsPage_, scanReport_.problems, [this](std::size_t index, bool listed) {
+    if (listed)
+      AlwaysIgnore(index);
+    else
+      StopIgnoring(index);
+  });
   if (m.ResultGroup->OnItemClick) {
     auto inner = std::move(m.ResultGroup->OnItemClick);
     m.ResultGroup->OnItemClick = [this, inner](int i) { Dispatch([&] { inner(i); }); };

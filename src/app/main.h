@@ -183,6 +183,13 @@ class TForm1 {
   // scans leave it out. False when it was listed already. Registry errors
   // propagate (the dispatcher shows them); the Ignore stands either way.
   bool AlwaysIgnore(std::size_t index);
+  // Takes problem index's entry off the ignore list again (a later "Delete"
+  // or "Ignore" on its line); the problem keeps the action picked.
+  void StopIgnoring(std::size_t index);
+  // The settings page's "Ignore List..." window: the entries, Remove, Close.
+  void ShowIgnoreList();
+  // Takes the selected entry of the window off the list at once.
+  void RemoveIgnoreEntry();
   bool Busy() const { return busy_ > 0; }
 
   // Long-running work (scan, repair) holds one while it pumps; a close asked
@@ -273,6 +280,13 @@ class TForm1 {
   std::vector<std::string> uninstallKeyList_;
   ToolOutcome lastToolOutcome_;
   ScanReport scanReport_;
+  // The entries the ignore list window shows, in its rows' order.
+  std::vector<IgnoreEntry> ignoreShown_;
+  // Fills the ignore list window afresh and selects row select (clamped).
+  void FillIgnoreList(int select);
+  // Reads the list again after a change; problems no longer covered lose
+  // their "always".
+  void ReloadIgnoreList();
   TRestoreArray restoreList_;
   ScanGlobals globals_;
   WidgetScanPage scanPage_;

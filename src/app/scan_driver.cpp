@@ -126,9 +126,27 @@ bool TForm1::AlwaysIgnore(std::size_t index) {
   problems[index].Action = kActionIgnore;
   IgnoreListStore store = IgnoreStore();
   const bool added = store.Add(IgnoreEntryFor(problems[index]));
+  problems[index].AlwaysIgnored = true;
   // The repair's second look leaves alone what the new entry covers.
   scanReport_.ignoreList = store.Load();
   return added;
+}
+
+void TForm1::StopIgnoring(std::size_t index) {
+  TRegArray& problems = scanReport_.problems;
+  if (index >= problems.size()) return;
+  IgnoreListStore store = IgnoreStore();
+  const IgnoreList before = store.Load();
+  const int at = before.Find(IgnoreEntryFor(problems[index]));
+  if (at >= 0) store.Remove(before.Entries()[static_cast<std::size_t>(at)]);
+  ReloadIgnoreList();  // problems that shared the entry are no longer listed either
+  problems[index].AlwaysIgnored = false;
+}
+
+void TForm1::ReloadIgnoreList() {
+  scanReport_.ignoreList = IgnoreStore().Load();
+  for (TRegRecord& p : scanReport_.problems)
+    if (p.AlwaysIgnored) p.AlwaysIgnored = scanReport_.ignoreList.Covers(p);
 }
 
 }  // namespace corvanta

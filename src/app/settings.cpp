@@ -1,11 +1,14 @@
 // The seventeen settings between the registry and the settings page's check
 // boxes, and the run-at-log-on value.
+#include <algorithm>
 #include <cstring>
 
 #include "app/main.h"
 #include "platform/known_keys.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "scan/ignore_list.h"
+#include "scan/sections.h"
 
 namespace corvanta {
 
@@ -107,6 +110,35 @@ void TForm1::RzBitBtn7Click() {
 void TForm1::RzBitBtn8Click() {
   ShowPage(kPageMain);
   LoadSettings();
+}
+
+void TForm1::ShowIgnoreList() {
+  FillIgnoreList(0);
+  view_.ignoreList.window->ShowModal();
+}
+
+void TForm1::FillIgnoreList(int select) {
+  IgnoreListView& v = view_.ignoreList;
+  ignoreShown_ = IgnoreStore().Load().Entries();
+  v.EntryList->Clear();
+  for (const IgnoreEntry& e : ignoreShown_) {
+    const SectionInfo* s = SectionByNumber(e.section);
+    const int row = v.EntryList->AddRow(s ? s->sectionName : "?");
+    v.EntryList->SetCell(row, 1, IgnoreEntryLocation(e));
+    v.EntryList->SetCell(row, 2, IgnoreEntryValue(e));
+  }
+  const int rows = v.EntryList->RowCount();
+  v.EntryList->SetSelectedRow(rows == 0 ? -1 : std::min(std::max(select, 0), rows - 1));
+  v.btRemove->SetEnabled(rows > 0);
+}
+
+void TForm1::RemoveIgnoreEntry() {
+  const int row = view_.ignoreList.EntryList->SelectedRow();
+  if (row < 0 || static_cast<std::size_t>(row) >= ignoreShown_.size()) return;
+  // Written at once: closing the window is no "save".
+  IgnoreStore().Remove(ignoreShown_[static_cast<std::size_t>(row)]);
+  FillIgnoreList(row);
+  ReloadIgnoreList();
 }
 
 void TForm1::cbBackupClick() {

@@ -21,8 +21,11 @@ std::string ProblemLine(const TRegRecord& record, std::size_t index) {
   line += ":</B> </FONT>";
   line += "Set to <B><a href=\"list";
   line += std::to_string(index);
-  line += "\" class=\"LIST\" props=\"Delete|Ignore\">";
-  line += record.Action == kActionIgnore ? "Ignore" : "Delete";
+  line += "\" class=\"LIST\" props=\"Delete|Ignore|Always Ignore\">";
+  if (record.Action != kActionIgnore)
+    line += "Delete";
+  else
+    line += record.AlwaysIgnored ? "Ignore (always)" : "Ignore";
   line += "</A></B><br>";
   line += "Location: ";
   line += EscapeMarkup(record.KeyPath);
@@ -149,16 +152,25 @@ void WidgetResultsPage::SelectLine(int line) {
   m_.ParamListBox->SetItemIndex(line);
 }
 
-void BindResultsPage(MainWindowView& view, ResultsPage& page, TRegArray& ProblemList) {
+void BindResultsPage(MainWindowView& view, ResultsPage& page, TRegArray& ProblemList,
+                     IgnoreListPick pick) {
   ResultsPage* p = &page;
   TRegArray* problems = &ProblemList;
   view.ResultGroup->OnItemClick = [p, problems](int index) {
     ShowSectionResults(*p, *problems, index);
   };
   view.ResultGroup->OnCanClose = [] { return ResultGroupCanClose(); };
-  view.ParamListBox->OnParamEditDone = [problems](int idx, const std::string& href,
-                                                  const std::string& value) {
-    ParamListBoxParamEditDone(*problems, idx, href, value);
+  ParamListBox* box = view.ParamListBox;
+  view.ParamListBox->OnParamEditDone = [box, problems, pick](int idx, const std::string& href,
+                                                             const std::string& value) {
+    // The line is made again from its record ("Ignore (always)"), also when
+    // writing the list failed and the record kept a plain Ignore.
+    struct Remake {
+      ParamListBox* box;
+      int idx;
+      ~Remake() { box->RefreshItem(idx); }
+    } remake{box, idx};
+    ParamListBoxParamEditDone(*problems, idx, href, value, pick);
   };
   view.ParamListBox->OnParamClick = [p](int idx, const std::string& href,
                                         const std::string& value) {

@@ -10,6 +10,7 @@
 #include "backup/backup_list_page.h"
 #include "platform/system.h"
 #include "results/repair_page.h"
+#include "results/result_list.h"
 #include "results/results_page.h"
 #include "scan/problems.h"
 #include "scan/scan_page.h"
@@ -125,8 +126,10 @@ class WidgetBackupListPage : public BackupListPage {
 
 // Binds the Results page's events (item clicks, the group's close query, the
 // list's parameter events) to the handlers of results/result_list.h. All
-// three must outlive the view's widgets.
-void BindResultsPage(MainWindowView& view, ResultsPage& page, TRegArray& ProblemList);
+// three must outlive the view's widgets. pick keeps the ignore list in step
+// with "Always Ignore" and with picks on listed problems.
+void BindResultsPage(MainWindowView& view, ResultsPage& page, TRegArray& ProblemList,
+                     IgnoreListPick pick = {});
 
 // Binds btRepair and the status window's show handler (which pumps once so the
 // window paints at once). ctx must outlive the widgets.

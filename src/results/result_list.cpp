@@ -103,11 +103,17 @@ bool HrefIndex(const std::string& href, std::size_t* index) {
 }  // namespace
 
 void ParamListBoxParamEditDone(TRegArray& ProblemList, int /*idx*/, const std::string& href,
-                               const std::string& value) {
+                               const std::string& value, const IgnoreListPick& pick) {
   std::size_t index = 0;
   if (!HrefIndex(href, &index) || index >= ProblemList.size()) return;
-  if (value == "Delete") ProblemList[index].Action = kActionDelete;
-  if (value == "Ignore") ProblemList[index].Action = kActionIgnore;
+  TRegRecord& record = ProblemList[index];
+  const bool always = value == "Always Ignore";
+  if (!always && value != "Delete" && value != "Ignore") return;
+  // A listed problem set back to Delete or Ignore leaves the list: the
+  // repair's second look would skip it otherwise, whatever its line says.
+  // The list first: when it cannot be written the record stays as it was.
+  if (pick && record.AlwaysIgnored != always) pick(index, always);
+  record.Action = value == "Delete" ? kActionDelete : kActionIgnore;
 }
 
 void ParamListBoxParamClick(ResultsPage& page, int idx, const std::string& /*href*/,

@@ -2,6 +2,8 @@
 // descriptions, and the user's Delete/Ignore choices.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "scan/problems.h"
@@ -33,10 +35,14 @@ void ShowInvalidDeepScan(ResultsPage& page, const TRegArray& ProblemList);
 // The section group can never be collapsed.
 bool ResultGroupCanClose();
 
+// Keeps the ignore list in step with a pick: listed is true for "Always
+// Ignore", false for "Delete" or "Ignore" on a problem that was on the list.
+using IgnoreListPick = std::function<void(std::size_t index, bool listed)>;
+
 // Writes the choice picked in a result line into its record. An href that
 // does not name an index of the problem list changes nothing.
 void ParamListBoxParamEditDone(TRegArray& ProblemList, int idx, const std::string& href,
-                               const std::string& value);
+                               const std::string& value, const IgnoreListPick& pick = {});
 // Highlights the row whose parameter was clicked; the choice is not changed.
 void ParamListBoxParamClick(ResultsPage& page, int idx, const std::string& href,
                             const std::string& value);

@@ -84,6 +84,17 @@ bool SameEntry(const IgnoreEntry& a, const IgnoreEntry& b) {
 
 }  // namespace
 
+std::string IgnoreEntryLocation(const IgnoreEntry& entry) {
+  return entry.root == 0 ? entry.keyPath : RootKeyName(entry.root) + "\\" + entry.keyPath;
+}
+
+std::string IgnoreEntryValue(const IgnoreEntry& entry) {
+  if (entry.root == 0) return "";
+  if (!entry.valueName.empty()) return entry.valueName;
+  const SectionInfo* s = SectionByNumber(entry.section);
+  return s && s->repairUnit == kRepairKey ? "(the key and everything below it)" : "(Default)";
+}
+
 IgnoreEntry IgnoreEntryFor(const TRegRecord& problem) {
   IgnoreEntry e;
   const SectionInfo* s = SectionByName(problem.Section);

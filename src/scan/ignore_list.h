@@ -32,6 +32,13 @@ std::string EncodeIgnoreEntry(const IgnoreEntry& entry);
 // False for a text that is not such an entry.
 bool DecodeIgnoreEntry(const std::string& text, IgnoreEntry* entry);
 
+// Where an entry is, as the user reads it: the root's name and the key path,
+// or the file's path.
+std::string IgnoreEntryLocation(const IgnoreEntry& entry);
+// What of the location is listed: the value's name, "(Default)", "(the key and
+// everything below it)", or "" for a file.
+std::string IgnoreEntryValue(const IgnoreEntry& entry);
+
 class IgnoreList {
  public:
   // Entries in list order (the numbers of the values they are stored under).

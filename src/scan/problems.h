@@ -68,6 +68,7 @@ struct TRegRecord {
   std::int32_t Action = kActionDelete;
   std::int32_t Kind = kKindRegistry;
   std::int32_t DeleteKey = 0;  // 0 delete the value, 1 delete the whole key
+  bool AlwaysIgnored = false;  // set to Ignore and put on the ignore list
 };
 
 using TRegArray = std::vector<TRegRecord>;

@@ -57,6 +57,16 @@ struct UpdateCheckingView {
   Label* lbStatus = nullptr;
 };
 
+// Ignore list window: caption "Ignore List", the entries (columns "Section",
+// "Location", "Value"), buttons "Remove" and "Close" (default, modal result
+// Cancel, Esc). Tab order: list, Remove, Close.
+struct IgnoreListView {
+  Window* window = nullptr;
+  ReportListView* EntryList = nullptr;
+  Button* btRemove = nullptr;
+  Button* btClose = nullptr;
+};
+
 // The main window TForm1: caption "Corvanta", fixed border, system menu and
 // minimise only, always on top, centred, client 684 x 394. Its client area is
 // the page stack NoteBook (pages 0..6); the "Help" link sits top right,
@@ -126,6 +136,7 @@ struct MainWindowView {
   Label* lbSystemRestore = nullptr;
   Button* RzBitBtn7 = nullptr;            // "Save Settings"
   Button* RzBitBtn8 = nullptr;            // "Back"
+  Button* btIgnoreList = nullptr;         // "Ignore List...", opens the ignore list window
   GroupBar* SettingsHelpGroup = nullptr;  // "Settings Help", fixed text, no items
 
   // Page 5, backup: heading "Backup/Restore Registry".
@@ -201,6 +212,7 @@ struct MainView {
   DlgCompleteView dlgComplete;        // TDlgComplete
   UpdateCheckingView updateChecking;  // TUpdateChecking
   RepairStatusView repairStatus;      // TRepairStatus
+  IgnoreListView ignoreList;          // the ignore list window
 };
 
 // Owns the widgets behind a MainView; destroying it destroys them.
@@ -212,7 +224,7 @@ class UiHost {
 
 // Builds every window of the program (in the start-up order: main window,
 // status window, update alert, progress form, scan-complete dialog, update
-// checking, repair status) with fixed captions, columns, items and texts.
+// checking, repair status, ignore list) with fixed captions, columns, items and texts.
 using UiBuilder = std::function<std::unique_ptr<UiHost>()>;
 
 }  // namespace corvanta

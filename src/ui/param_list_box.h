@@ -33,6 +33,9 @@ class ParamListBox {
   virtual std::string Item(int index) const = 0;
   virtual int ItemIndex() const = 0;  // -1 when nothing is selected
   virtual void SetItemIndex(int index) = 0;
+  // A keyed item is made again by the source, the user's pick forgotten: the
+  // record behind it now says what the pick did. A markup string keeps its pick.
+  virtual void RefreshItem(int index) = 0;
 
   // Raised after the user picked a choice of a "LIST" anchor; the anchor's text
   // in the item has already been replaced by the choice.

@@ -126,6 +126,8 @@ class ReportListView {
   virtual void SetSelectedRow(int row) = 0;
 
   SelectEvent OnSelectItem;
+  // The Delete key pressed while the list has the focus.
+  ClickEvent OnDeleteKey;
 };
 
 // A stack of pages of which exactly one is shown.

@@ -635,6 +635,125 @@ void CloseDuringScanRun(const std::string& program) {
   mainWindow = nullptr;
 }
 
+// A /scan of the application paths only, up to the results page with the
+// section's lines listed; the section's problem count, -1 when it failed.
+long ScanAppPaths(const std::string& program, const std::string& run, std::string* summary) {
+  if (!Start(program, "/scan")) return -1;
+  HWND dialog = nullptr;
+  WaitFor([&] { return (dialog = FindTopLevel(kWindowClass, "Scan Complete")) != nullptr; },
+          120000);
+  mainWindow = FindTopLevel(kMainWindowClass, "Corvanta");
+  if (!dialog || !mainWindow) return -1;
+  ClickButton(GetDlgItem(dialog, ctl::kDlgCompleteOk));
+  if (!WaitPage(2)) return -1;
+  HWND results = Page(2);
+  HWND box = GetDlgItem(results, ctl::kParamListBox);
+  WaitFor([&] { return Count(box, LB_GETCOUNT) == 1; }, 5000);
+  *summary = ListBoxText(box, 0);
+  HWND item = GetDlgItem(GetDlgItem(results, ctl::kResultGroup), ctl::kGroupItem0);
+  const std::string caption = TextOf(item);
+  const long count = std::atol(caption.c_str() + (caption.rfind(" (") + 2));
+  ClickButton(item);
+  const bool listed = WaitFor([&] { return Count(box, LB_GETCOUNT) == count; }, 10000);
+  Check(listed, run + ": the section's problems listed", caption);
+  return count;
+}
+
+// The line that names name, -1 when none does.
+int LineNaming(HWND box, const char* name) {
+  for (int i = 0; i < Count(box, LB_GETCOUNT); ++i)
+    if (ListBoxText(box, i).find(name) != std::string::npos) return i;
+  return -1;
+}
+
+// "Always Ignore" from a line's drop-down keeps the entry out of the next
+// scan; "Remove" in the settings page's ignore list window brings it back.
+void IgnoreListRun(const std::string& program) {
+  const std::string run = "ignore list";
+  HKEY key = nullptr;
+  // Only the first section: three scans of everything would take minutes.
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", 0, nullptr, 0, KEY_WRITE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    for (int i = 1; i <= 13; ++i) {
+      const DWORD on = i == 1 ? 1 : 0;
+      const std::string name = "Section" + std::to_string(i);
+      RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on),
+                     sizeof on);
+    }
+    RegCloseKey(key);
+  }
+  std::string summary;
+  const long before = ScanAppPaths(program, run + " (first scan)", &summary);
+  Check(before >= 2, run + ": the seeded entries are found", std::to_string(before));
+  if (before < 2) return CloseProgram(run);
+  HWND box = GetDlgItem(Page(2), ctl::kParamListBox);
+  const char* name = kSeeded[0];
+  const int line = LineNaming(box, name);
+  Check(line >= 0, run + ": a line names " + std::string(name));
+  if (line < 0) return CloseProgram(run);
+
+  // F4 on the selected line opens its drop-down; the third choice.
+  SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+  PostMessageA(box, WM_KEYDOWN, VK_F4, 0);
+  PostMessageA(box, WM_KEYUP, VK_F4, 0);
+  HWND menu = nullptr;
+  const bool open = WaitFor([&] { return (menu = FindMenuWindow()) != nullptr; }, 5000);
+  Check(open, run + ": F4 opens the drop-down");
+  if (!open) return CloseProgram(run);
+  Screenshot("results-dropdown-always");
+  for (WPARAM k : {static_cast<WPARAM>(VK_DOWN), static_cast<WPARAM>(VK_DOWN),
+                   static_cast<WPARAM>(VK_DOWN), static_cast<WPARAM>(VK_RETURN)}) {
+    PostMessageA(box, WM_KEYDOWN, k, 0);
+    PostMessageA(box, WM_KEYUP, k, 0);
+    Sleep(200);
+  }
+  const bool always = WaitFor(
+      [&] { return ListBoxText(box, line).find("Set to Ignore (always)") != std::string::npos; },
+      5000);
+  Check(always, run + ": Always Ignore picked", ListBoxText(box, line));
+  CloseProgram(run);
+
+  // The next scan leaves it out and says so.
+  const long skipped = ScanAppPaths(program, run + " (second scan)", &summary);
+  box = GetDlgItem(Page(2), ctl::kParamListBox);
+  Check(skipped == before - 1 && LineNaming(box, name) < 0, run + ": the listed entry is left out",
+        std::to_string(skipped) + " of " + std::to_string(before));
+  Check(summary.find("1 entry on your ignore list was skipped") != std::string::npos,
+        run + ": the skipped count is shown", summary);
+
+  // Settings page, "Ignore List...", Remove, Close.
+  ClickButton(GetDlgItem(Page(2), ctl::kBtResultsBack));
+  WaitPage(0);
+  ClickLink(Find(Page(0), ctl::kLnkSettings));
+  Check(WaitPage(4), run + ": the settings page");
+  ClickButton(Find(Page(4), ctl::kBtIgnoreList));
+  HWND window = nullptr;
+  WaitFor([&] { return (window = FindTopLevel(kWindowClass, "Ignore List")) != nullptr; }, 10000);
+  Check(window != nullptr, run + ": Ignore List... opens its window");
+  if (!window) return CloseProgram(run);
+  HWND list = GetDlgItem(window, ctl::kIgnoreEntryList);
+  WaitFor([&] { return Count(list, LVM_GETITEMCOUNT) == 1; }, 5000);
+  Check(Count(list, LVM_GETITEMCOUNT) == 1 && ListCell(list, 0, 1).find(name) != std::string::npos,
+        run + ": the window lists the entry", ListCell(list, 0, 0) + " | " + ListCell(list, 0, 1));
+  Screenshot("ignore-list");
+  ClickButton(GetDlgItem(window, ctl::kIgnoreRemove));
+  Check(WaitFor([&] { return Count(list, LVM_GETITEMCOUNT) == 0; }, 5000),
+        run + ": Remove takes the entry off");
+  // Escape closes it, as Close does.
+  PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(list, WM_KEYUP, VK_ESCAPE, 0);
+  Check(WaitFor([&] { return !IsWindowVisible(window); }, 5000),
+        run + ": Escape closes the window");
+  CloseProgram(run);
+
+  const long back = ScanAppPaths(program, run + " (third scan)", &summary);
+  box = GetDlgItem(Page(2), ctl::kParamListBox);
+  Check(back == before && LineNaming(box, name) >= 0, run + ": the entry is back",
+        std::to_string(back) + " of " + std::to_string(before));
+  Check(summary.find("ignore list") == std::string::npos, run + ": nothing skipped", summary);
+  CloseProgram(run);
+}
+
 bool InThrowawayPrefix() {
   const char* token = std::getenv("CORVANTA_TEST_TOKEN");
   if (!token || !*token) return false;
@@ -663,6 +782,7 @@ int main(int argc, char** argv) {
   InteractiveRun(program);
   ScanRun(program);
   CloseDuringScanRun(program);
+  IgnoreListRun(program);
   std::printf("driver: %d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }

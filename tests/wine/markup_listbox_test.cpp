@@ -34,7 +34,8 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 std::string ProblemLine(int index, const std::string& choice, const std::string& data) {
   return "<FONT color=\"#FF0000\"><B>Invalid application path:</B> </FONT>Set to <B><a "
          "href=\"list" +
-         std::to_string(index) + "\" class=\"LIST\" props=\"Delete|Ignore\">" + choice +
+         std::to_string(index) + "\" class=\"LIST\" props=\"Delete|Ignore|Always Ignore\">" +
+         choice +
          "</A></B><br>Location: Software\\Microsoft\\Windows\\CurrentVersion\\App "
          "Paths\\gone&lt;1&gt;.exe<br><br>(Default) = " +
          data + "<br>" + std::string(155, '.');
@@ -208,11 +209,17 @@ TEST_F(MarkupListBoxWine, KeyboardReachesTheChoices) {
   EXPECT_EQ(edits_[0].value, "Delete");
   EXPECT_NE(box_->Item(1).find(">Delete</A>"), std::string::npos);
 
+  // F4 opens it too; the third choice is "Always Ignore".
+  QueueMenuKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  SendMessageA(box_->Handle(), WM_KEYDOWN, VK_F4, 0);
+  ASSERT_EQ(edits_.size(), 2u);
+  EXPECT_EQ(edits_[1].value, "Always Ignore");
+
   // Escape closes the drop-down without a choice.
   QueueMenuKeys({VK_ESCAPE});
   SendMessageA(box_->Handle(), WM_KEYDOWN, VK_RETURN, 0);
-  EXPECT_EQ(clicks_.size(), 2u);
-  EXPECT_EQ(edits_.size(), 1u);
+  EXPECT_EQ(clicks_.size(), 3u);
+  EXPECT_EQ(edits_.size(), 2u);
 }
 
 TEST_F(MarkupListBoxWine, TheCallersFontOutlivesTheBox) {
@@ -234,7 +241,7 @@ TEST_F(MarkupListBoxWine, AClickOnLine70000ActsOnLine70000) {
   SendMessageA(box_->Handle(), WM_SETREDRAW, FALSE, 0);
   for (int i = 0; i < 70000; ++i)
     box_->AddItem("Line " + std::to_string(i) + " <a href=\"list" + std::to_string(i) +
-                  "\" class=\"LIST\" props=\"Delete|Ignore\">Delete</a>");
+                  "\" class=\"LIST\" props=\"Delete|Ignore|Always Ignore\">Delete</a>");
   SendMessageA(box_->Handle(), WM_SETREDRAW, TRUE, 0);
   ASSERT_EQ(box_->Count(), 70000);
   ShowWindow(parent_, SW_SHOWNOACTIVATE);

@@ -21,6 +21,7 @@ class HeadlessParamListBox : public ParamListBox {
   std::string Item(int index) const override { return items_.Markup(index); }
   int ItemIndex() const override { return itemIndex_; }
   void SetItemIndex(int index) override;
+  void RefreshItem(int index) override { items_.Refresh(index); }
 
   // What a user sees of an item: its lines joined with "\n" ("" when the
   // item does not exist).

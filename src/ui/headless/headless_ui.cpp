@@ -139,6 +139,7 @@ HeadlessUi::HeadlessUi() {
       label("lbSystemRestore", "(System Restore is only available in Windows XP && Windows ME)");
   m.RzBitBtn7 = button("RzBitBtn7", "Save Settings");
   m.RzBitBtn8 = button("RzBitBtn8", "Back");
+  m.btIgnoreList = button("btIgnoreList", "Ignore List...");
   m.SettingsHelpGroup = group("SettingsHelpGroup", "Settings Help", {});
 
   m.BackupGroup =
@@ -191,6 +192,11 @@ HeadlessUi::HeadlessUi() {
   view_.updateChecking.lbStatus = label("lbCheckingStatus", "Checking for updates...");
   view_.repairStatus.window = window("TRepairStatus", "");
   view_.repairStatus.lbStatus = label("lbRepairStatus", "Repairing Errors. Please wait...");
+  view_.ignoreList.window = window("TIgnoreList", "Ignore List");
+  view_.ignoreList.EntryList =
+      list("IgnoreEntryList", {{"Section", 150}, {"Location", 250}, {"Value", 120}});
+  view_.ignoreList.btRemove = button("btIgnoreRemove", "Remove");
+  view_.ignoreList.btClose = button("btIgnoreClose", "Close");
 }
 
 HeadlessUi::~HeadlessUi() = default;

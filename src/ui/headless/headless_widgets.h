@@ -130,6 +130,9 @@ class HeadlessReportListView : public ReportListView, public HeadlessNode {
   void SetSelectedRow(int row) override;
   // A user click on a row (fires OnSelectItem as the selection changes).
   void ClickRow(int row) { SetSelectedRow(row); }
+  void PressDelete() {
+    if (OnDeleteKey) OnDeleteKey();
+  }
 
  private:
   struct Row {

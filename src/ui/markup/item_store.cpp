@@ -74,4 +74,10 @@ void ItemStore::Replace(int index, std::string newMarkup) {
   cache_.erase(index);
 }
 
+void ItemStore::Refresh(int index) {
+  if (!Keyed(index)) return;
+  picked_.erase(index);
+  cache_.erase(index);
+}
+
 }  // namespace corvanta::markup

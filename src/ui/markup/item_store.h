@@ -49,6 +49,8 @@ class ItemStore {
   void ForgetLayouts() { cache_.clear(); }
   // The user picked a choice: the item shows newMarkup from now on.
   void Replace(int index, std::string newMarkup);
+  // A keyed item forgets the pick and is made by the source again.
+  void Refresh(int index);
 
   // How many items were made and parsed since the last Clear: the work the
   // list did, against the items it holds.

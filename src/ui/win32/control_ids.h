@@ -57,6 +57,7 @@ constexpr int kLbSystemRestore = 624;
 constexpr int kRzBitBtn7 = 625;  // "Save Settings"
 constexpr int kRzBitBtn8 = 626;  // "Back"
 constexpr int kSettingsHelpGroup = 627;
+constexpr int kBtIgnoreList = 628;  // "Ignore List..."
 
 // Page 5.
 constexpr int kBackupGroup = 700;
@@ -108,6 +109,9 @@ constexpr int kProgressBarDownload = 1030;
 constexpr int kProgressCancel = 1031;
 constexpr int kCheckingStatus = 1040;
 constexpr int kRepairStatusLabel = 1050;
+constexpr int kIgnoreEntryList = 1060;  // the ignore list window
+constexpr int kIgnoreRemove = 1061;
+constexpr int kIgnoreClose = 1062;
 
 }  // namespace ctl
 

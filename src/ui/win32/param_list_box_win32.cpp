@@ -152,6 +152,11 @@ void ParamListBoxWin32::SetItemIndex(int index) {
   SendMessageA(hwnd_, LB_SETCURSEL, w, 0);
 }
 
+void ParamListBoxWin32::RefreshItem(int index) {
+  items_.Refresh(index);
+  InvalidateItem(index);
+}
+
 int ParamListBoxWin32::ItemHeight(int index) const {
   if (!hwnd_ || index < 0 || index >= Count()) return 0;
   LRESULT h = SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0);

@@ -70,6 +70,7 @@ class ParamListBoxWin32 : public ParamListBox {
   std::string Item(int index) const override;
   int ItemIndex() const override;
   void SetItemIndex(int index) override;
+  void RefreshItem(int index) override;
 
   // The height of an item in pixels (0 when it does not exist).
   int ItemHeight(int index) const;

@@ -323,6 +323,7 @@ void Win32Ui::BuildPage4(HWND page) {
   m.lbSystemRestore->SetFontColour(0x808080);
   m.RzBitBtn7 = Btn(page, ctl::kRzBitBtn7, "Save Settings", 250, 346, 110);
   m.RzBitBtn8 = Btn(page, ctl::kRzBitBtn8, "Back", 366, 346);
+  m.btIgnoreList = Btn(page, ctl::kBtIgnoreList, "Ignore List...", 24, 346, 110);
   auto* help = Group(page, ctl::kSettingsHelpGroup, "Settings Help", 476, 50, 196, 320, {});
   help->SetBodyText(
       "Tick the sections of the registry you want every scan to check.\r\n\r\n"
@@ -508,6 +509,19 @@ void Win32Ui::BuildOtherWindows() {
     label->SetBlink(kColourBlue);
     w->SetBlinkLabel(label);
     view_.repairStatus.lbStatus = label;
+  }
+  // The ignore list.
+  {
+    auto* w =
+        NewWindow(Win32Window::Kind::Dialog, "Ignore List", 560, 300, owner, true, kDialogColour);
+    view_.ignoreList.window = w;
+    view_.ignoreList.EntryList = List(w->hwnd(), ctl::kIgnoreEntryList, 12, 12, 536, 236,
+                                      {{"Section", 150}, {"Location", 260}, {"Value", 122}});
+    view_.ignoreList.btRemove = Btn(w->hwnd(), ctl::kIgnoreRemove, "Remove", 350, 260);
+    auto* close = Btn(w->hwnd(), ctl::kIgnoreClose, "Close", 452, 260, 96, 26, true);
+    close->SetModalResult(w, ModalResult::Cancel);
+    w->SetDefaultButton(close);
+    view_.ignoreList.btClose = close;
   }
 }
 

@@ -624,6 +624,12 @@ void Win32ReportListView::SetSelectedRow(int row) {
 }
 
 bool Win32ReportListView::HandleNotify(NMHDR* hdr, LRESULT* result) {
+  if (hdr->code == LVN_KEYDOWN) {
+    *result = 0;
+    if (reinterpret_cast<NMLVKEYDOWN*>(hdr)->wVKey == VK_DELETE && OnDeleteKey)
+      RunEvent([&] { OnDeleteKey(); });
+    return true;
+  }
   if (hdr->code != LVN_ITEMCHANGED) return false;
   auto* nm = reinterpret_cast<NMLISTVIEW*>(hdr);
   *result = 0;

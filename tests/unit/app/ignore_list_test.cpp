@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/app_fixture.h"
+#include "ui/headless/headless_param_list_box.h"
 
 namespace corvanta {
 namespace {
@@ -129,6 +130,64 @@ TEST_F(IgnoreFlow, AlwaysIgnoredStaysOutUntilRemoved) {
   form->AlwaysIgnore(Index("gone.exe|"));
   mem.registry.DenyOpen(kHKEY_LOCAL_MACHINE, kList, kKEY_READ);
   EXPECT_EQ(Scan(), all);
+}
+
+// The results list's third choice lists the problem; Delete takes it off.
+TEST_F(IgnoreFlow, TheDropDownsThirdChoiceListsTheProblem) {
+  Scan();
+  auto& box = *static_cast<HeadlessParamListBox*>(w().ParamListBox);
+  w().ResultGroup->OnItemClick(0);  // Application Paths: gone.exe, Extra, other.exe
+  ASSERT_EQ(box.Count(), 3);
+  ASSERT_EQ(box.Params(2)[0].choices,
+            (std::vector<std::string>{"Delete", "Ignore", "Always Ignore"}));
+  ASSERT_TRUE(box.PickChoice(2, 0, "Always Ignore"));
+  const std::size_t other = Index("other.exe|");
+  EXPECT_EQ(form->ProblemList()[other].Action, kActionIgnore);
+  EXPECT_EQ(form->IgnoreStore().Load().Entries().size(), 1u);
+  EXPECT_NE(box.ItemText(2).find("Set to Ignore (always)"), std::string::npos);
+  w().ResultGroup->OnItemClick(0);  // drawn again
+  EXPECT_NE(box.ItemText(2).find("Set to Ignore (always)"), std::string::npos);
+  EXPECT_FALSE(form->StillAProblem(form->ProblemList()[other]));
+
+  ASSERT_TRUE(box.PickChoice(2, 0, "Delete"));
+  EXPECT_EQ(form->ProblemList()[other].Action, kActionDelete);
+  EXPECT_TRUE(form->IgnoreStore().Load().Entries().empty());
+  EXPECT_NE(box.ItemText(2).find("Set to Delete"), std::string::npos);
+  EXPECT_TRUE(form->StillAProblem(form->ProblemList()[other]));
+}
+
+// The settings page's window lists the entries; Delete and Remove write at once.
+TEST_F(IgnoreFlow, TheIgnoreListWindowRemovesAtOnce) {
+  Scan();
+  form->AlwaysIgnore(Index("gone.exe|"));
+  form->AlwaysIgnore(Index("SharedDlls|C:\\gone\\one.dll"));
+  IgnoreListView& v = ui.View().ignoreList;
+  std::vector<std::string> rows;
+  std::size_t afterDelete = 0, afterRemove = 9;
+  HeadlessUi::H(v.window).OnModal = [&] {
+    for (int r = 0; r < v.EntryList->RowCount(); ++r)
+      rows.push_back(v.EntryList->Cell(r, 1) + " | " + v.EntryList->Cell(r, 2));
+    EXPECT_EQ(v.EntryList->SelectedRow(), 0);
+    HeadlessUi::H(v.EntryList).PressDelete();
+    afterDelete = form->IgnoreStore().Load().Entries().size();
+    EXPECT_EQ(v.EntryList->RowCount(), 1);
+    HeadlessUi::H(v.btRemove).Press();
+    afterRemove = form->IgnoreStore().Load().Entries().size();
+    EXPECT_EQ(v.EntryList->RowCount(), 0);
+    EXPECT_FALSE(HeadlessUi::H(v.btRemove).Enabled());
+    HeadlessUi::H(v.EntryList).PressDelete();  // nothing left: nothing happens
+  };
+  HeadlessUi::H(w().btIgnoreList).Press();
+  EXPECT_EQ(HeadlessUi::H(v.window).ModalCount(), 1);
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{
+                "HKEY_LOCAL_MACHINE\\" + kApp + "\\gone.exe | (the key and everything below it)",
+                "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls | "
+                "C:\\gone\\one.dll"}));
+  EXPECT_EQ(afterDelete, 1u);
+  EXPECT_EQ(afterRemove, 0u);
+  EXPECT_FALSE(form->ProblemList()[Index("gone.exe|")].AlwaysIgnored);
+  EXPECT_EQ(Scan().size(), 5u);  // every problem back
 }
 
 }  // namespace

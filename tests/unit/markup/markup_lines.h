@@ -21,8 +21,8 @@ inline std::string ProblemLine(const std::string& label, int index, const std::s
                                const std::string& keyPath, const std::string& valueName,
                                const std::string& data) {
   return "<FONT color=\"#FF0000\"><B>" + label + ":</B> </FONT>" + "Set to <B><a href=\"list" +
-         std::to_string(index) + "\" class=\"LIST\" props=\"Delete|Ignore\">" + choice +
-         "</A></B><br>" + "Location: " + keyPath + "<br><br>" +
+         std::to_string(index) + "\" class=\"LIST\" props=\"Delete|Ignore|Always Ignore\">" +
+         choice + "</A></B><br>" + "Location: " + keyPath + "<br><br>" +
          (valueName.empty() ? std::string("(Default)") : valueName) + " = " + data + "<br>" +
          std::string(155, '.');
 }

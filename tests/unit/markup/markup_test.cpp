@@ -66,7 +66,7 @@ TEST(MarkupParse, ProblemLineWithEscapedRegistryText) {
   ASSERT_EQ(params.size(), 1u);
   EXPECT_EQ(params[0].href, "list3");
   EXPECT_EQ(params[0].text, "Delete");
-  EXPECT_EQ(params[0].choices, (std::vector<std::string>{"Delete", "Ignore"}));
+  EXPECT_EQ(params[0].choices, (std::vector<std::string>{"Delete", "Ignore", "Always Ignore"}));
 }
 
 TEST(MarkupParse, EmptySectionLine) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
 #include "app/widget_pages.h"
 #include "scan/sections.h"
 #include "ui/headless/headless_param_list_box.h"
@@ -43,7 +47,7 @@ class ResultListTest : public ::testing::Test {
 TEST_F(ResultListTest, ProblemLineIsBuiltPieceByPiece) {
   EXPECT_EQ(ProblemLine(problems[0], 0),
             "<FONT color=\"#FF0000\"><B>Invalid thing:</B> </FONT>Set to <B><a href=\"list0\" "
-            "class=\"LIST\" props=\"Delete|Ignore\">Delete</A></B><br>Location: "
+            "class=\"LIST\" props=\"Delete|Ignore|Always Ignore\">Delete</A></B><br>Location: "
             "Soft\\A<br><br>Path = C:\\a.exe<br>" +
                 std::string(155, '.'));
   const std::string ignored = ProblemLine(problems[1], 1);
@@ -116,6 +120,33 @@ TEST_F(ResultListTest, ChoicesGoIntoTheRecords) {
     ParamListBoxParamEditDone(problems, 0, href, "Delete");
   }
   for (std::size_t i = 0; i < problems.size(); ++i) EXPECT_EQ(problems[i].Action, before[i].Action);
+}
+
+TEST_F(ResultListTest, AlwaysIgnoreGoesThroughTheListHook) {
+  std::vector<std::pair<std::size_t, bool>> calls;
+  BindResultsPage(m, page, problems, [&](std::size_t index, bool listed) {
+    calls.emplace_back(index, listed);
+    problems[index].AlwaysIgnored = listed;
+  });
+  m.ResultGroup->SetSelectedItem(0);
+  ShowAppPaths(page, problems);
+  ASSERT_TRUE(box.PickChoice(0, 0, "Always Ignore"));
+  EXPECT_EQ(problems[0].Action, kActionIgnore);
+  EXPECT_NE(box.ItemText(0).find("Set to Ignore (always)\n"), std::string::npos);
+  ShowAppPaths(page, problems);  // the record says it, not the pick
+  EXPECT_NE(box.ItemText(0).find("Set to Ignore (always)\n"), std::string::npos);
+  ASSERT_TRUE(box.PickChoice(0, 0, "Always Ignore"));  // listed already
+  ASSERT_TRUE(box.PickChoice(0, 0, "Ignore"));         // off the list, still ignored
+  EXPECT_EQ(problems[0].Action, kActionIgnore);
+  ASSERT_TRUE(box.PickChoice(1, 0, "Delete"));  // never listed: no call
+  EXPECT_EQ(calls, (std::vector<std::pair<std::size_t, bool>>{{0, true}, {0, false}}));
+  EXPECT_NE(box.ItemText(0).find("Set to Ignore\n"), std::string::npos);
+
+  // When the list cannot be written the record keeps its choice.
+  BindResultsPage(m, page, problems, [](std::size_t, bool) { throw std::runtime_error("denied"); });
+  EXPECT_THROW(box.PickChoice(0, 0, "Always Ignore"), std::runtime_error);
+  EXPECT_FALSE(problems[0].AlwaysIgnored);
+  EXPECT_NE(box.ItemText(0).find("Set to Ignore\n"), std::string::npos);
 }
 
 // A deep scan of a large registry: the section's lines are made only when
