@@ -195,6 +195,14 @@ check "the prefix's registry files round-trip byte for byte" \
 # The same system as a Windows volume: its registry as hives in its C: drive.
 check "the prefix's registry was written as hives" env CORVANTA_VOLUME_FROM_PREFIX="$prefix" \
   "$native/tests/unit_hives" --gtest_filter='VolumeFromPrefix.*' --gtest_brief=1
+# Running, Wine finds some registered fonts in its own font folder, which a
+# Windows volume does not have: the volume gets them in its Fonts folder, as
+# Windows would hold them.
+for wine_data in /usr/share/wine /usr/local/share/wine /opt/wine-stable/share/wine; do
+  [ -d "$wine_data/fonts" ] || continue
+  cp -n "$wine_data"/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
+  break
+done
 "$ncli" --offline "$prefix/drive_c" --drive "D=$prefix/drive-d" scan --all --json \
   >"$work/volume.json" 2>"$work/volume.err"
 check "the volume with --drive D= gives the online scan" same_scan "$work/online.json" "$work/volume.json"
