@@ -20,11 +20,6 @@ namespace corvanta {
 
 namespace {
 
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool IsFile(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -43,7 +38,7 @@ std::vector<std::string> Entries(const std::string& dir, bool folders,
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
       const std::string path = dir + "/" + name;
-      if (folders ? !IsDirectory(path)
+      if (folders ? !IsHostDirectory(path)
                   : !IsFile(path) || name.size() < suffix.size() ||
                         name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
         continue;
@@ -100,7 +95,8 @@ class Finder {
   // Lists dir when it is a prefix not listed yet; true when it is a prefix.
   bool Add(std::string dir, const std::string& source, const std::string& name) {
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    if (dir.empty() || !IsFile(dir + "/system.reg") || !IsDirectory(dir + "/drive_c")) return false;
+    if (dir.empty() || !IsFile(dir + "/system.reg") || !IsHostDirectory(dir + "/drive_c"))
+      return false;
     struct stat st;
     if (stat(dir.c_str(), &st) != 0) return false;
     if (!seen_.insert({st.st_dev, st.st_ino}).second) return true;
@@ -170,7 +166,7 @@ class Finder {
          {places_.dataHome + "/Steam", places_.home + "/.local/share/Steam",
           places_.home + "/.steam/steam",
           places_.home + "/.var/app/com.valvesoftware.Steam/.local/share/Steam"}) {
-      if (!IsDirectory(root + "/steamapps")) continue;
+      if (!IsHostDirectory(root + "/steamapps")) continue;
       library(root);
       const std::string list = root + "/steamapps/libraryfolders.vdf";
       VdfNode doc;

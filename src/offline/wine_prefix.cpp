@@ -19,11 +19,6 @@ namespace corvanta {
 
 namespace {
 
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // True when someone holds the lock file's lock (the server does while it runs).
 bool LockHeld(const std::string& lock) {
   const int fd = open(lock.c_str(), O_RDWR | O_CLOEXEC);
@@ -96,6 +91,11 @@ bool WineVersion(const std::string& name, OsVersion* v) {
 
 }  // namespace
 
+bool IsHostDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string WineServerRunning(const std::string& folder) {
   struct stat st;
   if (stat(folder.c_str(), &st) != 0) return std::string();
@@ -134,7 +134,7 @@ std::unique_ptr<OfflineSystem> OpenWinePrefix(const std::string& folder,
                                               const std::string& executable, std::string* error) {
   std::string dir = folder;
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  if (!IsDirectory(dir)) {
+  if (!IsHostDirectory(dir)) {
     *error = "\"" + folder + "\" is not a folder";
     return nullptr;
   }
@@ -161,7 +161,7 @@ std::unique_ptr<OfflineSystem> OpenWinePrefix(const std::string& folder,
       const std::string name = e->d_name;
       const char letter = name.size() == 2 && name[1] == ':' ? name[0] : 0;
       if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) continue;
-      if (!IsDirectory(devices + "/" + name)) continue;
+      if (!IsHostDirectory(devices + "/" + name)) continue;
       system->files().MapDrive(letter, devices + "/" + name);
       mapped = true;
     }

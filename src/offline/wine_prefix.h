@@ -20,4 +20,7 @@ std::unique_ptr<OfflineSystem> OpenWinePrefix(const std::string& folder,
 // running server would write its own registry over the files when it ends.
 std::string WineServerRunning(const std::string& folder);
 
+// True when the host path names a folder (links followed).
+bool IsHostDirectory(const std::string& path);
+
 }  // namespace corvanta
