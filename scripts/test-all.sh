@@ -1,39 +1,44 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test tier:
-#   native     unit tests over the in-memory platform and headless widgets
-#   asan       the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   asan       the native unit tests over the in-memory platform and headless
+#              widgets, under AddressSanitizer and UndefinedBehaviorSanitizer
 #   wine32     the i686 build's Windows tests under Wine in a 32-bit prefix
 #   wine64     the x86_64 build's Windows tests under Wine in a 64-bit prefix
 #   imports    the shipped Windows programs import only what Windows XP exports
 #   offline    the native corvanta-cli on a stopped prefix against the online scan
 #   package    the Debian package of the native corvanta-cli, unpacked and run
+#              (the release build also compiles the benchmarks)
 #   gui        the real window of the i686 build under Wine and Xvfb (screenshots
 #              in build/artifacts)
 #   gui64      the same for the x86_64 build (screenshots in build/artifacts/win64)
 #   fuzz       every libFuzzer harness of the clang build over its corpus, then
 #              fuzzing for a bounded time (CORVANTA_FUZZ_SECONDS each, 12 unless set)
-# Ends with one summary line per tier and a total. Exit status 0 only when
-# every tier built and passed.
+#   native     the unit tests without sanitizers (the native preset); not run
+#              unless named, since asan runs the same tests
+# CORVANTA_TIERS="asan wine32 ..." runs only those (in this order). A tier's
+# tests run while the next tier builds (the Wine tests use one core), and the
+# CI presets compile in batches (CORVANTA_UNITY). Ends with one summary line
+# per tier with its time, and a total. Exit status 0 only when every tier
+# built and passed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-deps.sh || exit 1
 
 jobs=${CORVANTA_JOBS:-2}
-summary=()
-total_pass=0
-total_fail=0
 logs="$root/build/logs"
 mkdir -p "$logs"
+results="$logs/results.txt"
+: >"$results"
+started=$(date +%s)
 
 record() {  # tier passed failed note
-  summary+=("$(printf '%-8s %4d passed, %d failed %s' "$1:" "$2" "$3" "${4:-}")")
-  total_pass=$((total_pass + $2))
-  total_fail=$((total_fail + $3))
+  printf '%s\t%d\t%d\t%s\n' "$1" "$2" "$3" "${4:-}" >>"$results"
 }
 
 build_preset() {  # preset -> 0 when configured and built
-  local p=$1
+  local p=$1 t0
+  t0=$(date +%s)
   echo "== build $p"
   if ! cmake --preset "$p" >"$logs/$p-configure.log" 2>&1; then
     tail -30 "$logs/$p-configure.log"; return 1
@@ -41,11 +46,11 @@ build_preset() {  # preset -> 0 when configured and built
   if ! cmake --build --preset "$p" -j"$jobs" >"$logs/$p-build.log" 2>&1; then
     grep -E 'error|Error' "$logs/$p-build.log" | head -40; return 1
   fi
+  echo "   built $p in $(($(date +%s) - t0)) s"
 }
 
 native_tier() {  # tier preset
   local tier=$1 p=$2
-  if ! build_preset "$p"; then record "$tier" 0 1 "(build failed, see build/logs/$p-build.log)"; return; fi
   echo "== test $tier"
   ctest --test-dir "build/$p" -j"$jobs" --output-on-failure --timeout 600 >"$logs/$tier.log" 2>&1
   local line n f
@@ -68,7 +73,6 @@ gtest_counts() {  # xml -> "passed failed"
 
 wine_tier() {  # tier preset
   local tier=$1 p=$2
-  if ! build_preset "$p"; then record "$tier" 0 1 "(build failed, see build/logs/$p-build.log)"; return; fi
   echo "== test $tier"
   local xml="$root/build/$p/wine-tests.xml"
   rm -f "$xml"
@@ -123,7 +127,7 @@ script_tier() {  # tier script [args]
 
 # The native program on stopped prefixes against the Windows ones under Wine
 # (after both Windows builds).
-offline_tier() { script_tier offline scripts/offline-tests.sh build/win32 build/native build/win64; }
+offline_tier() { script_tier offline scripts/offline-tests.sh build/win32 build/native-asan build/win64; }
 # What the shipped programs of both Windows builds import (after both builds).
 imports_tier() { script_tier imports scripts/check-imports.sh build/win32 build/win64; }
 # The Linux package, built with the release presets and run from a fresh root.
@@ -131,7 +135,6 @@ package_tier() { script_tier package scripts/package-check.sh; }
 
 # The libFuzzer harnesses (clang build, only the libraries they read through).
 fuzz_tier() {
-  if ! build_preset fuzz; then record fuzz 0 1 "(build failed, see build/logs/fuzz-build.log)"; return; fi
   echo "== test fuzz"
   bash scripts/fuzz-tests.sh build/fuzz >"$logs/fuzz.log" 2>&1
   local line p f
@@ -142,19 +145,73 @@ fuzz_tier() {
   record fuzz "$p" "$f"
 }
 
-native_tier native native
-if [ "${CORVANTA_SKIP_ASAN:-0}" != 1 ]; then native_tier asan native-asan; fi
-wine_tier wine32 win32
-wine_tier wine64 win64
-imports_tier
-offline_tier
-package_tier
-gui_tier gui win32
-gui_tier gui64 win64
-fuzz_tier
+# What each tier builds before its tests (built once, in this order) and runs.
+declare -A needs=(
+  [native]="native" [asan]="native-asan" [wine32]="win32" [wine64]="win64"
+  [imports]="win32 win64" [offline]="native-asan win32 win64" [package]="release"
+  [gui]="win32" [gui64]="win64" [fuzz]="fuzz")
+declare -A run=(
+  [native]="native_tier native native" [asan]="native_tier asan native-asan"
+  [wine32]="wine_tier wine32 win32" [wine64]="wine_tier wine64 win64"
+  [imports]="imports_tier" [offline]="offline_tier" [package]="package_tier"
+  [gui]="gui_tier gui win32" [gui64]="gui_tier gui64 win64" [fuzz]="fuzz_tier")
+read -r -a tiers <<<"${CORVANTA_TIERS:-asan wine32 wine64 package offline fuzz gui gui64 imports}"
+declare -A built=()
+
+timed() {  # tier: runs it, its output to build/logs/TIER.out, then shown
+  local tier=$1 t0
+  t0=$(date +%s)
+  ${run[$tier]} >"$logs/$tier.out" 2>&1
+  echo "$tier $(($(date +%s) - t0))" >>"$logs/times.txt"
+}
+
+# Two at a time: a tier's tests run in the background while the next tier
+# builds, or beside the next tier's tests when that tier builds nothing.
+: >"$logs/times.txt"
+background=""
+finish_background() {
+  [ -n "$background" ] || return 0
+  wait "${background#* }"
+  cat "$logs/${background% *}.out"
+  background=""
+}
+for tier in "${tiers[@]}"; do
+  [ -n "${run[$tier]:-}" ] || { echo "unknown tier: $tier"; record "$tier" 0 1 "(unknown tier)"; continue; }
+  broken="" builds=0
+  for p in ${needs[$tier]}; do
+    if [ -z "${built[$p]:-}" ]; then
+      builds=1
+      if build_preset "$p"; then built[$p]=ok; else built[$p]=failed; fi
+    fi
+    [ "${built[$p]}" = ok ] || broken=$p
+  done
+  if [ -n "$broken" ]; then
+    record "$tier" 0 1 "(build failed, see build/logs/$broken-build.log)"
+    continue
+  fi
+  if [ "$builds" = 1 ]; then
+    finish_background
+    timed "$tier" &
+    background="$tier $!"
+  else
+    timed "$tier"
+    cat "$logs/$tier.out"
+  fi
+done
+finish_background
 
 echo
 echo "== summary"
-printf '%s\n' "${summary[@]}"
-echo "total: $total_pass passed, $total_fail failed"
+total_pass=0
+total_fail=0
+for tier in "${tiers[@]}"; do
+  while IFS=$'\t' read -r name pass fail note; do
+    [ "$name" = "$tier" ] || continue
+    secs=$(awk -v t="$tier" '$1 == t { print $2 }' "$logs/times.txt")
+    printf '%-8s %4d passed, %d failed %s%s\n' "$tier:" "$pass" "$fail" "${secs:+(${secs} s) }" "$note"
+    total_pass=$((total_pass + pass))
+    total_fail=$((total_fail + fail))
+  done <"$results"
+done
+echo "total: $total_pass passed, $total_fail failed in $(($(date +%s) - started)) s"
 [ "$total_fail" -eq 0 ]
