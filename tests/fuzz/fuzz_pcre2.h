@@ -1,6 +1,6 @@
 // PCRE2 as the reference for the pattern matcher's harnesses: the same
-// pattern, byte mode, default options; a search agrees when match 0 and (when
-// asked) every group is the same span.
+// pattern, UTF-8 mode, where a byte that is no UTF-8 matches nothing; a search
+// agrees when match 0 and (when asked) every group is the same span.
 #pragma once
 
 #define PCRE2_CODE_UNIT_WIDTH 8
@@ -19,8 +19,8 @@ class Oracle {
   explicit Oracle(const std::string& pattern) : pattern_(pattern) {
     int err = 0;
     PCRE2_SIZE off = 0;
-    code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), 0, &err,
-                          &off, nullptr);
+    code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                          PCRE2_UTF | PCRE2_MATCH_INVALID_UTF, &err, &off, nullptr);
     if (code_) data_ = pcre2_match_data_create_from_pattern(code_, nullptr);
   }
   ~Oracle() {
