@@ -23,7 +23,7 @@ TEST(RegImport, ImportsWhatTheWriterWrote) {
   from.SetRaw(kHKEY_CURRENT_USER, key, "binary", kREG_BINARY, blob);
   from.SetRaw(kHKEY_CURRENT_USER, key, "short dword", kREG_DWORD, {1, 2});
   from.SetRaw(kHKEY_CURRENT_USER, key, "odd", 0xffff0007u, {3, 0, 0, 0});
-  from.SetString(kHKEY_CURRENT_USER, key + "\\Sub Key", "x", "\xE9t\xE9");
+  from.SetString(kHKEY_CURRENT_USER, key + "\\Sub Key", "x", "\xC3\xA9t\xC3\xA9");
 
   std::vector<std::string> lines{kRegEditHeader};
   ASSERT_TRUE(ExportRegKey(from, kHKEY_CURRENT_USER, "\\Software\\Vendor", "", lines));
