@@ -43,13 +43,20 @@ bool HexTextToUtf8(RegFileFormat format, std::vector<std::uint8_t>* data) {
   return exact;
 }
 
-// The quoted text starting at *pos (after its opening quote), the writer's
-// escapes undone; *pos ends after the closing quote. False without one.
+// The quoted text starting at *pos (after its opening quote), the escapes
+// undone; *pos ends after the closing quote. False without one. Wine's editor
+// also writes a line break inside a text as "\n" or "\r" (ours never does:
+// its backslashes are doubled).
 bool ReadQuoted(const std::string& line, std::size_t* pos, std::string* out) {
   std::size_t i = *pos;
   out->clear();
   while (i < line.size() && line[i] != '"') {
-    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    if (line[i] == '\\' && i + 1 < line.size()) {
+      const char c = line[++i];
+      *out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+      ++i;
+      continue;
+    }
     *out += line[i++];
   }
   if (i >= line.size()) return false;

@@ -45,6 +45,11 @@ TEST(RegImport, ImportsWhatTheWriterWrote) {
   EXPECT_FALSE(to.HasValue(kHKEY_CURRENT_USER, key, "dword"));
   EXPECT_TRUE(to.HasValue(kHKEY_CURRENT_USER, key, "expand"));
   EXPECT_FALSE(ImportRegFile(to, "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=bad\r\n", &error));
+  // Wine's editor spells a line break inside a text as an escape.
+  ASSERT_TRUE(
+      ImportRegFile(to, "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"w\"=\"a\\nb\\r\"\r\n", &error));
+  EXPECT_EQ(to.GetRaw(kHKEY_CURRENT_USER, "X", "w"),
+            (std::vector<std::uint8_t>{'a', '\n', 'b', '\r', 0}));
 }
 
 }  // namespace
