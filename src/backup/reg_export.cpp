@@ -92,12 +92,12 @@ void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::strin
   // of their own on import.
   if (HasLineBreak(name))
     throw ERegistryException("A value name with a line break cannot be exported");
-  if (!IsUtf8(name)) throw ERegistryException("A value name that is no text cannot be exported");
+  // A name or text that is no UTF-8 has no spelling in either file format:
+  // it is left out, and the export counts as incomplete.
+  if (!IsUtf8(name)) return;
   std::string line = name.empty() ? std::string("@") : "\"" + EscapeRegText(name) + "\"";
   line += '=';
   std::uint32_t type = reg.GetDataType(name);
-  // Text that is no UTF-8 has no spelling in either file format: it is left
-  // out, and the export counts as incomplete.
   if (IsTextType(type)) {
     const std::vector<std::uint8_t> raw = reg.ReadBinaryData(name);
     if (!IsUtf8(std::string(raw.begin(), raw.end()))) return;
@@ -184,7 +184,10 @@ void ExportBranch(TRegistry& reg, const std::string& path, const std::string& va
   const std::string relative = WithoutLeadingBackslash(path);
   if (HasLineBreak(relative))
     throw ERegistryException("A key name with a line break cannot be exported");
-  if (!IsUtf8(relative)) throw ERegistryException("A key name that is no text cannot be exported");
+  if (!IsUtf8(relative)) {
+    complete = false;
+    return;
+  }
   lines.emplace_back();
   std::string header = "[" + RootKeyName(reg.RootKey());
   if (!relative.empty()) header += "\\" + relative;

@@ -36,11 +36,12 @@ std::string EscapeRegText(const std::string& text);
 // UTF-8, the bytes of hex(1), hex(2) and hex(7) lists too (the text's own
 // bytes); JoinRegLines writes them in the file's encoding. A read that fails
 // after the type query raises ERegistryException, and so does a key or value
-// name holding CR or LF (it would add lines on import) or bytes that are no
-// UTF-8 (no file can spell them); lines appended before stay. Returns false when something that
-// exists is missing from the lines: a key (or, for a branch, a subkey) that refuses full access, a
-// value that cannot be queried, a text whose bytes are no UTF-8, names the enumeration did not
-// deliver. The lines are the same either way.
+// name holding CR or LF (it would add lines on import); lines appended before
+// stay. Returns false when something that exists is missing from the lines: a
+// key (or, for a branch, a subkey) that refuses full access, a value that
+// cannot be queried, a name or text whose bytes are no UTF-8 (no file can
+// spell them), names the enumeration did not deliver. The lines are the same
+// either way.
 bool ExportRegKey(RegistryApi& api, std::uint32_t RootKey, const std::string& KeyPath,
                   const std::string& ValueName, std::vector<std::string>& Lines);
 

@@ -94,6 +94,14 @@ TEST(RegFileText, EveryCharacterWrittenAndReadBackExactly) {
   EXPECT_EQ(DetectRegFileFormat(mixed), RegFileFormat::Version5);
   EXPECT_NE(FileText(mixed).find("\"e\"=hex(2):63,00,61,00,66,00,E9,00,00,00"), std::string::npos);
 
+  // Bytes that are no UTF-8 have no spelling in either format: left out, and
+  // the export says it is incomplete.
+  MemoryRegistry odd;
+  odd.SetRaw(HKCU, "Software\\CvT", "bad", kREG_SZ, {0xE9, 0});
+  std::vector<std::string> oddLines;
+  EXPECT_FALSE(ExportRegKey(odd, HKCU, "\\Software\\CvT", "", oddLines));
+  EXPECT_EQ(oddLines, (std::vector<std::string>{"", "[HKEY_CURRENT_USER\\Software\\CvT]"}));
+
   // What cannot be read exactly is refused before anything changes.
   MemoryRegistry untouched;
   std::string error;
