@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "app/main.h"
+#include "backup/backup_store.h"
 #include "backup/reg_export.h"
 #include "backup/restore.h"
 #include "cli/cli.h"
 #include "platform/registry.h"
+#include "platform/text_convert.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/headless/headless_ui.h"
 #include "wine/child_process.h"
@@ -269,6 +271,115 @@ TEST(BackupManagerWine, ThirtyTwoBitRestoreLandsInThe32BitView) {
   drop();
 }
 #endif
+
+// Entries outside the code page: a repair's backup and a full backup are
+// version 5 files, and their restore brings every character back, read with
+// the wide API.
+const wchar_t kUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CvAccUni";
+const wchar_t kWideKey[] = L"Software\\CorvantaTest\\\u0418\u0432\u0430\u043d";
+const wchar_t kDisplayName[] = L"\u5f20\u4e09 Editor";
+
+void SetWide(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type,
+             const std::wstring& data) {
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(k, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(k);
+}
+
+// The value as the wide API reads it, units and type; "" and 0 when absent.
+std::wstring ReadWide(HKEY root, const wchar_t* key, const wchar_t* name, DWORD* type) {
+  HKEY k = nullptr;
+  *type = 0;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return std::wstring();
+  wchar_t buf[256] = {};
+  DWORD size = sizeof buf - sizeof(wchar_t);
+  const LONG rc = RegQueryValueExW(k, name, nullptr, type, reinterpret_cast<BYTE*>(buf), &size);
+  RegCloseKey(k);
+  return rc == ERROR_SUCCESS ? std::wstring(buf, size / sizeof(wchar_t)) : std::wstring();
+}
+
+bool KeyThere(HKEY root, const wchar_t* key) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+TEST(BackupWideWine, RepairBackupIsVersion5AndRestoresExactly) {
+  ComScope com;
+  wine::ScratchFolder scratch;
+  RealApp a(scratch.path());
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+  SetWide(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", REG_SZ, kDisplayName);
+
+  std::string out;
+  ASSERT_EQ(a.Cli({"repair", "--sections", "6", "--no-restore-point"}, &out), kExitDone) << out;
+  ASSERT_FALSE(KeyThere(HKEY_LOCAL_MACHINE, kUninstallKey)) << out;
+  const TRestoreArray list = ListBackups(a.system, a.win.files);
+  ASSERT_EQ(list.size(), 1u) << out;
+  std::string bytes;
+  ASSERT_TRUE(a.win.files.ReadWholeFile(BackupFolder(a.system) + list[0].FileName, &bytes));
+  ASSERT_EQ(DetectRegFileFormat(bytes), RegFileFormat::Version5);
+  bool found = false;
+  for (const RegFileEntry& e : ReadRegFileEntries(bytes))
+    found = found || (e.isValue && e.valueName == "DisplayName" &&
+                      e.data == std::vector<std::uint8_t>{0xE5, 0xBC, 0xA0, 0xE4, 0xB8, 0x89, ' ',
+                                                          'E', 'd', 'i', 't', 'o', 'r', 0});
+  EXPECT_TRUE(found);
+
+  ASSERT_EQ(a.Cli({"backups", "restore", list[0].FileName}, &out), kExitDone) << out;
+  DWORD type = 0;
+  EXPECT_EQ(ReadWide(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", &type),
+            std::wstring(kDisplayName) + L'\0');
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+}
+
+TEST(BackupWideWine, FullBackupThroughThePageRestoresExactly) {
+  ComScope com;
+  wine::ScratchFolder scratch;
+  RealApp a(scratch.path());
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+  const std::wstring text = L"\u5f20\u4e09 \U0001F600 caf\u00e9";
+  SetWide(HKEY_CURRENT_USER, kWideKey, L"\u0418\u043c\u044f", REG_SZ, text);
+  SetWide(HKEY_CURRENT_USER, kWideKey, L"Path", REG_EXPAND_SZ, L"%SystemRoot%\\\u4e2d");
+
+  a.form->ShowbackupPage();
+  HeadlessUi::H(a.w().BackupGroup).ClickItem(1);
+  a.Press(a.w().btCreateFullBackup);
+  ASSERT_EQ(a.LastBox().text, kFullBackupSuccessText);
+  const std::string full = a.app().Boxes()[0].text;
+  std::string bytes;
+  ASSERT_TRUE(a.win.files.ReadWholeFile(full, &bytes));
+  ASSERT_EQ(DetectRegFileFormat(bytes), RegFileFormat::Version5);
+  const std::string key = Utf16ToUtf8(reinterpret_cast<const char16_t*>(kWideKey));
+  bool found = false;
+  for (const RegFileEntry& e : ReadRegFileEntries(bytes))
+    found = found || (e.isValue && e.keyPath == "\\" + key && e.valueName == "Path");
+  EXPECT_TRUE(found);
+
+  RegDeleteKeyW(HKEY_CURRENT_USER, kWideKey);
+  a.form->GoBack();
+  a.form->ShowbackupPage();
+  ASSERT_EQ(a.w().RestoreListView->RowCount(), 1);
+  a.w().RestoreListView->SetSelectedRow(0);
+  a.Press(a.w().btRestore);
+  EXPECT_EQ(a.LastBox().text, kRestoreSuccessText);
+  DWORD type = 0;
+  EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, kWideKey, L"\u0418\u043c\u044f", &type), text + L'\0');
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, kWideKey, L"Path", &type),
+            std::wstring(L"%SystemRoot%\\\u4e2d") + L'\0');
+  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+  TRegistry reg(a.win.registry);
+  reg.SetRootKey(kHKEY_CURRENT_USER);
+  reg.DeleteKey("\\Software\\CorvantaTest");
+}
 
 }  // namespace
 }  // namespace corvanta

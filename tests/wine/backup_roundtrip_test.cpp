@@ -34,7 +34,8 @@ void SetRaw(TRegistry& reg, const std::string& key, const std::string& name, std
 void SeedEveryType(TRegistry& reg) {
   const std::string k = kBranch;
   SetRaw(reg, k, "", kREG_SZ, Lit("default\0"));
-  SetRaw(reg, k, "quote \"and\" back\\slash", kREG_SZ, Lit("C:\\dir\\\" \"x\" \xE9\xFC end\"\0"));
+  SetRaw(reg, k, "quote \"and\" back\\slash", kREG_SZ,
+         Lit("C:\\dir\\\" \"x\" \xC3\xA9\xC3\xBC end\"\0"));
   SetRaw(reg, k, "empty", kREG_SZ, Lit("\0"));
   SetRaw(reg, k, "more after zero", kREG_SZ, Lit("ab\0cd\0"));
   SetRaw(reg, k, "expand after zero", kREG_EXPAND_SZ, Lit("%a%\0x"));
