@@ -15,7 +15,6 @@
 #include "backup/reg_export.h"
 #include "backup/reg_import.h"
 #include "backup/restore.h"
-#include "platform/ansi_text.h"
 #include "platform/http.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/host_files.h"
@@ -27,6 +26,7 @@
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "platform/text_convert.h"
 #include "platform/version_info.h"
 #include "results/os_name.h"
 
@@ -578,14 +578,14 @@ bool OfflineSystem::Load(std::string* error) {
   const std::string name =
       p.executableHost.empty() ? "corvanta-cli" : LastComponent(p.executableHost);
   MakeHostFolders(p.backupHome);
-  bool exact = true;
-  std::string exe = Utf8ToAnsi(p.backupHome, &exact) + "\\" + name;
-  // A folder the code page cannot spell is reached through a free letter.
-  for (char letter = 'Z'; !exact && letter > 'C'; --letter) {
+  bool named = IsStrictUtf8(p.backupHome);
+  std::string exe = p.backupHome + "\\" + name;
+  // A host folder whose name is no UTF-8 is reached through a free letter.
+  for (char letter = 'Z'; !named && letter > 'C'; --letter) {
     if (p.files.HasDrive(letter)) continue;
     p.files.MapDrive(letter, p.backupHome);
     exe = std::string(1, letter) + ":\\" + name;
-    exact = true;
+    named = true;
   }
   p.system.exe = exe;
   return true;
