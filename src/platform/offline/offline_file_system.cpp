@@ -224,26 +224,21 @@ const OfflineFileSystem::Listing& OfflineFileSystem::ListingOf(const std::string
   auto it = listings_.find(hostFolder);
   if (it != listings_.end()) return it->second;
   Listing listing;
-  std::vector<std::pair<std::string, std::string>> found;
   if (DIR* dir = opendir(hostFolder.c_str())) {
     while (const dirent* e = readdir(dir)) {
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
       // A host name that is no UTF-8 is one the program cannot name.
       if (IsStrictUtf8(name))
-        found.emplace_back(name, name);
+        listing.names.push_back(name);
       else
         listing.undecodable = true;
     }
     closedir(dir);
   }
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return ListOrder(a.first, b.first); });
-  for (auto& [text, host] : found) {
-    listing.upper.emplace(Utf8Upper(text), listing.names.size());
-    listing.names.push_back(std::move(text));
-    listing.hosts.push_back(std::move(host));
-  }
+  std::sort(listing.names.begin(), listing.names.end(), ListOrder);
+  for (std::size_t i = 0; i < listing.names.size(); ++i)
+    listing.upper.emplace(Utf8Upper(listing.names[i]), i);
   return listings_.emplace(hostFolder, std::move(listing)).first->second;
 }
 
@@ -253,7 +248,7 @@ std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::s
   if (unknown) *unknown = false;
   const std::string upper = Utf8Upper(component);
   auto it = listing.upper.find(upper);
-  if (it != listing.upper.end()) return listing.hosts[it->second];
+  if (it != listing.upper.end()) return listing.names[it->second];
   // Beside a host name that is no UTF-8, a name with a character past ASCII
   // may be that one as the system decodes it.
   if (unknown && listing.undecodable && std::any_of(component.begin(), component.end(), [](char c) {
@@ -275,7 +270,7 @@ std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::s
     const std::string want =
         upper.substr(0, tilde) + "~1" + (dot == std::string::npos ? "" : upper.substr(dot));
     if (basis != want && candidate != upper) continue;
-    if (++seen == n) return listing.hosts[i];
+    if (++seen == n) return listing.names[i];
   }
   return std::string();
 }
@@ -397,7 +392,7 @@ void OfflineFileSystem::ForEachFile(const std::string& pattern, std::uint32_t at
   for (std::size_t i = 0; i < listing.names.size(); ++i) {
     const std::string& name = listing.names[i];
     if (!WildcardMatch(mask, name)) continue;
-    const std::string path = host == "/" ? "/" + listing.hosts[i] : host + "/" + listing.hosts[i];
+    const std::string path = host == "/" ? "/" + listing.names[i] : host + "/" + listing.names[i];
     const std::uint32_t attrs = AttributesOf(path, name, !volume_);
     if (attrs == kInvalidAttributes) continue;
     std::uint64_t size = 0;
@@ -491,7 +486,7 @@ std::string OfflineFileSystem::ShortPathName(const std::string& path) {
       const std::string basis = ShortNameOf(name, 1);
       for (std::size_t i = 0; i < listing.names.size(); ++i) {
         if (!IsShortName(listing.names[i]) && ShortNameOf(listing.names[i], 1) == basis) ++n;
-        if (listing.hosts[i] == name) break;
+        if (listing.names[i] == name) break;
       }
       shortName = ShortNameOf(name, n);
     }
