@@ -17,6 +17,7 @@
 namespace corvanta {
 namespace {
 
+using testing::FileBytes;
 using testing::OpenHive;
 using testing::TestHives;
 using Bytes = std::vector<std::uint8_t>;
@@ -25,13 +26,6 @@ Bytes Text(const std::string& s, bool nul = true) {
   Bytes b(s.begin(), s.end());
   if (nul) b.push_back(0);
   return b;
-}
-
-std::string FileBytes(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 RegistryChange Set(const std::string& path, const std::string& name, std::uint32_t type,

@@ -20,6 +20,7 @@ namespace corvanta {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::FileBytes;
 
 struct TextCase {
   const char* what;
@@ -46,13 +47,6 @@ Bytes Text(const std::string& s) {
   Bytes b(s.begin(), s.end());
   b.push_back(0);
   return b;
-}
-
-std::string FileBytes(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 RegistryChange SetText(const std::string& path, const std::string& name, const std::string& text) {
