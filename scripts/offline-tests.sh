@@ -196,9 +196,16 @@ fi
 check "the offline repair ran" grep -q '^Backup file: ' "$work/repair.txt"
 backup=$(sed -n 's/^Backup file: //p' "$work/repair.txt" | tr -d '\r')
 name=${backup##*/}
-check "the backup is kept in the system's own folder and names it" bash -c "
-  case '$backup' in '$XDG_DATA_HOME'/corvanta/*/Backup/*) ;; *) exit 1 ;; esac
-  sed -n 2p '$backup' | grep -q '^; System: '"
+names_system() {  # backup: in the system's own folder, naming it (either format)
+  case "$1" in "$XDG_DATA_HOME"/corvanta/*/Backup/*) ;; *) return 1 ;; esac
+  python3 - "$1" <<'PY'
+import sys
+b = open(sys.argv[1], "rb").read()
+t = b[2:].decode("utf-16-le") if b[:2] == b"\xff\xfe" else b.decode("cp1252", "replace")
+sys.exit(not t.splitlines()[1].startswith("; System: "))
+PY
+}
+check "the backup is kept in the system's own folder and names it" names_system "$backup"
 check "the repair reported after its commit" grep -q '^Committed: yes' "$work/repair.txt"
 wine_prefix_up "$work" win32 || exit 1
 online_scan "$win" "$work/after-repair.json"

@@ -20,6 +20,7 @@
 #include "platform/offline/offline_file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
+#include "platform/text_convert.h"
 #include "prefix_files.h"
 
 namespace corvanta {
@@ -160,6 +161,21 @@ TEST_F(OfflineSession, EachSystemKeepsItsOwnBackupsAndRefusesAnothers) {
   const std::string name = file.substr(file.rfind('/') + 1);
   Spit(Backups("b") + "/" + name, bytes);
   EXPECT_EQ(Run({"--prefix", root_ + "/b", "backups", "restore", name}), 1);
+  EXPECT_NE(err_.find("another system"), std::string::npos) << err_;
+  EXPECT_EQ(Slurp(root_ + "/b/system.reg"), kSystemReg);
+
+  // A version 5 backup (a name past the code page) names its system too.
+  Spit(root_ + "/a/system.reg",
+       std::string(kSystemReg) + "[Software\\\\\\x5f20] 1\n\"v\"=\"1\"\n\n");
+  ASSERT_EQ(Run({"--prefix", root_ + "/a", "backups", "full"}), 0) << err_;
+  const std::string wide = out_.substr(0, out_.find('\n'));
+  const std::string v5 = Slurp(wide);
+  EXPECT_EQ(v5.compare(0, 2, "\xFF\xFE"), 0);
+  EXPECT_NE(v5.find(Utf8ToUtf16Le("; System: " + SystemIdOf(root_ + "/a") + "\r\n")),
+            std::string::npos);
+  const std::string wideName = wide.substr(wide.rfind('/') + 1);
+  Spit(Backups("b") + "/" + wideName, v5);
+  EXPECT_EQ(Run({"--prefix", root_ + "/b", "backups", "restore", wideName}), 1);
   EXPECT_NE(err_.find("another system"), std::string::npos) << err_;
   EXPECT_EQ(Slurp(root_ + "/b/system.reg"), kSystemReg);
 
