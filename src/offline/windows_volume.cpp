@@ -55,10 +55,6 @@ std::string Find(const std::string& folder, const std::vector<std::string>& name
   return path;
 }
 
-std::string ToAnsi(const std::string& utf8) {
-  return hive::Utf8ToAnsi(utf8.c_str());
-}
-
 std::string Lookup(const std::vector<std::pair<std::string, std::string>>& values,
                    const std::string& name) {
   for (const auto& v : values) {
@@ -180,7 +176,7 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
   if (systemRoot.size() >= 2 && systemRoot[1] == ':') {
     v.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(systemRoot[0])));
   }
-  v.userName = ToAnsi(base(v.profileFolder));
+  v.userName = base(v.profileFolder);
   *out = std::move(v);
   return true;
 }
