@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/wide_text.h"
 #include "ui/markup/list_geometry.h"
-#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_widgets.h"
 
 namespace corvanta {

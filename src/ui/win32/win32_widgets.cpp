@@ -4,8 +4,8 @@
 #include <climits>
 #include <exception>
 
+#include "platform/win32/wide_text.h"
 #include "ui/win32/control_ids.h"
-#include "ui/win32/wide_text.h"
 
 namespace corvanta {
 
@@ -428,7 +428,7 @@ std::string Win32Memo::Text() const {
   const int n = GetWindowTextLengthW(hwnd_);
   std::wstring s(static_cast<size_t>(n) + 1, L'\0');
   const int got = GetWindowTextW(hwnd_, &s[0], n + 1);
-  return FromWide(s.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  return Narrow(s.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 void Win32Memo::SetText(const std::string& text) {
