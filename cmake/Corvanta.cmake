@@ -6,6 +6,8 @@
 # cmake/unity-alone.txt and compiled on its own.
 option(CORVANTA_UNITY "Compile each target's sources in batches" OFF)
 file(STRINGS "${CMAKE_SOURCE_DIR}/cmake/unity-alone.txt" CORVANTA_UNITY_ALONE REGEX "^[^#]")
+set_property(DIRECTORY "${CMAKE_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+  "${CMAKE_SOURCE_DIR}/cmake/unity-alone.txt")
 
 function(corvanta_unity target)
   if(NOT CORVANTA_UNITY)
