@@ -4,6 +4,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/system.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -106,8 +107,10 @@ ServerVersion AskServerVersion(HttpClient& http, const std::string& server, cons
 std::string AskWhatsNew(HttpClient& http, const std::string& server, const HttpPump& pump) {
   try {
     const HttpReply reply = http.Get(server + kWhatsNewPath, kTextReplyCap, pump);
+    // The server's text is UTF-8 when it reads as UTF-8; an older server
+    // sends the Windows code page.
     if (reply.status == 200 && !reply.aborted && !reply.tooLarge)
-      return TrimBlanksAndControls(reply.body);
+      return TrimBlanksAndControls(IsUtf8(reply.body) ? reply.body : AnsiToUtf8(reply.body));
   } catch (const HttpError&) {
   }
   return std::string();

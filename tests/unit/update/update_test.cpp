@@ -203,14 +203,17 @@ TEST(UpdateCheck, ServerSettingAndConsoleCommand) {
   MemoryHttp::Reply v;
   v.body = "1.4.0\n";
   cli.mem.http.SetReply(local + kVersionPath, v);
-  MemoryHttp::Reply w;
-  w.body = "New \xE9";
-  cli.mem.http.SetReply(local + kWhatsNewPath, w);
-  EXPECT_EQ(cli({"update-check", "--json"}), kExitDone) << cli.err;
-  EXPECT_EQ(cli.out,
-            "{\"server\":\"http://127.0.0.1:8123\",\"serverVersion\":\"1.4.0\",\"update\":true,"
-            "\"whatsNew\":\"New \xC3\xA9\"}\n");
-  EXPECT_EQ(cli.mem.http.requests().size(), 2u);                 // no download
+  // What's new in the code page of an older server, or in UTF-8.
+  for (const char* body : {"New \xE9", "New \xC3\xA9"}) {
+    MemoryHttp::Reply w;
+    w.body = body;
+    cli.mem.http.SetReply(local + kWhatsNewPath, w);
+    EXPECT_EQ(cli({"update-check", "--json"}), kExitDone) << cli.err;
+    EXPECT_EQ(cli.out,
+              "{\"server\":\"http://127.0.0.1:8123\",\"serverVersion\":\"1.4.0\",\"update\":true,"
+              "\"whatsNew\":\"New \xC3\xA9\"}\n");
+  }
+  EXPECT_EQ(cli.mem.http.requests().size(), 4u);                 // no download
   ASSERT_EQ(cli({"settings", "set", "Section1=0"}), kExitDone);  // saving leaves it alone
   EXPECT_TRUE(
       cli.mem.registry.HasValue(kHKEY_LOCAL_MACHINE, "Software\\Corvanta\\Corvix", "UpdateServer"));
