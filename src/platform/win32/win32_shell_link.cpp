@@ -74,6 +74,22 @@ std::string Win32ShellLinkResolver::ResolveShortcutTarget(const std::string& pat
   ZeroMemory(&data, sizeof data);
   if (FAILED(link->GetPath(buffer, MAX_PATH, &data, SLGP_SHORTPATH))) return path;
   buffer[MAX_PATH - 1] = L'\0';
+  // The path block of a shortcut may hold the code page's text only ('?' for
+  // what it lacks, and '?' is in no real path); the item list names the
+  // target in full.
+  bool lossy = false;
+  for (const wchar_t* c = buffer; *c != L'\0'; ++c) lossy = lossy || *c == L'?';
+  if (lossy) {
+    LPITEMIDLIST list = nullptr;
+    wchar_t full[MAX_PATH] = {};
+    const bool named = SUCCEEDED(link->GetIDList(&list)) && list != nullptr &&
+                       SHGetPathFromIDListW(list, full) && full[0] != L'\0';
+    if (list != nullptr) CoTaskMemFree(list);
+    if (named) {
+      const DWORD n = GetShortPathNameW(full, buffer, MAX_PATH);
+      return n > 0 && n < MAX_PATH ? Narrow(buffer, n) : Narrow(full);
+    }
+  }
   return Narrow(buffer);
 }
 
