@@ -10,13 +10,55 @@
 #include <vector>
 
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_process.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_shell_link.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_version_info.h"
 #include "ports_scratch.h"
 
 namespace corvanta {
 namespace {
+
+// A program of this build's tests folder, as a DOS path.
+std::string BuildFile(const std::string& name) {
+  std::string path = "Z:" + std::string(CORVANTA_BUILD_DIR) + "/tests/" + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+// Folders, programs, shortcuts, version resources and arguments whose names
+// leave the code page go through the wide calls whole.
+TEST(Win32WidePaths, ProgramsLinksAndVersionsBelowNonLatinFolders) {
+  ComScope com;
+  wine::ScratchFolder scratch;
+  Win32FileSystem files;
+  const std::string folder = scratch.path() + "\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD";
+  ASSERT_TRUE(files.MakeDirectory(folder));
+  const std::string program = folder + "\\\xE5\xBC\xA0\xE4\xB8\x89.exe";
+  ASSERT_TRUE(files.CopyOneFile(BuildFile("corvanta_record_args.exe"), program));
+
+  // The program starts, and sees its own path and an argument unchanged.
+  const std::string argument = "\"\xE6\x9D\x8E\xE5\x9B\x9B \xF0\x9F\x98\x80\"";
+  const ProcessOutcome run = Win32ProcessRunner().RunHidden(program, argument, 20000, nullptr);
+  ASSERT_EQ(run.end, ProcessOutcome::End::Exited) << run.error;
+  std::string line;
+  ASSERT_TRUE(files.ReadWholeFile(folder + "\\args.txt", &line));
+  EXPECT_EQ(line, "\"" + program + "\" " + argument);
+
+  // A shortcut named in Cyrillic to the program resolves to a path of it.
+  const std::string link = folder + "\\\xD0\xAF\xD1\x80\xD0\xBB\xD1\x8B\xD0\xBA.lnk";
+  ASSERT_TRUE(wine::MakeRealShortcut(link, program));
+  const std::string target = Win32ShellLinkResolver().ResolveShortcutTarget(link);
+  EXPECT_NE(target, link);
+  EXPECT_TRUE(files.FileExists(target)) << target;
+
+  const std::string dll = folder + "\\\xE5\xBC\xA0.dll";
+  ASSERT_TRUE(files.CopyOneFile(BuildFile("corvanta_test_bho.dll"), dll));
+  EXPECT_EQ(Win32VersionInfo().QueryStrings(dll, {"FileVersion", "CompanyName"}),
+            (std::vector<std::string>{"2.5.0.7", "Test Maker"}));
+}
 
 TEST(Win32ShellLinks, MissingAndNetworkTargetsAreReported) {
   ComScope com;
