@@ -1508,13 +1508,13 @@ class DfaSearch {
 TRegExpr::TRegExpr() : scratch_(std::make_unique<regexpr_detail::Scratch>()) {}
 TRegExpr::~TRegExpr() = default;
 
-void TRegExpr::SetExpression(const std::string& pattern) {
+void TRegExpr::SetExpression(std::string_view pattern) {
   auto it = cache_.find(pattern);
   std::shared_ptr<const regexpr_detail::Program> prog;
   if (it != cache_.end()) {
     prog = it->second;
   } else {
-    prog = regexpr_detail::CompilePattern(pattern);
+    prog = regexpr_detail::CompilePattern(std::string(pattern));
     if (cache_.size() >= regexpr_detail::kMaxCachedPrograms) cache_.clear();
     cache_.emplace(pattern, prog);
   }
