@@ -81,29 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pattern += gen.Alternation(3);
   // Bytes that are no UTF-8 match nothing in PCRE2 but are characters of
   // their own here: the text is valid UTF-8 (the scan's harness covers them).
-  static const char* const kAlphabet[] = {"a",
-                                          "b",
-                                          "c",
-                                          "A",
-                                          "B",
-                                          ".",
-                                          "\\",
-                                          "-",
-                                          " ",
-                                          "\n",
-                                          "_",
-                                          "d",
-                                          "1",
-                                          "\xC3\xA9",
-                                          "\xC3\x89",
-                                          "\xC3\xA0",
-                                          "\xD0\x96",
-                                          "\xD0\xB6",
-                                          "\xE4\xB8\xAD",
-                                          "\xF0\x9F\x98\x80"};
   std::string text;
   for (const uint8_t c : in.ConsumeRemainingBytes<uint8_t>()) {
-    text += kAlphabet[c % (sizeof kAlphabet / sizeof kAlphabet[0])];
+    text += fuzz::TextAlphabet()[c % fuzz::TextAlphabet().size()];
     if (text.size() >= 64) break;
   }
   fuzz::Oracle oracle(pattern);

@@ -234,25 +234,7 @@ TEST(RegExprTest, GenericSyntaxAgreesWithPcre2) {
                                              "\\S\\D",
                                              "a.c",
                                              "(?#note)a"};
-  // Characters of one to four bytes, each of which folds alike in PCRE2.
-  const std::vector<std::string> alphabet = {"a",
-                                             "b",
-                                             "c",
-                                             "A",
-                                             "B",
-                                             ".",
-                                             "\\",
-                                             "-",
-                                             " ",
-                                             "\n",
-                                             "_",
-                                             "d",
-                                             "\xC3\xA9",
-                                             "\xC3\x89",
-                                             "\xD0\xB6",
-                                             "\xD0\x96",
-                                             "\xE4\xB8\xAD",
-                                             "\xF0\x9F\x98\x80"};
+  const std::vector<std::string>& alphabet = fuzz::TextAlphabet();
   std::mt19937 rng(7);
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::uniform_int_distribution<int> len(0, 14);
