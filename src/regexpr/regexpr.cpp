@@ -1415,8 +1415,8 @@ class DfaSearch {
 
  private:
   static constexpr std::size_t kMaxStates = 4096;
-  // The transition table's bound, whatever the number of slots.
-  static constexpr std::size_t kMaxEntries = std::size_t{1} << 22;
+  // The transition table's bound (4 MB), whatever the number of slots.
+  static constexpr std::size_t kMaxEntries = std::size_t{1} << 20;
 
   // As the VM's AddThread, without captures: appends the consuming
   // instructions and a Match reached from pc, in priority order.
