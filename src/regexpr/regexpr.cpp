@@ -1,6 +1,7 @@
 #include "regexpr/regexpr.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -246,6 +247,7 @@ struct Program {
   std::vector<SlotSet> slot_sets;  // sets[i] over the slots
   int groups = 0;                  // capturing groups, group 0 excluded
   int slots = 2;
+  int loop_slots = 2;     // the first loop register (after the group slots)
   ByteSet first;          // bytes that can begin a match
   bool can_skip = false;  // false when a match may be empty
   int single_first = -1;  // the only possible first byte, or -1
@@ -304,12 +306,35 @@ struct ThreadList {
   std::vector<std::uint32_t> mark;
   std::uint32_t gen = 0;
   int count = 0;
+  // A path that began loop iterations at this position (the mask of their
+  // loop registers) may still leave those loops where another path loops
+  // on: it is a thread of its own until it consumes a character.
+  static constexpr int kMasks = 8;
+  std::vector<std::uint32_t> mask_gen;
+  std::vector<std::array<std::uint64_t, kMasks>> masks;
+  std::vector<std::uint8_t> mask_count;
+  // Whether pc was reached with mask in this generation; marks it if not.
+  // Beyond kMasks masks a pc counts as reached.
+  bool Seen(int pc, std::uint64_t mask) {
+    const auto i = static_cast<std::size_t>(pc);
+    if (mask_gen[i] != gen) {
+      mask_gen[i] = gen;
+      mask_count[i] = 0;
+    }
+    for (int k = 0; k < mask_count[i]; ++k) {
+      if (masks[i][static_cast<std::size_t>(k)] == mask) return true;
+    }
+    if (mask_count[i] == kMasks) return true;
+    masks[i][mask_count[i]++] = mask;
+    return false;
+  }
 };
 
 struct Frame {
   int pc;
   int slot;  // >= 0: restore caps[slot] = value instead of exploring pc
   std::ptrdiff_t value;
+  std::uint64_t mask;  // the loop registers saved at this position on the way
 };
 
 struct Scratch {
@@ -1137,6 +1162,7 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   auto prog = std::make_shared<Program>();
   Node root = Parser(pattern, *prog).Parse();
   prog->slots = 2 * (prog->groups + 1);
+  prog->loop_slots = prog->slots;
   Compiler c(*prog);
   c.Add({Op::Save, 0, 0, 0});
   c.Emit(root);
@@ -1203,12 +1229,18 @@ class Vm {
       l.pcs.resize(len);
       l.caps.resize(len * ns_);
       if (l.mark.size() < len) l.mark.assign(len, 0);
+      if (prog.has_progress && l.mask_gen.size() < len) {
+        l.mask_gen.assign(len, 0);
+        l.masks.resize(len);
+        l.mask_count.assign(len, 0);
+      }
       l.count = 0;
     }
     sc_.work.resize(ns_);
     sc_.best.assign(ns_, -1);
-    // Every instruction pushes at most one frame per thread list.
-    sc_.stack.resize(len + 1);
+    // Every instruction pushes at most one frame per visit: one visit per
+    // thread list, and one per mask besides.
+    sc_.stack.resize((prog.has_progress ? ThreadList::kMasks + 1 : 1) * len + 1);
   }
 
   bool Run(const unsigned char* s, std::size_t n, std::size_t start, bool anchored) {
@@ -1303,9 +1335,10 @@ class Vm {
     const std::uint32_t gen = l.gen;
     const Inst* const code = code_;
     const int ns = ns_;
+    const int loops = prog_.loop_slots;
     int count = l.count;
     int top = 0;
-    stack[top++] = {pc0, -1, 0};
+    stack[top++] = {pc0, -1, 0, 0};
     while (top > 0) {
       const Frame f = stack[--top];
       if (f.slot >= 0) {
@@ -1313,18 +1346,26 @@ class Vm {
         continue;
       }
       int pc = f.pc;
+      std::uint64_t mask = f.mask;
       for (;;) {
-        if (mark[pc] == gen) break;
-        mark[pc] = gen;
         const Inst& in = code[pc];
+        // After a character every iteration has consumed one: the mask
+        // matters only on the way to a consuming instruction.
+        if (mask != 0 && in.op != Op::Char && in.op != Op::Set && in.op != Op::Match) {
+          if (l.Seen(pc, mask)) break;
+        } else {
+          if (mark[pc] == gen) break;
+          mark[pc] = gen;
+        }
         if (in.op == Op::Jmp) {
           pc = in.x;
         } else if (in.op == Op::Split) {
-          stack[top++] = {in.y, -1, 0};
+          stack[top++] = {in.y, -1, 0, mask};
           pc = in.x;
         } else if (in.op == Op::Save) {
-          stack[top++] = {0, in.x, work[in.x]};
+          stack[top++] = {0, in.x, work[in.x], 0};
           work[in.x] = static_cast<std::ptrdiff_t>(pos);
+          if (in.x >= loops && in.x - loops < 64) mask |= std::uint64_t{1} << (in.x - loops);
           pc = in.next;
         } else if (in.op == Op::Assert) {
           if (!AssertHolds(static_cast<AssertKind>(in.byte), s_, n_, pos)) break;
@@ -1415,8 +1456,8 @@ class DfaSearch {
 
  private:
   static constexpr std::size_t kMaxStates = 4096;
-  // The transition table's bound, whatever the number of slots.
-  static constexpr std::size_t kMaxEntries = std::size_t{1} << 22;
+  // The transition table's bound (4 MB), whatever the number of slots.
+  static constexpr std::size_t kMaxEntries = std::size_t{1} << 20;
 
   // As the VM's AddThread, without captures: appends the consuming
   // instructions and a Match reached from pc, in priority order.
@@ -1508,13 +1549,13 @@ class DfaSearch {
 TRegExpr::TRegExpr() : scratch_(std::make_unique<regexpr_detail::Scratch>()) {}
 TRegExpr::~TRegExpr() = default;
 
-void TRegExpr::SetExpression(const std::string& pattern) {
+void TRegExpr::SetExpression(std::string_view pattern) {
   auto it = cache_.find(pattern);
   std::shared_ptr<const regexpr_detail::Program> prog;
   if (it != cache_.end()) {
     prog = it->second;
   } else {
-    prog = regexpr_detail::CompilePattern(pattern);
+    prog = regexpr_detail::CompilePattern(std::string(pattern));
     if (cache_.size() >= regexpr_detail::kMaxCachedPrograms) cache_.clear();
     cache_.emplace(pattern, prog);
   }

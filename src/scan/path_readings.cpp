@@ -102,12 +102,17 @@ std::string WideReading(const std::string& s, std::size_t p, bool* fileOnly, std
   return s.substr(p, extEnd - p);
 }
 
-// The end of the longest run of s from `from` that is at most units UTF-16
+// The end of the longest run of s[from, to) that is at most units UTF-16
 // units long, at the end of a character.
-std::size_t Utf16Prefix(const std::string& s, std::size_t from, std::size_t units) {
+std::size_t Utf16Prefix(const std::string& s, std::size_t from, std::size_t to, std::size_t units) {
   std::size_t i = from;
   std::uint32_t cp = 0;
-  while (i < s.size()) {
+  while (i < to && units > 0) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      --units;
+      continue;
+    }
     std::size_t next = i;
     const std::size_t width = DecodeUtf8(s, &next, &cp) && cp >= 0x10000 ? 2 : 1;
     if (width > units) break;
@@ -123,7 +128,7 @@ std::size_t Utf16Prefix(const std::string& s, std::size_t from, std::size_t unit
 void AddCommandPrefixes(std::vector<PathReading>* readings, const std::string& s, std::size_t p) {
   bool cut = false;
   const std::size_t end = RunEnd(s, p, false, &cut);
-  const std::size_t last = std::min(end, Utf16Prefix(s, p, kMaxPath));
+  const std::size_t last = Utf16Prefix(s, p, end, kMaxPath);
   for (std::size_t blank = s.find(' ', p + 3); blank != npos && blank < last;
        blank = s.find(' ', blank + 1)) {
     std::size_t i = blank;
@@ -137,7 +142,7 @@ void AddCommandPrefixes(std::vector<PathReading>* readings, const std::string& s
 
 bool LongerThanMaxPath(const std::string& path) {
   // Bytes never count fewer than UTF-16 units: a short text needs no count.
-  return path.size() > kMaxPath && Utf16Prefix(path, 0, kMaxPath) < path.size();
+  return path.size() > kMaxPath && Utf16Prefix(path, 0, path.size(), kMaxPath) < path.size();
 }
 
 PathReadings ReadPaths(TRegExpr& regex, const std::string& s) {

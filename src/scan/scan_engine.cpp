@@ -81,8 +81,17 @@ bool IsFullPath(const std::string& s) {
 // of a character it could not carry), the replacement character a lossy
 // conversion leaves, or bytes that are no UTF-8.
 bool LostInTranslation(const std::string& text) {
-  return text.find_first_of("?*") != std::string::npos ||
-         text.find("\xEF\xBF\xBD") != std::string::npos || !IsUtf8(text);
+  if (text.find('?') != std::string::npos || text.find('*') != std::string::npos) return true;
+  // Only text beyond ASCII can be unreadable: skip ASCII eight bytes at a time.
+  std::size_t i = 0;
+  for (std::uint64_t w = 0; i + 8 <= text.size(); i += 8) {
+    std::memcpy(&w, text.data() + i, 8);
+    if ((w & 0x8080808080808080u) != 0) break;
+  }
+  std::uint32_t cp = 0;
+  while (i < text.size())
+    if (!DecodeUtf8(text, &i, &cp) || cp == 0xFFFD) return true;
+  return false;
 }
 
 bool IsTextType(std::uint32_t type) {

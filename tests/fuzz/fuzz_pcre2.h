@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "regexpr/regexpr.h"
 
@@ -55,6 +56,32 @@ class Oracle {
   pcre2_match_data* data_ = nullptr;
   int rc_ = PCRE2_ERROR_NOMATCH;
 };
+
+// The characters the generated texts are made of: one to four bytes each,
+// every one folding alike in both engines (no Kelvin sign, long s, ...).
+inline const std::vector<std::string>& TextAlphabet() {
+  static const std::vector<std::string> alphabet = {"a",
+                                                    "b",
+                                                    "c",
+                                                    "A",
+                                                    "B",
+                                                    ".",
+                                                    "\\",
+                                                    "-",
+                                                    " ",
+                                                    "\n",
+                                                    "_",
+                                                    "d",
+                                                    "1",
+                                                    "\xC3\xA9",
+                                                    "\xC3\x89",
+                                                    "\xC3\xA0",
+                                                    "\xD0\x96",
+                                                    "\xD0\xB6",
+                                                    "\xE4\xB8\xAD",
+                                                    "\xF0\x9F\x98\x80"};
+  return alphabet;
+}
 
 // Whether the matcher's search of text agrees with the oracle's.
 inline bool Agrees(TRegExpr& re, Oracle& oracle, const std::string& text, bool groups) {

@@ -53,7 +53,7 @@ TEST_F(AnalyzeValue, WorkedReadingsOnAnEmptyDisk) {
       {"ding.wav", "Sounds", true},
       {"C:\\M\xC2\xAEsic\\gone.exe", "Application Paths", false},
       {"C:\\M\xC3\xA9sic\\gone.exe", "Application Paths", false},
-      // "?" stands for a character the ANSI call could not carry: no proof.
+      // "?" is a wildcard, and what an ANSI reader made of a lost character: no proof.
       {"C:\\Dir.old\\Gr?n.exe", "Application Paths", true},
       {"\"C:\\Programme\\Gr?n\\app.exe\" /min", "Startup Programs", true},
   };

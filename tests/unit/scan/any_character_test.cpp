@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/text_convert.h"
 #include "support/scan_fixture.h"
 
 namespace corvanta {
@@ -68,6 +69,24 @@ TEST(AnyCharacter, NonLatinPathsAreJudgedInEverySection) {
       EXPECT_EQ(s.problems[0].ValueData, c.text) << what;
     }
   }
+}
+
+// The name class takes letters beyond the Western code page and, of its
+// characters above ASCII, only the registered sign: its texts read as before.
+TEST(AnyCharacter, TheNameClassAddsNoCharacterOfTheWesternCodePage) {
+  const std::string pattern = kDrivePathPattern;
+  const std::size_t open = pattern.find('[', pattern.find("}:"));
+  const std::string body = pattern.substr(open + 1, pattern.find("]+)", open) - open - 1);
+  TRegExpr re;
+  re.SetExpression("(?i)^[" + body + "]$");
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    std::string c;
+    AppendUtf8(c, Cp1252ToUnicode(static_cast<unsigned char>(b)));
+    EXPECT_EQ(re.Exec(c), b == 0xAE) << "byte " << b;
+  }
+  for (const char* letter : {"\xD0\x98", "\xD0\xB8", "\xE7\x94\xA8", "\xCE\x95", "\xC5\x81",
+                             "\xEA\xB0\x80", "\xF0\xA0\x80\x80"})
+    EXPECT_TRUE(re.Exec(letter)) << letter;
 }
 
 }  // namespace
