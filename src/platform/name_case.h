@@ -2,8 +2,12 @@
 // upper-case form; registry paths split at backslashes.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -16,10 +20,9 @@ inline std::string AsciiUpper(std::string text) {
   return text;
 }
 
-// Upper case as Windows folds the letters of the code page (Windows-1252):
-// ASCII, the Latin-1 letters, and the three caron and ligature pairs and y
-// with diaeresis of the 0x80 row. The offline file system and registry
-// stores compare host and file names by it.
+// Upper case as Windows folds the letters of the code page (Windows-1252),
+// one byte at a time, for the offline stores that still hold code-page
+// bytes. UTF-8 names fold with NameUpper(std::string).
 inline char NameUpper(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
   if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
@@ -30,9 +33,45 @@ inline char NameUpper(char c) {
   return c;
 }
 
-inline std::string NameUpper(std::string text) {
-  for (char& c : text) c = NameUpper(c);
-  return text;
+// The one folding rule for names of keys, values and files (UTF-8): two names
+// are the same when their NameUpper forms are equal.
+inline std::string NameUpper(const std::string& text) {
+  return Utf8Upper(text);
+}
+
+// The order of NameUpper(a) and NameUpper(b) (-1, 0, 1), byte by byte,
+// without building either: sorted lists of names compare often.
+inline int CompareNameUpper(std::string_view a, std::string_view b) {
+  struct Cursor {
+    std::string_view text;
+    std::size_t pos = 0;
+    std::string pending;  // the rest of the current character's upper form
+    std::size_t next = 0;
+    // The next byte of the upper form, or -1 at the end.
+    int Take() {
+      if (next < pending.size()) return static_cast<unsigned char>(pending[next++]);
+      if (pos >= text.size()) return -1;
+      const unsigned char c = static_cast<unsigned char>(text[pos]);
+      if (c < 0x80) {
+        ++pos;
+        return (c >= 'a' && c <= 'z') ? c - 32 : c;
+      }
+      uint32_t cp = 0;
+      if (!DecodeUtf8(text, &pos, &cp)) return c;
+      pending.clear();
+      AppendUtf8(pending, UpperCodePoint(cp));
+      next = 1;
+      return static_cast<unsigned char>(pending[0]);
+    }
+  };
+  Cursor x, y;
+  x.text = a;
+  y.text = b;
+  for (;;) {
+    const int p = x.Take(), q = y.Take();
+    if (p != q) return p < q ? -1 : 1;
+    if (p < 0) return 0;
+  }
 }
 
 // The non-empty components of a backslash-separated path.

@@ -1,6 +1,10 @@
-// The raw registry, shaped like the ANSI advapi32 calls. Every method returns
-// a Win32 error code (kERROR_SUCCESS on success). Adapters: win32/ (the real
-// calls) and memory/ (an in-memory registry with Windows semantics).
+// The raw registry, shaped like the advapi32 calls but in UTF-8: names are
+// UTF-8 (WTF-8 for an unpaired surrogate), lengths count UTF-8 bytes, and the
+// data of REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ is UTF-8 with each
+// terminator one 0 byte; every other type is raw bytes. Every method returns
+// a Win32 error code (kERROR_SUCCESS on success). Adapters: win32/ (the wide
+// calls, converting to and from UTF-16) and memory/ (an in-memory registry
+// with Windows semantics).
 #pragma once
 
 #include <cstdint>
@@ -71,13 +75,16 @@ constexpr std::int32_t kERROR_CANTREAD = 1012;
 constexpr std::int32_t kERROR_CANTWRITE = 1013;
 constexpr std::int32_t kERROR_KEY_DELETED = 1018;
 constexpr std::int32_t kERROR_CHILD_MUST_BE_VOLATILE = 1021;
+// A name or text given in bytes that are no UTF-8: nothing was written.
+constexpr std::int32_t kERROR_NO_UNICODE_TRANSLATION = 1113;
 
 // Dispositions of CreateKeyEx.
 constexpr std::uint32_t kREG_CREATED_NEW_KEY = 1;
 constexpr std::uint32_t kREG_OPENED_EXISTING_KEY = 2;
 
-// What QueryInfoKey reports. Name lengths are in characters without the NUL;
-// maxValueLen is in bytes.
+// What QueryInfoKey reports. Name lengths are in UTF-8 bytes without the NUL,
+// maxValueLen in bytes of the port's data; the maxima may be upper bounds
+// (the system counts UTF-16), never less than a name or value needs.
 struct RegKeyInfo {
   std::uint32_t subKeys = 0;
   std::uint32_t maxSubKeyLen = 0;
@@ -87,9 +94,9 @@ struct RegKeyInfo {
 };
 
 // Buffer conventions follow the real API:
-// - name buffers: *nameLen is the buffer size in characters including room for
-//   the NUL on input, and the name length without the NUL on output; a buffer
-//   too small answers kERROR_MORE_DATA.
+// - name buffers: *nameLen is the buffer size in bytes including room for the
+//   NUL on input, and the name's UTF-8 length without the NUL on output; a
+//   buffer too small answers kERROR_MORE_DATA.
 // - data buffers: *dataLen is the buffer size in bytes on input and the size of
 //   the data on output. data == nullptr with dataLen set is a size query
 //   (kERROR_SUCCESS). A buffer too small answers kERROR_MORE_DATA and sets

@@ -176,7 +176,7 @@ TYPED_TEST_P(RegistryAccessorContract, ValuesWithDataAndWalkingDownAndBack) {
   TRegistry reg(this->api());
   ASSERT_TRUE(reg.OpenKey(this->Top() + "\\A\\B", true));
   ASSERT_TRUE(reg.OpenKey(this->Top() + "\\A", false));
-  reg.WriteString("Text", std::string("C:\\x\xE9.exe"));
+  reg.WriteString("Text", std::string("C:\\x\xC3\xA9.exe"));
   reg.WriteExpandString("Exp", "%windir%\\y");
   reg.WriteInteger("N", 7);
   reg.WriteBinaryData("Bin", std::vector<std::uint8_t>(3000, 0xAB));

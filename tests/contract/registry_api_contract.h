@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "contract/registry_test_env.h"
+#include "contract/text_table.h"
+#include "platform/name_case.h"
 #include "platform/registry_api.h"
 
 namespace corvanta::testing {
@@ -126,7 +128,9 @@ TYPED_TEST_P(RegistryApiContract, SubKeysEnumerateSortedKeepingSpelling) {
   RegKeyInfo info;
   ASSERT_EQ(kERROR_SUCCESS, api.QueryInfoKey(base, &info));
   EXPECT_EQ(4u, info.subKeys);
-  EXPECT_EQ(6u, info.maxSubKeyLen);
+  // Upper bounds in UTF-8 bytes: the system counts UTF-16 units.
+  EXPECT_GE(info.maxSubKeyLen, 6u);
+  EXPECT_LE(info.maxSubKeyLen, 3 * 6u);
   EXPECT_EQ(0u, info.values);
 }
 
@@ -271,7 +275,8 @@ TYPED_TEST_P(RegistryApiContract, ValueNamesAndEnumeration) {
   RegKeyInfo info;
   ASSERT_EQ(kERROR_SUCCESS, api.QueryInfoKey(base, &info));
   EXPECT_EQ(3u, info.values);
-  EXPECT_EQ(9u, info.maxValueNameLen);
+  EXPECT_GE(info.maxValueNameLen, 9u);
+  EXPECT_LE(info.maxValueNameLen, 3 * 9u);
   EXPECT_GE(info.maxValueLen, 40u);
 
   EXPECT_EQ(kERROR_SUCCESS, api.DeleteValue(base, "MYvalue"));
@@ -366,9 +371,86 @@ TYPED_TEST_P(RegistryApiContract, ClassesRootIsAViewOfMachineClasses) {
   api.CloseKey(machine);
 }
 
+// Names and texts of every script, an astral character and an unpaired
+// surrogate: stored, listed and read back exactly, sizes in UTF-8 bytes.
+TYPED_TEST_P(RegistryApiContract, NamesAndTextsOfAnyCharacter) {
+  RegistryApi& api = this->api();
+  const RegKey base = this->base_;
+  std::set<std::string> names;
+  std::string multi;
+  std::size_t longest = 0;
+  for (const TextCase& c : TextTable()) {
+    std::uint32_t how = 0;
+    const RegKey key = this->Create(base, c.utf8, &how);
+    EXPECT_EQ(kREG_CREATED_NEW_KEY, how) << c.label;
+    ASSERT_EQ(kERROR_SUCCESS, this->Set(key, "", kREG_EXPAND_SZ, c.utf8 + '\0')) << c.label;
+    api.CloseKey(key);
+    ASSERT_EQ(kERROR_SUCCESS, this->Set(base, c.utf8, kREG_SZ, c.utf8 + '\0')) << c.label;
+    EXPECT_EQ(kERROR_SUCCESS, this->OpenRc(base, NameUpper(c.utf8))) << c.label;
+    names.insert(c.utf8);
+    multi += c.utf8 + '\0';
+    longest = std::max(longest, c.utf8.size());
+  }
+  multi += '\0';
+  ASSERT_EQ(kERROR_SUCCESS, this->Set(base, "Multi", kREG_MULTI_SZ, multi));
+
+  const std::vector<std::string> keys = this->SubKeys(base);
+  EXPECT_EQ(names, std::set<std::string>(keys.begin(), keys.end()));
+  RegKeyInfo info;
+  ASSERT_EQ(kERROR_SUCCESS, api.QueryInfoKey(base, &info));
+  EXPECT_GE(info.maxSubKeyLen, longest);
+  EXPECT_GE(info.maxValueNameLen, longest);
+  EXPECT_GE(info.maxValueLen, multi.size());
+
+  std::set<std::string> listed;
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    char name[64];
+    std::uint8_t data[128];
+    std::uint32_t len = sizeof name, size = sizeof data, type = 0;
+    ASSERT_EQ(kERROR_SUCCESS, api.EnumValue(base, i, name, &len, &type, data, &size));
+    const std::string got(name, len);
+    if (got == "Multi") {
+      EXPECT_EQ(kREG_MULTI_SZ, type);
+      EXPECT_EQ(multi, std::string(reinterpret_cast<char*>(data), size));
+      continue;
+    }
+    listed.insert(got);
+    EXPECT_EQ(got + '\0', std::string(reinterpret_cast<char*>(data), size));
+    // The buffer rules count UTF-8 bytes exactly.
+    len = static_cast<std::uint32_t>(got.size());
+    EXPECT_EQ(kERROR_MORE_DATA, api.EnumValue(base, i, name, &len, nullptr, nullptr, nullptr));
+    len = sizeof name;
+    size = static_cast<std::uint32_t>(got.size());
+    EXPECT_EQ(kERROR_MORE_DATA, api.EnumValue(base, i, name, &len, &type, data, &size));
+    EXPECT_EQ(got.size() + 1, size);
+  }
+  EXPECT_EQ(names, listed);
+
+  for (const TextCase& c : TextTable()) {
+    std::uint8_t data[64];
+    std::uint32_t size = 0, type = 0;
+    EXPECT_EQ(kERROR_SUCCESS, api.QueryValueEx(base, c.utf8, &type, nullptr, &size)) << c.label;
+    EXPECT_EQ(c.utf8.size() + 1, size) << c.label;
+    size = static_cast<std::uint32_t>(c.utf8.size());
+    EXPECT_EQ(kERROR_MORE_DATA, api.QueryValueEx(base, c.utf8, &type, data, &size)) << c.label;
+    EXPECT_EQ(c.utf8.size() + 1, size) << c.label;
+    RegKey key = 0;
+    ASSERT_EQ(kERROR_SUCCESS, api.OpenKeyEx(base, c.utf8, kKEY_READ, &key)) << c.label;
+    size = sizeof data;
+    EXPECT_EQ(kERROR_SUCCESS, api.QueryValueEx(key, "", &type, data, &size)) << c.label;
+    EXPECT_EQ(kREG_EXPAND_SZ, type) << c.label;
+    EXPECT_EQ(c.utf8 + '\0', std::string(reinterpret_cast<char*>(data), size)) << c.label;
+    api.CloseKey(key);
+    EXPECT_EQ(kERROR_SUCCESS, api.DeleteValue(base, c.utf8)) << c.label;
+    EXPECT_EQ(kERROR_SUCCESS, api.DeleteKey(base, c.utf8)) << c.label;
+    EXPECT_EQ(kERROR_FILE_NOT_FOUND, this->OpenRc(base, c.utf8)) << c.label;
+  }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryApiContract, CreateOpenAndPathForms,
                             SubKeysEnumerateSortedKeepingSpelling, TextValuesKeepTheirBytes,
                             EveryTypeIsStoredAsBytes, ValueNamesAndEnumeration, DeleteKeyRules,
-                            AccessRightsPerHandle, ClassesRootIsAViewOfMachineClasses);
+                            AccessRightsPerHandle, ClassesRootIsAViewOfMachineClasses,
+                            NamesAndTextsOfAnyCharacter);
 
 }  // namespace corvanta::testing

@@ -4,20 +4,15 @@
 #include <cstring>
 
 #include "platform/name_case.h"
+#include "platform/text_convert.h"
+
 namespace corvanta {
 
 namespace {
 
 // Windows orders and matches names by their upper-case form.
 int CompareNames(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = static_cast<unsigned char>(AsciiUpper(a[i]));
-    const unsigned char y = static_cast<unsigned char>(AsciiUpper(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return CompareNameUpper(a, b);
 }
 
 bool IsText(std::uint32_t type) {
@@ -34,7 +29,8 @@ bool BadPath(RegKey parent, const std::string& subKey, std::string* path) {
   return false;
 }
 
-// Key names longer than this are refused, as the real registry does.
+// Key names longer than this many UTF-16 units are refused, as the real
+// registry does.
 constexpr std::size_t kMaxKeyNameLen = 255;
 
 }  // namespace
@@ -210,7 +206,8 @@ std::int32_t MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subKe
   bool canCreate = !handle || (handle->access & kKEY_CREATE_SUB_KEY);
   bool created = false;
   for (const std::string& part : SplitBackslashPath(path)) {
-    if (part.size() > kMaxKeyNameLen) return kERROR_INVALID_PARAMETER;
+    if (part.size() > kMaxKeyNameLen && Utf8ToUtf16(part).size() > kMaxKeyNameLen)
+      return kERROR_INVALID_PARAMETER;
     Node* child = node->Child(part);
     if (child) {
       node = child;
@@ -273,7 +270,7 @@ std::int32_t CopyName(const std::string& name, char* buffer, std::uint32_t* len)
   return kERROR_SUCCESS;
 }
 
-// Copies value data into a caller's buffer as RegQueryValueExA does: a size
+// Copies value data into a caller's buffer as the Win32 adapter does: a size
 // query without a buffer, ERROR_MORE_DATA with the size needed, and a NUL
 // added after text stored without one when the buffer has room for it.
 std::int32_t CopyData(std::uint32_t storedType, const std::vector<std::uint8_t>& stored,

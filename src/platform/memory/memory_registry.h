@@ -1,8 +1,8 @@
 // An in-memory registry with Windows semantics, for tests: the seven
-// predefined roots, case-insensitive names that keep their spelling, subkeys
-// enumerated in case-insensitive sorted order, values in insertion order, data
-// stored as bytes, access rights checked per handle, HKEY_CLASSES_ROOT as a
-// view of HKEY_LOCAL_MACHINE\Software\Classes.
+// predefined roots, names in UTF-8 that compare by NameUpper and keep their
+// spelling, subkeys enumerated in that sorted order, values in insertion
+// order, data stored as the port's bytes (texts in UTF-8), access rights checked per handle,
+// HKEY_CLASSES_ROOT as a view of HKEY_LOCAL_MACHINE\Software\Classes.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,11 @@
-// The registry port over advapi32's ANSI calls. The predefined roots are
-// passed as their HKEY values; every other RegKey is an HKEY it handed out.
+// The registry port over advapi32's wide calls: names and the data of the
+// text types are converted between the port's UTF-8 and the system's UTF-16,
+// other data passes as bytes. The predefined roots are passed as their HKEY
+// values; every other RegKey is an HKEY it handed out. Not for use by two
+// threads at once (it keeps its buffers between calls).
 #pragma once
+
+#include <vector>
 
 #include "platform/registry_api.h"
 
@@ -25,6 +30,15 @@ class Win32Registry : public RegistryApi {
                           const std::uint8_t* data, std::uint32_t size) override;
   std::int32_t DeleteKey(RegKey key, const std::string& subKey) override;
   std::int32_t DeleteValue(RegKey key, const std::string& name) override;
+
+ private:
+  // One value's type and bytes as the system holds them, read through call
+  // (RegQueryValueExW or RegEnumValueW bound to a value) into data_.
+  template <class Call>
+  std::int32_t ReadStored(Call call, unsigned long* type, unsigned long* size);
+
+  std::vector<wchar_t> name_;
+  std::vector<unsigned char> data_;
 };
 
 }  // namespace corvanta
