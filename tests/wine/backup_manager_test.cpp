@@ -316,6 +316,8 @@ TEST(BackupWideWine, RepairBackupIsVersion5AndRestoresExactly) {
   RealApp a(scratch.path());
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
   SetWide(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", REG_SZ, kDisplayName);
+  SetWide(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", REG_SZ,
+          L"C:\\CvAccUni gone\\uninst.exe");
 
   std::string out;
   ASSERT_EQ(a.Cli({"repair", "--sections", "6", "--no-restore-point"}, &out), kExitDone) << out;
@@ -337,6 +339,8 @@ TEST(BackupWideWine, RepairBackupIsVersion5AndRestoresExactly) {
   EXPECT_EQ(ReadWide(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", &type),
             std::wstring(kDisplayName) + L'\0');
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(ReadWide(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", &type),
+            std::wstring(L"C:\\CvAccUni gone\\uninst.exe") + L'\0');
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
 }
 
@@ -360,7 +364,8 @@ TEST(BackupWideWine, FullBackupThroughThePageRestoresExactly) {
   const std::string key = Utf16ToUtf8(reinterpret_cast<const char16_t*>(kWideKey));
   bool found = false;
   for (const RegFileEntry& e : ReadRegFileEntries(bytes))
-    found = found || (e.isValue && e.keyPath == "\\" + key && e.valueName == "Path");
+    found = found || (e.isValue && e.valueName == "Path" && e.keyPath.size() > key.size() &&
+                      e.keyPath.compare(e.keyPath.size() - key.size(), key.size(), key) == 0);
   EXPECT_TRUE(found);
 
   RegDeleteKeyW(HKEY_CURRENT_USER, kWideKey);

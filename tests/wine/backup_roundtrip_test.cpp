@@ -38,7 +38,7 @@ void SeedEveryType(TRegistry& reg) {
          Lit("C:\\dir\\\" \"x\" \xC3\xA9\xC3\xBC end\"\0"));
   SetRaw(reg, k, "empty", kREG_SZ, Lit("\0"));
   SetRaw(reg, k, "more after zero", kREG_SZ, Lit("ab\0cd\0"));
-  SetRaw(reg, k, "expand after zero", kREG_EXPAND_SZ, Lit("%a%\0x"));
+  SetRaw(reg, k, "expand after zero", kREG_EXPAND_SZ, Lit("%a%\0x\0"));
   SetRaw(reg, k, "multi line", kREG_SZ, Lit("one\r\ntwo\n[HKEY_CURRENT_USER\\Evil]\0"));
   SetRaw(reg, k, "expand", kREG_EXPAND_SZ, Lit("%SystemRoot%\\system32\\x.dll\0"));
   SetRaw(reg, k, "dword", kREG_DWORD, Lit("\xFF\xFF\xFF\xFF"));
