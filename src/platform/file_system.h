@@ -91,7 +91,8 @@ class FileSystem {
 
   // The Windows directory without a trailing backslash, e.g. "C:\WINDOWS".
   virtual std::string WindowsDirectory() = 0;
-  // The 8.3 form of an existing path; "" when it fails or exceeds 260 chars.
+  // The 8.3 form of an existing path; "" when it fails or exceeds 260 UTF-16
+  // units (MAX_PATH, as the system counts).
   virtual std::string ShortPathName(const std::string& path) = 0;
 
   // Sets the process error mode and returns the previous one.

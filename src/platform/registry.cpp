@@ -38,7 +38,8 @@ constexpr const char* kGetError = "Failed to get data for '%s'";
 constexpr const char* kSetError = "Failed to set data for '%s'";
 constexpr const char* kTypeError = "Invalid data type for '%s'";
 
-// Registry names are at most 16383 characters; a buffer this big always fits.
+// Registry names are at most 16383 UTF-16 units, so at most 49149 UTF-8
+// bytes; a buffer this big always fits.
 constexpr std::size_t kNameBufferLimit = 1u << 16;
 
 // Enumerates one subkey (values == false) or value name into buffer, growing

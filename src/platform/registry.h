@@ -1,5 +1,7 @@
 // TRegistry: the registry accessor every caller goes through. It holds a root
 // key, access rights, at most one open current key and that key's path.
+// Paths, names and texts are UTF-8, as on the port beneath it; texts are
+// written with one 0 byte as their terminator.
 //
 // Path rules:
 // - A path that begins with "\" is absolute: it starts at the root, and the

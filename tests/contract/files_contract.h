@@ -253,11 +253,55 @@ TYPED_TEST_P(FilesContract, QuietErrorModeRestoresThePreviousMode) {
   EXPECT_EQ(this->fs().SetErrorMode(original) & SEM_FAILCRITICALERRORS, 0u);
 }
 
+// Folder and file names beyond the code page (Cyrillic, CJK): found without
+// regard to case, listed as spelled, '?' one character; a missing neighbour
+// is missing.
+TYPED_TEST_P(FilesContract, NamesBeyondTheCodePage) {
+  // Cyrillic "Ivan", two ideographs.
+  const std::string folder = this->At("\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD");
+  const std::string cjk = "\xE5\xBC\xA0\xE4\xB8\x89.exe";
+  const std::string file = folder + "\\" + cjk;
+  this->env.MakeFolder(folder, faDirectory);
+  this->env.MakeFile(file, "MZ", faArchive);
+  FileSystem& fs = this->fs();
+
+  EXPECT_TRUE(fs.DirectoryExists(folder));
+  EXPECT_TRUE(fs.FileExists(file));
+  EXPECT_TRUE(fs.FileExists(this->At("\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD\\") + cjk));
+  EXPECT_FALSE(fs.FileExists(folder + "\\\xE6\x9D\x8E\xE5\x9B\x9B.exe"));
+  EXPECT_FALSE(fs.DirectoryExists(this->At("\xD0\x9F\xD1\x91\xD1\x82\xD1\x80")));
+  EXPECT_FALSE(fs.FileExists(folder));
+  const std::string ivan = folder.substr(this->env.root().size() + 1);
+  EXPECT_EQ(this->Names(this->At("*"), faDirectory), (std::vector<std::string>{".", "..", ivan}));
+  EXPECT_EQ(this->Names(folder + "\\??.EXE", faAnyFile), std::vector<std::string>{cjk});
+  EXPECT_TRUE(this->Names(folder + "\\?.exe", faAnyFile).empty());
+
+  std::string bytes;
+  ASSERT_TRUE(fs.ReadWholeFile(file, &bytes));
+  EXPECT_EQ(bytes, "MZ");
+  const std::string shortPath = fs.ShortPathName(file);
+  EXPECT_FALSE(shortPath.empty());
+  EXPECT_TRUE(fs.FileExists(shortPath)) << shortPath;
+  const std::string copy = folder + "\\\xD0\x9A\xD0\xBE\xD0\xBF\xD0\xB8\xD1\x8F.exe";
+  EXPECT_TRUE(fs.CopyOneFile(file, copy));
+  EXPECT_TRUE(fs.WriteWholeFile(copy, "new"));
+  ASSERT_TRUE(fs.ReadWholeFile(copy, &bytes));
+  EXPECT_EQ(bytes, "new");
+  EXPECT_TRUE(fs.RemoveFile(copy));
+  EXPECT_TRUE(fs.RemoveFile(file));
+  EXPECT_FALSE(fs.FileExists(file));
+  EXPECT_TRUE(fs.RemoveFolder(folder));
+  EXPECT_FALSE(fs.DirectoryExists(folder));
+  EXPECT_TRUE(fs.MakeDirectory(folder));
+  EXPECT_TRUE(fs.DirectoryExists(folder));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FilesContract, WildcardsMatchWithoutRegardToCase,
                             AttributeFiltersOfTheTwoWalks, ListingsStopEarlyAndFailQuietly,
                             PathsIgnoreCaseAndExistenceTestsDifferForFolders,
                             FoldersAreCreatedOneLevelAtATime, WholeFilesKeepTheirBytes,
                             DeleteRemovesFilesOnly, FoldersGoWhenEmptyCopiesNeverOverwrite,
-                            WindowsDirectoryAndShortNames, QuietErrorModeRestoresThePreviousMode);
+                            WindowsDirectoryAndShortNames, QuietErrorModeRestoresThePreviousMode,
+                            NamesBeyondTheCodePage);
 
 }  // namespace corvanta::contract

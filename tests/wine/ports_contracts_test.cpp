@@ -26,11 +26,11 @@ class Win32FilesEnv {
   }
   void MakeFolder(const std::string& path, uint32_t attrs) { wine::MakeRealFolder(path, attrs); }
   void SetAttributes(const std::string& path, uint32_t attrs) {
-    SetFileAttributesA(path.c_str(), attrs);
+    SetFileAttributesW(Wide(path).c_str(), attrs);
   }
   // Open without FILE_SHARE_DELETE: the file cannot be deleted meanwhile.
   void Lock(const std::string& path) {
-    locks_.push_back(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    locks_.push_back(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, 0, nullptr));
   }
   ~Win32FilesEnv() {

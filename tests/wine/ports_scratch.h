@@ -1,5 +1,6 @@
 // A scratch folder under C:\corvanta-test for one test, removed afterwards,
-// and the real files, folders and shortcuts the Wine tests seed.
+// and the real files, folders and shortcuts the Wine tests seed (paths in
+// UTF-8, through the wide API).
 #pragma once
 
 #include <windows.h>
@@ -9,32 +10,33 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_system.h"
 
 namespace corvanta::wine {
 
 inline void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Wide(path + "\\*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = data.cFileName;
+      const std::string name = Narrow(data.cFileName);
       if (name == "." || name == "..") continue;
       const std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(Wide(child).c_str(), FILE_ATTRIBUTE_NORMAL);
       if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
           (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
         RemoveTree(child);
       } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        RemoveDirectoryA(child.c_str());
+        RemoveDirectoryW(Wide(child).c_str());
       } else {
-        DeleteFileA(child.c_str());
+        DeleteFileW(Wide(child).c_str());
       }
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
   }
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryA(path.c_str());
+  SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(Wide(path).c_str());
 }
 
 // The real system with the program's folder put where a test wants it.
@@ -71,18 +73,18 @@ class ScratchFolder {
 };
 
 inline void MakeRealFile(const std::string& path, const std::string& bytes, uint32_t attrs) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;
   DWORD wrote = 0;
   if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
   CloseHandle(h);
-  SetFileAttributesA(path.c_str(), attrs);
+  SetFileAttributesW(Wide(path).c_str(), attrs);
 }
 
 inline void MakeRealFolder(const std::string& path, uint32_t attrs) {
-  CreateDirectoryA(path.c_str(), nullptr);
-  if (attrs != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesA(path.c_str(), attrs);
+  CreateDirectoryW(Wide(path).c_str(), nullptr);
+  if (attrs != FILE_ATTRIBUTE_DIRECTORY) SetFileAttributesW(Wide(path).c_str(), attrs);
 }
 
 // Writes a shortcut file through the shell's own link object, to target or,
@@ -90,16 +92,15 @@ inline void MakeRealFolder(const std::string& path, uint32_t attrs) {
 // that does not exist; the shortcut is written all the same.
 inline bool MakeRealShortcut(const std::string& path, const std::string* target,
                              LPCITEMIDLIST list) {
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  IShellLinkW* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(&link))))
     return false;
-  HRESULT hr = target != nullptr ? link->SetPath(target->c_str()) : link->SetIDList(list);
+  HRESULT hr = target != nullptr ? link->SetPath(Wide(*target).c_str()) : link->SetIDList(list);
   IPersistFile* file = nullptr;
   if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
   if (SUCCEEDED(hr)) {
-    std::wstring wide(path.begin(), path.end());
-    hr = file->Save(wide.c_str(), TRUE);
+    hr = file->Save(Wide(path).c_str(), TRUE);
     file->Release();
   }
   link->Release();

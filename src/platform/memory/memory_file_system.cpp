@@ -4,13 +4,14 @@
 #include <stdexcept>
 
 #include "platform/name_case.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) {
-  return AsciiUpper(a) == AsciiUpper(b);
+  return CompareNameUpper(a, b) == 0;
 }
 
 bool IsSeparator(char c) {
@@ -21,11 +22,23 @@ bool HasWildcard(const std::string& s) {
   return s.find_first_of("*?") != std::string::npos;
 }
 
+// The upper-case code points of a UTF-8 name (a byte that is no UTF-8 stands
+// for itself, above every code point).
+std::vector<uint32_t> UpperPoints(const std::string& text) {
+  std::vector<uint32_t> out;
+  uint32_t cp = 0;
+  for (size_t i = 0; i < text.size();) {
+    out.push_back(DecodeUtf8(text, &i, &cp) ? UpperCodePoint(cp) : 0x110000 + cp);
+  }
+  return out;
+}
+
 // Plain glob: '*' any run, '?' one character, letters without regard to case.
-bool Glob(const std::string& p, const std::string& n) {
+bool Glob(const std::string& pattern, const std::string& name) {
+  const std::vector<uint32_t> p = UpperPoints(pattern), n = UpperPoints(name);
   size_t pi = 0, ni = 0, starP = std::string::npos, starN = 0;
   while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == '?' || AsciiUpper(p[pi]) == AsciiUpper(n[ni]))) {
+    if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
       ++pi;
       ++ni;
     } else if (pi < p.size() && p[pi] == '*') {
@@ -52,6 +65,8 @@ bool IsShortName(const std::string& name) {
   if (base.empty() || base.size() > 8 || ext.size() > 3) return false;
   for (char c : name) {
     if (c == ' ' || std::string("+,;=[]").find(c) != std::string::npos) return false;
+    // A character beyond ASCII has no place in an 8.3 name.
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
   return true;
 }
@@ -65,8 +80,14 @@ void ShortParts(const std::string& name, std::string* base, std::string* ext) {
       (dot == std::string::npos || dot == 0) ? std::string() : name.substr(dot + 1);
   auto clean = [](const std::string& s, size_t limit) {
     std::string out;
-    for (char c : s) {
-      if (out.size() == limit) break;
+    uint32_t cp = 0;
+    for (size_t i = 0; i < s.size() && out.size() < limit;) {
+      const char c = s[i];
+      // A character beyond ASCII (all its bytes) becomes one '_'.
+      if (!DecodeUtf8(s, &i, &cp) || cp >= 0x80) {
+        out += '_';
+        continue;
+      }
       if (c == ' ' || c == '.') continue;
       out += std::string("+,;=[]").find(c) != std::string::npos ? '_' : AsciiUpper(c);
     }
@@ -97,10 +118,10 @@ struct MemoryFileSystem::Node {
   }
   Node* Add(std::unique_ptr<Node> node) {
     node->parent = this;
-    const std::string key = AsciiUpper(node->name);
-    auto at =
-        std::find_if(children.begin(), children.end(),
-                     [&key](const std::unique_ptr<Node>& c) { return AsciiUpper(c->name) > key; });
+    const std::string& key = node->name;
+    auto at = std::find_if(
+        children.begin(), children.end(),
+        [&key](const std::unique_ptr<Node>& c) { return CompareNameUpper(c->name, key) > 0; });
     return children.insert(at, std::move(node))->get();
   }
   std::unique_ptr<Node> Remove(Node* child) {
@@ -123,7 +144,7 @@ struct MemoryFileSystem::Parsed {
   std::string key() const {
     std::string k(1, drive);
     k += ":";
-    for (const auto& p : parts) k += "\\" + AsciiUpper(p);
+    for (const auto& p : parts) k += "\\" + NameUpper(p);
     return k;
   }
 };
@@ -325,7 +346,7 @@ void MemoryFileSystem::ForEachFile(const std::string& pattern, uint32_t attrFilt
 bool MemoryFileSystem::FileExists(const std::string& path) {
   if (path.empty() || IsSeparator(path.back())) return false;
   bool exists = false;
-  // The first entry the search returns decides, as with FindFirstFileA.
+  // The first entry the search returns decides, as with FindFirstFileW.
   ForEachFile(path, faAnyFile | faReparsePoint | faNormal, [&exists](const FindEntry& e) {
     exists = (e.attributes & faDirectory) == 0;
     return false;
@@ -457,7 +478,7 @@ std::string MemoryFileSystem::ShortPathName(const std::string& path) {
     out += IsShortName(parsed.parts[i]) ? parsed.parts[i] : ShortNameOf(*parent, *node);
   }
   if (parsed.trailingSeparator) out += "\\";
-  if (out.size() >= 260) return std::string();
+  if (out.size() >= 260 && Utf8ToUtf16(out).size() >= 260) return std::string();
   return out;
 }
 

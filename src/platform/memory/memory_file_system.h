@@ -14,7 +14,7 @@ namespace corvanta {
 // Drive letters map to folder trees. Names compare without regard to ASCII
 // case and keep their spelling; "\" and "/" separate components; a path that
 // starts with "\" is on the current drive. Listings behave like
-// FindFirstFileA: "*" and "?" wildcards, "*.*" matching every name, "." and
+// FindFirstFileW: "*" and "?" wildcards, "*.*" matching every name, "." and
 // ".." reported first in folders other than a drive root.
 class MemoryFileSystem : public FileSystem {
  public:

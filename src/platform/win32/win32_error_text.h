@@ -5,15 +5,17 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
+
 namespace corvanta {
 
 inline std::string SystemErrorText(DWORD code) {
-  char buffer[1024] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buffer, sizeof buffer, nullptr);
+  wchar_t buffer[1024] = {};
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buffer, sizeof buffer / sizeof buffer[0], nullptr);
   // The system's text ends in a line break a message box does not want.
-  while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n' || buffer[n - 1] == ' ')) --n;
-  return std::string(buffer, n);
+  while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
+  return Narrow(buffer, n);
 }
 
 }  // namespace corvanta

@@ -1,4 +1,6 @@
-// The file system port over kernel32's ANSI calls.
+// The file system port over kernel32's wide calls; paths are UTF-8 on the
+// port. A path in bytes that are no UTF-8 names nothing the program read from
+// the system: it is unknown, which reads as present and is never changed.
 #pragma once
 
 #include "platform/file_system.h"

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
+
 namespace corvanta {
 
 namespace {
@@ -14,13 +16,13 @@ constexpr DWORD kConnectTimeoutMs = 15000;
 constexpr DWORD kReceiveTimeoutMs = 30000;
 
 std::string InternetErrorText(DWORD code) {
-  char buffer[512] = {};
-  DWORD n = FormatMessageA(
+  wchar_t buffer[512] = {};
+  DWORD n = FormatMessageW(
       FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      GetModuleHandleA("wininet.dll"), code, 0, buffer, sizeof buffer, nullptr);
-  while (n > 0 && (buffer[n - 1] == '\r' || buffer[n - 1] == '\n' || buffer[n - 1] == ' ')) --n;
+      GetModuleHandleA("wininet.dll"), code, 0, buffer, sizeof buffer / sizeof buffer[0], nullptr);
+  while (n > 0 && (buffer[n - 1] == L'\r' || buffer[n - 1] == L'\n' || buffer[n - 1] == L' ')) --n;
   if (n == 0) return "The request failed (error " + std::to_string(code) + ").";
-  return std::string(buffer, n);
+  return Narrow(buffer, n);
 }
 
 // One transfer, shared by the GUI thread and the worker that makes the
@@ -73,7 +75,7 @@ DWORD WINAPI Work(void* arg) {
   auto* t = static_cast<Transfer*>(arg);
   const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
-  HINTERNET request = InternetOpenUrlA(t->session, t->url.c_str(), nullptr, 0, flags, 0);
+  HINTERNET request = InternetOpenUrlW(t->session, Wide(t->url).c_str(), nullptr, 0, flags, 0);
   if (request == nullptr) {
     const DWORD code = GetLastError();
     Finish(t, t->abort ? std::string() : InternetErrorText(code));
@@ -82,9 +84,9 @@ DWORD WINAPI Work(void* arg) {
     return 0;
   }
   DWORD status = 0, length = 0, size = sizeof status;
-  HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+  HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
   size = sizeof length;
-  const bool announced = HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+  const bool announced = HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
                                         &length, &size, nullptr) != FALSE;
   {
     Locked l(t->lock);
@@ -130,16 +132,16 @@ DWORD WINAPI Work(void* arg) {
 
 HttpReply Win32Http::Get(const std::string& url, uint64_t cap,
                          const std::function<bool(const HttpProgress&)>& progress) {
-  HINTERNET session = InternetOpenA("Corvanta/" CORVANTA_VERSION, INTERNET_OPEN_TYPE_PRECONFIG,
-                                    nullptr, nullptr, 0);
+  HINTERNET session = InternetOpenW(Wide("Corvanta/" CORVANTA_VERSION).c_str(),
+                                    INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (session == nullptr) throw HttpError(InternetErrorText(GetLastError()));
   for (DWORD option : {static_cast<DWORD>(INTERNET_OPTION_CONNECT_TIMEOUT),
                        static_cast<DWORD>(INTERNET_OPTION_SEND_TIMEOUT)}) {
     DWORD ms = kConnectTimeoutMs;
-    InternetSetOptionA(session, option, &ms, sizeof ms);
+    InternetSetOptionW(session, option, &ms, sizeof ms);
   }
   DWORD receive = kReceiveTimeoutMs;
-  InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+  InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
 
   auto* t = new Transfer;
   t->url = url;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/wide_text.h"
+
 namespace corvanta {
 
 namespace {
@@ -15,12 +17,12 @@ typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD);
 }  // namespace
 
 std::string SystemLibraryPath(const std::string& name) {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const UINT n = GetSystemDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    const UINT n = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
     if (n == 0) return std::string();
     if (n < buffer.size()) {
-      std::string path(buffer.data(), n);
+      std::string path = Narrow(buffer.data(), n);
       if (path.back() != '\\') path += '\\';
       return path + name;
     }
@@ -32,7 +34,7 @@ HMODULE LoadSystemLibrary(const std::string& name) {
   // Only a bare name is looked for in the system folder.
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return nullptr;
   const std::string path = SystemLibraryPath(name);
-  return path.empty() ? nullptr : LoadLibraryA(path.c_str());
+  return path.empty() ? nullptr : LoadLibraryW(Wide(path).c_str());
 }
 
 void HardenDllSearchPath() {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error_text.h"
 
 namespace corvanta {
@@ -11,7 +12,7 @@ namespace corvanta {
 namespace {
 
 bool IsFile(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(Wide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -27,14 +28,14 @@ bool RunsUnderWow64() {
 }
 
 std::string Wow64SystemDirectory() {
-  using GetDirFn = UINT(WINAPI*)(LPSTR, UINT);
+  using GetDirFn = UINT(WINAPI*)(LPWSTR, UINT);
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   auto getDir = reinterpret_cast<GetDirFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemWow64DirectoryA")));
-  char buffer[MAX_PATH] = {};
+      reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemWow64DirectoryW")));
+  wchar_t buffer[MAX_PATH] = {};
   if (getDir == nullptr) return std::string();
   const UINT n = getDir(buffer, MAX_PATH);
-  return n == 0 || n >= MAX_PATH ? std::string() : std::string(buffer, n);
+  return n == 0 || n >= MAX_PATH ? std::string() : Narrow(buffer, n);
 }
 
 std::string InFolder(const std::string& folder, const char* name) {
@@ -51,13 +52,13 @@ std::string Win32ProcessRunner::RegistryEditorPath() {
     const std::string wow = InFolder(Wow64SystemDirectory(), "regedit.exe");
     if (!wow.empty() && IsFile(wow)) return wow;
   }
-  char buffer[MAX_PATH] = {};
-  UINT n = GetWindowsDirectoryA(buffer, MAX_PATH);
-  const std::string windows = n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+  wchar_t buffer[MAX_PATH] = {};
+  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+  const std::string windows = n > 0 && n < MAX_PATH ? Narrow(buffer, n) : std::string();
   const std::string inWindows = InFolder(windows, "regedit.exe");
   if (!inWindows.empty() && IsFile(inWindows)) return inWindows;
-  n = GetSystemDirectoryA(buffer, MAX_PATH);
-  const std::string system = n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+  n = GetSystemDirectoryW(buffer, MAX_PATH);
+  const std::string system = n > 0 && n < MAX_PATH ? Narrow(buffer, n) : std::string();
   const std::string inSystem = InFolder(system, "regedit.exe");
   if (!inSystem.empty() && IsFile(inSystem)) return inSystem;
   return std::string();
@@ -69,14 +70,16 @@ ProcessOutcome Win32ProcessRunner::RunHidden(const std::string& program, const s
   ProcessOutcome out;
   std::string line = "\"" + program + "\"";
   if (!params.empty()) line += " " + params;
-  std::vector<char> writable(line.begin(), line.end());
-  writable.push_back('\0');
-  STARTUPINFOA si{};
+  // The command line buffer must be writable for the wide call.
+  std::wstring wide = Wide(line);
+  std::vector<wchar_t> writable(wide.begin(), wide.end());
+  writable.push_back(L'\0');
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(Wide(program).c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &si, &pi)) {
     // Read at once: any later call may overwrite the thread's last error.
     const DWORD code = GetLastError();

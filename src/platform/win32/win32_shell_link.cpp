@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_shell_link.h"
 
 namespace corvanta {
@@ -31,7 +32,7 @@ class ComRef {
 };
 
 const CLSID kShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kShellLinkA = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID kShellLinkW = {0x000214F9, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID kPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 std::string HresultText(const char* what, HRESULT hr) {
@@ -52,8 +53,8 @@ ComScope::~ComScope() {
 
 std::string Win32ShellLinkResolver::ResolveShortcutTarget(const std::string& path) {
   if (!HasLowerCaseLnkExtension(path)) return path;
-  ComRef<IShellLinkA> link;
-  HRESULT hr = CoCreateInstance(kShellLink, nullptr, CLSCTX_INPROC_SERVER, kShellLinkA, link.out());
+  ComRef<IShellLinkW> link;
+  HRESULT hr = CoCreateInstance(kShellLink, nullptr, CLSCTX_INPROC_SERVER, kShellLinkW, link.out());
   if (FAILED(hr) || link.get() == nullptr) {
     throw ShellLinkError(HresultText("Creating the shell link object", hr));
   }
@@ -63,19 +64,17 @@ std::string Win32ShellLinkResolver::ResolveShortcutTarget(const std::string& pat
     throw ShellLinkError(HresultText("Asking the shell link object for IPersistFile", hr));
   }
 
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (wideLength <= 0) return path;
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], wideLength);
-
+  bool exact = true;
+  const std::wstring wide = Wide(path, &exact);
+  if (!exact) return path;
   if (FAILED(file->Load(wide.c_str(), STGM_READ))) return path;
   if (FAILED(link->Resolve(nullptr, SLR_NO_UI | SLR_ANY_MATCH))) return path;
-  char buffer[MAX_PATH] = {};
-  WIN32_FIND_DATAA data;
+  wchar_t buffer[MAX_PATH] = {};
+  WIN32_FIND_DATAW data;
   ZeroMemory(&data, sizeof data);
   if (FAILED(link->GetPath(buffer, MAX_PATH, &data, SLGP_SHORTPATH))) return path;
-  buffer[MAX_PATH - 1] = '\0';
-  return std::string(buffer);
+  buffer[MAX_PATH - 1] = L'\0';
+  return Narrow(buffer);
 }
 
 }  // namespace corvanta

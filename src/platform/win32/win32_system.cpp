@@ -1,12 +1,15 @@
 #include "platform/win32/win32_system.h"
 
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/win32/tick_count64.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_library.h"
 
 namespace corvanta {
@@ -65,12 +68,22 @@ std::string Win32System::FirstArgumentOf(const std::string& commandLine) {
   return NextArgument(&p);
 }
 
+std::vector<std::string> Win32System::CommandLineArguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (argv == nullptr) return args;
+  for (int i = 1; i < count; ++i) args.push_back(Narrow(argv[i]));
+  LocalFree(argv);
+  return args;
+}
+
 std::string Win32System::ExecutablePath() {
-  std::vector<char> buffer(MAX_PATH);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return std::string();
-    if (n < buffer.size()) return std::string(buffer.data(), n);
+    if (n < buffer.size()) return Narrow(buffer.data(), n);
     buffer.resize(buffer.size() * 2);
   }
 }
@@ -82,7 +95,7 @@ std::string Win32System::ExecutableFolder() {
 }
 
 std::string Win32System::FirstArgument() {
-  return FirstArgumentOf(GetCommandLineA());
+  return FirstArgumentOf(Narrow(GetCommandLineW()));
 }
 
 LocalDateTime Win32System::Now() {
@@ -100,17 +113,17 @@ void Win32System::Sleep(uint32_t ms) {
 }
 
 OsVersion Win32System::GetVersion() {
-  OSVERSIONINFOA info;
+  OSVERSIONINFOW info;
   ZeroMemory(&info, sizeof info);
-  info.dwOSVersionInfoSize = 148;
-  static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA size");
+  info.dwOSVersionInfoSize = 276;
+  static_assert(sizeof(OSVERSIONINFOW) == 276, "OSVERSIONINFOW size");
   OsVersion v;
-  if (!GetVersionExA(&info)) return v;
+  if (!GetVersionExW(&info)) return v;
   v.platformId = info.dwPlatformId;
   v.major = info.dwMajorVersion;
   v.minor = info.dwMinorVersion;
   v.build = info.dwBuildNumber;
-  v.csd = info.szCSDVersion;
+  v.csd = Narrow(info.szCSDVersion);
   return v;
 }
 
@@ -152,8 +165,10 @@ RestorePointResult Win32System::CallRestorePoint(const std::string& library,
   info.dwEventType = req.eventType;
   info.dwRestorePtType = req.restorePointType;
   info.llSequenceNumber = req.sequenceNumber;
-  const size_t n = std::min<size_t>(req.description.size(), sizeof info.szDescription - 1);
-  CopyMemory(info.szDescription, req.description.data(), n);
+  // The entry of this record takes the code page's text.
+  const std::string description = Utf8ToAnsi(req.description);
+  const size_t n = std::min<size_t>(description.size(), sizeof info.szDescription - 1);
+  CopyMemory(info.szDescription, description.data(), n);
   StateMgrStatus status;
   ZeroMemory(&status, sizeof status);
   const BOOL created = fn(&info, &status);
@@ -173,11 +188,12 @@ std::string Win32System::WineVersion() {
 }
 
 std::string Win32System::EnvironmentVariable(const std::string& name) {
-  const DWORD size = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  const std::wstring wide = Wide(name);
+  const DWORD size = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
   if (size == 0) return std::string();
-  std::vector<char> buffer(size, '\0');
-  const DWORD n = GetEnvironmentVariableA(name.c_str(), buffer.data(), size);
-  return n == 0 || n >= size ? std::string() : std::string(buffer.data(), n);
+  std::vector<wchar_t> buffer(size, L'\0');
+  const DWORD n = GetEnvironmentVariableW(wide.c_str(), buffer.data(), size);
+  return n == 0 || n >= size ? std::string() : Narrow(buffer.data(), n);
 }
 
 }  // namespace corvanta

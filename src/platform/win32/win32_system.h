@@ -1,6 +1,9 @@
 // The system port over kernel32 and advapi32.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/system.h"
 
 namespace corvanta {
@@ -25,6 +28,9 @@ class Win32System : public System {
   // blanks and control characters separate, double quotes group and are
   // removed.
   static std::string FirstArgumentOf(const std::string& commandLine);
+  // The process's arguments after the program's name, split as the system
+  // splits them (CommandLineToArgvW), in UTF-8.
+  static std::vector<std::string> CommandLineArguments();
 };
 
 }  // namespace corvanta
