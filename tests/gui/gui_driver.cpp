@@ -797,19 +797,30 @@ bool SetWideString(HKEY key, const wchar_t* name, const std::wstring& data) {
                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
+const wchar_t kUnicodeKeyName[] = L"CvGui\u5F20\u4E09";
+
+std::wstring UnicodeKeyPath() {
+  return std::wstring(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") +
+         kUnicodeKeyName;
+}
+
+// The other runs repair what they find: the entry is there for its own only.
+void RemoveUnicodeEntry() {
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, UnicodeKeyPath().c_str());
+}
+
 // An uninstall entry whose key and name are Chinese and whose uninstaller is
 // gone, written through the wide API: the results list and the uninstall
 // pane show its characters (read back with the W messages; the screenshot
 // shows them where the display has the glyphs).
 void UnicodeRun(const std::string& program) {
   const std::string run = "non-Latin text";
-  const std::wstring keyName = L"CvGui\u5F20\u4E09";
+  const std::wstring keyName = kUnicodeKeyName;
   const std::wstring displayName = L"\u5F20\u4E09 Editor";
-  const std::wstring path = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
   HKEY key = nullptr;
   bool seeded =
-      RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                      nullptr) == ERROR_SUCCESS &&
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, UnicodeKeyPath().c_str(), 0, nullptr, 0, KEY_WRITE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS &&
       SetWideString(key, L"DisplayName", displayName) &&
       SetWideString(key, L"UninstallString", L"C:\\Program Files\\Gone Editor\\uninstall.exe");
   if (key) RegCloseKey(key);
@@ -869,6 +880,7 @@ void UnicodeRun(const std::string& program) {
   if (row >= 0) SelectRow(list, row);
   Screenshot("tools-uninstall-unicode");
   CloseProgram(run);
+  RemoveUnicodeEntry();
 }
 
 bool InThrowawayPrefix() {
@@ -896,6 +908,7 @@ int main(int argc, char** argv) {
   syncDir = argv[1];
   const std::string program = argv[2];
   programPath = program;
+  RemoveUnicodeEntry();
   InteractiveRun(program);
   ScanRun(program);
   CloseDuringScanRun(program);
