@@ -76,12 +76,12 @@ bool IsFullPath(const std::string& s) {
   return s.compare(0, 2, "\\\\") == 0;
 }
 
-// Text that cannot name a file for sure proves nothing about one: a "?" or
-// "*" (wildcards, never in a file name; "?" is also what an ANSI reader made
-// of a character it could not carry), the replacement character a lossy
-// conversion leaves, or bytes that are no UTF-8.
+// Text that cannot name a file for sure proves nothing about one: a "?"
+// (never in a file name, and what an ANSI reader made of a character it could
+// not carry), the replacement character a lossy conversion leaves, or bytes
+// that are no UTF-8.
 bool LostInTranslation(const std::string& text) {
-  if (text.find('?') != std::string::npos || text.find('*') != std::string::npos) return true;
+  if (text.find('?') != std::string::npos) return true;
   // Only text beyond ASCII can be unreadable: skip ASCII eight bytes at a time.
   std::size_t i = 0;
   for (std::uint64_t w = 0; i + 8 <= text.size(); i += 8) {
