@@ -13,7 +13,7 @@ namespace {
 
 const std::string kResourceIndex = "(?i)((\\.){1}([A-Z0-9]+)(\\\\[0-9]))";
 const std::string kDrivePath =
-    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xAE!]+)((\\.)+([A-Z0-9]+)))";
+    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xC2\xAE!]+)((\\.)+([A-Z0-9]+)))";
 
 const std::vector<std::string>& RegistryTexts() {
   static const std::vector<std::string> texts = {

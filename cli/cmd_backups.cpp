@@ -27,17 +27,23 @@ const TRestoreRecord& ListedBackup(const TRestoreArray& list, const std::string&
                       "\" (see \"backups list\")"};
 }
 
+// Text is UTF-8 already; a lone surrogate kept in a name is no UTF-8 to the
+// library, so it prints as U+FFFD instead of throwing.
+std::string Dump(const nlohmann::ordered_json& doc) {
+  return doc.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 void PrintList(CliContext& ctx, const std::string& folder, const TRestoreArray& list, bool json) {
   if (json) {
     nlohmann::ordered_json doc;
-    doc["folder"] = ctx.offline ? ShownPath(ctx, folder) : AnsiToUtf8(folder);
+    doc["folder"] = ctx.offline ? ShownPath(ctx, folder) : folder;
     doc["backups"] = nlohmann::ordered_json::array();
     for (const TRestoreRecord& r : list)
-      doc["backups"].push_back({{"fileName", AnsiToUtf8(r.FileName)},
-                                {"type", AnsiToUtf8(r.BackupType)},
-                                {"date", AnsiToUtf8(r.DateText)},
-                                {"time", AnsiToUtf8(r.TimeText)}});
-    ctx.out << doc.dump() << "\n";
+      doc["backups"].push_back({{"fileName", r.FileName},
+                                {"type", r.BackupType},
+                                {"date", r.DateText},
+                                {"time", r.TimeText}});
+    ctx.out << Dump(doc) << "\n";
     return;
   }
   WriteOfflineLine(ctx);
@@ -84,8 +90,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
       }
       const std::string shown = ShownPath(ctx, r.path);
       if (o->json)
-        ctx.out << nlohmann::ordered_json{{"file", ctx.offline ? shown : AnsiToUtf8(r.path)}}.dump()
-                << "\n";
+        ctx.out << Dump({{"file", ctx.offline ? shown : r.path}}) << "\n";
       else
         ctx.out << shown << "\n";
       return kExitDone;
@@ -94,7 +99,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
     const TRestoreRecord& record = ListedBackup(list, action, w[1]);
     const std::string path = folder + record.FileName;
     const std::string shown = ShownPath(ctx, path);
-    doc["file"] = ctx.offline ? shown : AnsiToUtf8(path);
+    doc["file"] = ctx.offline ? shown : path;
     if (action == "delete") {
       if (!DeleteBackupFiles(p.files, path)) {
         ctx.err << "corvanta-cli: could not delete \"" << shown
@@ -103,7 +108,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
       }
       doc["deleted"] = true;
       if (o->json) {
-        ctx.out << doc.dump() << "\n";
+        ctx.out << Dump(doc) << "\n";
       } else {
         WriteOfflineLine(ctx);
         ctx.out << "Deleted: " << shown << "\n";
@@ -119,9 +124,9 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
     doc["entries"] = r.entries;
     doc["shortcutsRestored"] = r.shortcutsRestored;
     doc["shortcutsKept"] = r.shortcutsKept;
-    if (!r.ok) doc["error"] = AnsiToUtf8(r.error);
+    if (!r.ok) doc["error"] = r.error;
     if (o->json) {
-      ctx.out << doc.dump() << "\n";
+      ctx.out << Dump(doc) << "\n";
     } else if (r.ok && committed) {
       WriteOfflineLine(ctx);
       ctx.out << "Restored: " << shown << "\n"

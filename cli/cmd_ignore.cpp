@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/session.h"
 #include "scan/ignore_list.h"
 
@@ -35,13 +36,13 @@ void WriteJson(const IgnoreList& list, std::ostream& out) {
     row["index"] = i;
     row["section"] = e.section;
     row["root"] = RootKeyName(e.root);
-    row["keyPath"] = AnsiToUtf8(e.keyPath);
-    row["valueName"] = AnsiToUtf8(e.valueName);
+    row["keyPath"] = e.keyPath;
+    row["valueName"] = e.valueName;
     entries.push_back(row);
   }
   nlohmann::ordered_json doc;
   doc["entries"] = entries;
-  out << doc.dump() << "\n";
+  out << DumpJson(doc) << "\n";
 }
 
 void WriteText(const IgnoreList& list, std::ostream& out) {

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/session.h"
 #include "results/repair.h"
 
@@ -109,10 +110,10 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       doc["repaired"] = out.repaired;
       doc["failed"] = out.left;
       doc["failedProblems"] = out.leftIndexes;
-      doc["backupFile"] = ctx.offline ? backupFile : AnsiToUtf8(out.backupFile);
+      doc["backupFile"] = backupFile;
       doc["unchanged"] = out.unchangedIndexes;
       if (ctx.offline) doc["committed"] = committed;
-      ctx.out << doc.dump() << "\n";
+      ctx.out << DumpJson(doc) << "\n";
     } else {
       WriteOfflineLine(ctx);
       ctx.out << "Total problems found: " << out.found << "\n"

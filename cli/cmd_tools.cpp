@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/session.h"
 #include "platform/registry_api.h"
 #include "tools/advanced_tools.h"
@@ -47,12 +48,12 @@ bool OpenTool(HeadlessSession& s, Tool tool, std::ostream& err) {
 nlohmann::ordered_json Details(CliContext& ctx, const std::string& path) {
   const FileDetails d = ReadFileDetails(ctx.platform.versionInfo, ctx.platform.system, path);
   nlohmann::ordered_json j;
-  j["internalName"] = AnsiToUtf8(d.InternalName);
-  j["fileVersion"] = AnsiToUtf8(d.FileVersion);
-  j["productName"] = AnsiToUtf8(d.ProductName);
-  j["productVersion"] = AnsiToUtf8(d.ProductVersion);
-  j["description"] = AnsiToUtf8(d.FileDescription);
-  j["company"] = AnsiToUtf8(d.CompanyName);
+  j["internalName"] = d.InternalName;
+  j["fileVersion"] = d.FileVersion;
+  j["productName"] = d.ProductName;
+  j["productVersion"] = d.ProductVersion;
+  j["description"] = d.FileDescription;
+  j["company"] = d.CompanyName;
   return j;
 }
 
@@ -68,21 +69,21 @@ void WriteList(HeadlessSession& s, Tool tool, CliContext& ctx, bool json) {
     e["index"] = i;
     if (tool == Tool::Bho) {
       third = f.BhoIdList()[i];
-      e["id"] = AnsiToUtf8(third);
-      e["name"] = AnsiToUtf8(name);
-      e["path"] = AnsiToUtf8(second);
+      e["id"] = third;
+      e["name"] = name;
+      e["path"] = second;
       e["details"] = Details(ctx, second);
     } else if (tool == Tool::Startup) {
       third = RootKeyName(f.StartupOriginList()[i] == kOriginMachine ? kHKEY_LOCAL_MACHINE
                                                                      : kHKEY_CURRENT_USER);
-      e["name"] = AnsiToUtf8(name);
-      e["location"] = AnsiToUtf8(second);
+      e["name"] = name;
+      e["location"] = second;
       e["root"] = third;
     } else {
       third = f.UninstallKeyList()[i];
-      e["name"] = AnsiToUtf8(name);
-      e["uninstaller"] = AnsiToUtf8(second);
-      e["key"] = AnsiToUtf8(third);
+      e["name"] = name;
+      e["uninstaller"] = second;
+      e["key"] = third;
     }
     if (json)
       entries.push_back(e);
@@ -92,7 +93,7 @@ void WriteList(HeadlessSession& s, Tool tool, CliContext& ctx, bool json) {
   if (json) {
     nlohmann::ordered_json doc;
     doc["entries"] = entries;
-    ctx.out << doc.dump() << "\n";
+    ctx.out << DumpJson(doc) << "\n";
   }
 }
 

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/session.h"
 #include "platform/platform.h"
 #include "update/update.h"
@@ -20,13 +21,13 @@ CliRun AddUpdateCheckCommand(CLI::App& sub, CliContext& ctx) {
     const std::string whatsNew = v.update ? AskWhatsNew(p.http, server, {}) : std::string();
     if (*json) {
       nlohmann::ordered_json doc;
-      doc["server"] = AnsiToUtf8(server);
-      doc["serverVersion"] = v.answered ? nlohmann::ordered_json(AnsiToUtf8(v.version))
-                                        : nlohmann::ordered_json(nullptr);
+      doc["server"] = server;
+      doc["serverVersion"] =
+          v.answered ? nlohmann::ordered_json(v.version) : nlohmann::ordered_json(nullptr);
       doc["update"] = v.update;
-      doc["whatsNew"] = AnsiToUtf8(whatsNew);
-      if (!v.answered) doc["error"] = AnsiToUtf8(v.why);
-      ctx.out << doc.dump() << "\n";
+      doc["whatsNew"] = whatsNew;
+      if (!v.answered) doc["error"] = v.why;
+      ctx.out << DumpJson(doc) << "\n";
     } else {
       ctx.out << "Server: " << server << "\n"
               << "Server version: " << (v.answered ? v.version : "(none: " + v.why + ")") << "\n"

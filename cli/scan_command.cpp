@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/session.h"
 #include "platform/offline/offline_info.h"
 #include "scan/sections.h"
@@ -53,48 +54,9 @@ class ChunkedOut {
   ChunkedOut& operator<<(N n) {
     return *this << std::to_string(n);
   }
-  // Windows-1252 text as a JSON string, escaped as the JSON library dumps it.
-  ChunkedOut& Text(const std::string& ansi) {
-    text_ += '"';
-    for (const unsigned char c : ansi) {
-      if (c >= 0x20 && c != '"' && c != '\\' && c < 0x80) {
-        text_ += static_cast<char>(c);
-        continue;
-      }
-      switch (c) {
-        case '"':
-          text_ += "\\\"";
-          break;
-        case '\\':
-          text_ += "\\\\";
-          break;
-        case '\b':
-          text_ += "\\b";
-          break;
-        case '\f':
-          text_ += "\\f";
-          break;
-        case '\n':
-          text_ += "\\n";
-          break;
-        case '\r':
-          text_ += "\\r";
-          break;
-        case '\t':
-          text_ += "\\t";
-          break;
-        default:
-          if (c < 0x20) {
-            static const char kHex[] = "0123456789abcdef";
-            text_ += "\\u00";
-            text_ += kHex[c >> 4];
-            text_ += kHex[c & 15];
-          } else {
-            text_ += AnsiToUtf8(std::string(1, static_cast<char>(c)));
-          }
-      }
-    }
-    text_ += '"';
+  // A text as a JSON string, as the whole document would be dumped.
+  ChunkedOut& Text(const std::string& text) {
+    AppendJsonString(text_, text);
     return Spill();
   }
 
@@ -124,14 +86,12 @@ void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystem
   ChunkedOut out(stream);
   out << "{";
   if (offline) {
-    // The folder is a path of this (Linux) machine, UTF-8 already.
-    const nlohmann::ordered_json system = {
-        {"kind", offline->kind},
-        {"folder", offline->folder},
-        {"windows", AnsiToUtf8(offline->windowsVersion)},
-        {"user", AnsiToUtf8(offline->user)},
-        {"windowsDirectory", AnsiToUtf8(offline->windowsDirectory)}};
-    out << "\"system\":" << system.dump() << ",";
+    const nlohmann::ordered_json system = {{"kind", offline->kind},
+                                           {"folder", offline->folder},
+                                           {"windows", offline->windowsVersion},
+                                           {"user", offline->user},
+                                           {"windowsDirectory", offline->windowsDirectory}};
+    out << "\"system\":" << DumpJson(system) << ",";
   }
   const TRegArray& problems = s.form().ProblemList();
   out << "\"total\":" << problems.size() << ",\"sections\":";
@@ -140,13 +100,13 @@ void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystem
     const SectionInfo& info = *SectionByNumber(ran.number);
     nlohmann::ordered_json row;
     row["number"] = info.number;
-    row["caption"] = AnsiToUtf8(info.rowCaption);
+    row["caption"] = info.rowCaption;
     row["name"] = info.sectionName;
     row["found"] = ran.found;
     row["skippedByIgnoreList"] = ran.skipped;
     sections.push_back(row);
   }
-  out << sections.dump() << ",\"problems\":[";
+  out << DumpJson(sections) << ",\"problems\":[";
   // Each problem is written field by field: a JSON object per row would cost
   // more than the scan's own judgement on a large registry.
   for (size_t i = 0; i < problems.size(); ++i) {
@@ -164,9 +124,9 @@ void WriteScanJson(HeadlessSession& s, std::ostream& stream, const OfflineSystem
   const ScanGlobals& g = s.form().Globals();
   out << "],\"unreadable\":" << g.UnreadableCount << ",\"unreadablePaths\":";
   nlohmann::ordered_json unreadable = nlohmann::ordered_json::array();
-  for (const std::string& path : g.UnreadablePaths) unreadable.push_back(AnsiToUtf8(path));
-  out << unreadable.dump() << ",\"skippedByIgnoreList\":" << s.form().LastScan().skippedByIgnoreList
-      << "}\n";
+  for (const std::string& path : g.UnreadablePaths) unreadable.push_back(path);
+  out << DumpJson(unreadable)
+      << ",\"skippedByIgnoreList\":" << s.form().LastScan().skippedByIgnoreList << "}\n";
 }
 
 // Root name and key path with exactly one backslash between them: some

@@ -1,6 +1,5 @@
 #include "cli/session.h"
 
-#include "platform/ansi_text.h"
 #include "platform/registry_api.h"
 #include "platform/system.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/main.h"
-#include "backup/reg_export.h"   // RootKeyName
-#include "platform/ansi_text.h"  // AnsiToUtf8
+#include "backup/reg_export.h"  // RootKeyName
+#include "platform/text_convert.h"
 #include "ui/headless/headless_ui.h"
 
 namespace corvanta {

@@ -3,7 +3,8 @@
 # throwaway prefix inside the build tree, driven by window messages from
 # corvanta_gui_driver.exe. Screenshots of pages 0 to 4 and 6, both panes of
 # the backup page, the update alert, the advanced tools' panes, a results
-# line's drop-down with its three choices and the ignore list window land in
+# line's drop-down with its three choices, the ignore list window and a
+# results line and uninstall row in Chinese characters land in
 # build/artifacts/*.png (build/artifacts/win64/ for a 64-bit build).
 #   scripts/gui-tests.sh BUILD_DIR        (a win32 or win64 build)
 # Ends with "gui: N passed, M failed"; exit status 0 only when all passed.
@@ -101,7 +102,8 @@ sync="$build/gui/sync"
 rm -rf "$sync"
 mkdir -p "$sync"
 rm -f "$artifacts"/page-*.png "$artifacts"/tools-*.png "$artifacts"/update-alert.png \
-  "$artifacts"/results-dropdown-always.png "$artifacts"/ignore-list.png
+  "$artifacts"/results-dropdown-always.png "$artifacts"/ignore-list.png \
+  "$artifacts"/results-unicode.png "$artifacts"/tools-uninstall-unicode.png
 
 # Takes a screenshot whenever the driver asks for one.
 (
@@ -131,7 +133,8 @@ if [ "$rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   failed=1
 fi
 for n in page-0 page-1 page-2 results-deep-scan page-3 page-4 page-5-restore page-5-full page-6 update-alert \
-  tools-bho tools-startup tools-uninstall tools-iebackup results-dropdown-always ignore-list; do
+  tools-bho tools-startup tools-uninstall tools-iebackup results-dropdown-always ignore-list \
+  results-unicode tools-uninstall-unicode; do
   [ -f "$artifacts/$n.png" ] || { echo "missing screenshot $n.png"; failed=$((failed + 1)); }
 done
 echo "gui: $passed passed, $failed failed"

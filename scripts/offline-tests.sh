@@ -21,7 +21,8 @@
 #    without;
 # 8. nothing in src/platform includes a layer above it.
 # The seeded prefixes also hold a folder with a non-ASCII name (present and
-# missing help files) and hidden and system folders with broken shortcuts.
+# missing help files), non-Latin program and profile folders (a present and a
+# missing program each) and hidden and system folders with broken shortcuts.
 # Prints "offline: N passed, M failed".
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -57,12 +58,16 @@ if a != b:
 PY
 }
 # What the seeder does not make, in the running prefix: help files in a
-# folder with a non-ASCII name (two present, one missing), values of every
-# text form for the version 5 round trip, a file on D: present and one
+# folder with a non-ASCII name (two present, one missing), programs in
+# Chinese and Cyrillic folders (one present, one missing each), values of
+# every text form for the version 5 round trip, a file on D: present and one
 # missing, and broken shortcuts in a hidden and in a system folder.
 extra_seed() {
   local c="$WINEPREFIX/drive_c" reg="$WINEPREFIX/drive_c/extra-seed.reg"
   mkdir -p "$c/Program Files/Café" "$WINEPREFIX/drive-d/Data"
+  mkdir -p "$c/Program Files/张三" "$c/users/Иван/Programs"
+  echo x >"$c/Program Files/张三/here.exe"
+  echo x >"$c/users/Иван/Programs/here.exe"
   echo x >"$c/Program Files/Café/Accé.hlp"
   echo x >"$c/Program Files/Café/AccPlain.hlp"
   echo x >"$WINEPREFIX/drive-d/Data/here.hlp"
@@ -78,6 +83,18 @@ text = r'''Windows Registry Editor Version 5.00
 "here.hlp"="D:\\Data"
 "away.hlp"="D:\\Data"
 
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\zhang-here.exe]
+@="C:\\Program Files\\张三\\here.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\zhang-gone.exe]
+@="C:\\Program Files\\张三\\gone.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\ivan-here.exe]
+@="C:\\users\\Иван\\Programs\\here.exe"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\App Paths\ivan-gone.exe]
+@="C:\\users\\Иван\\Programs\\gone.exe"
+
 [HKEY_CURRENT_USER\Software\Corvanta Round Trip]
 "Text"="Café \"quoted\""
 "Exp"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,25,00,5c,00,e9,00,00,00
@@ -86,7 +103,9 @@ text = r'''Windows Registry Editor Version 5.00
 '''
 open(sys.argv[1], "wb").write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
 PY
-  $WINE "$WINEPREFIX/drive_c/windows/regedit.exe" /S 'C:\extra-seed.reg' >/dev/null 2>&1
+  # The prefix's own width: a 32-bit editor would seed HKLM\Software's
+  # Wow6432Node, which the 64-bit program does not see.
+  wine_regedit /S 'C:\extra-seed.reg' >/dev/null 2>&1
   local lnk menu
   lnk=$(find "$c/users" -name 'Photo Studio.lnk' | head -1)
   menu=$(dirname "$(dirname "$lnk")")
@@ -116,12 +135,17 @@ differential() {  # arch win_build_dir dir
   "$ncli" --prefix "$prefix" scan --all --json >"$dir/offline.json" 2>"$dir/offline.err"
   check "the offline scan equals the online one ($arch)" same_scan "$dir/online.json" "$dir/offline.json"
   check "the online scan found problems in its sections ($arch)" found_problems "$dir/online.json"
-  [ "$arch" = win32 ] || return 0  # the 64-bit scan does not see the seed's help values yet
   check "the non-ASCII folder's missing file alone is found, nothing in hidden or system folders ($arch)" python3 -c "
 import json,sys; d=json.load(open('$dir/online.json', encoding='utf-8'))
 help=[p['valueName'] for p in d['problems'] if p['section']==d['sections'][8]['name']]
 links=[p for p in d['problems'] if 'Tools' in p['keyPath']]
 sys.exit(not ('Gonè.hlp' in help and 'Accé.hlp' not in help and 'AccPlain.hlp' not in help and 'away.hlp' in help and not links))"
+  for scan in online offline; do
+    check "the missing programs in Chinese and Cyrillic folders alone are found ($scan, $arch)" python3 -c "
+import json,sys; d=json.load(open('$dir/$scan.json', encoding='utf-8'))
+apps=[p['keyPath'].rsplit('\\\\',1)[-1] for p in d['problems'] if p['section']==d['sections'][0]['name']]
+sys.exit(not ('zhang-gone.exe' in apps and 'ivan-gone.exe' in apps and 'zhang-here.exe' not in apps and 'ivan-here.exe' not in apps))"
+  done
 }
 
 differential win32 "$win" "$work"
@@ -172,9 +196,16 @@ fi
 check "the offline repair ran" grep -q '^Backup file: ' "$work/repair.txt"
 backup=$(sed -n 's/^Backup file: //p' "$work/repair.txt" | tr -d '\r')
 name=${backup##*/}
-check "the backup is kept in the system's own folder and names it" bash -c "
-  case '$backup' in '$XDG_DATA_HOME'/corvanta/*/Backup/*) ;; *) exit 1 ;; esac
-  sed -n 2p '$backup' | grep -q '^; System: '"
+names_system() {  # backup: in the system's own folder, naming it (either format)
+  case "$1" in "$XDG_DATA_HOME"/corvanta/*/Backup/*) ;; *) return 1 ;; esac
+  python3 - "$1" <<'PY'
+import sys
+b = open(sys.argv[1], "rb").read()
+t = b[2:].decode("utf-16-le") if b[:2] == b"\xff\xfe" else b.decode("cp1252", "replace")
+sys.exit(not t.splitlines()[1].startswith("; System: "))
+PY
+}
+check "the backup is kept in the system's own folder and names it" names_system "$backup"
 check "the repair reported after its commit" grep -q '^Committed: yes' "$work/repair.txt"
 wine_prefix_up "$work" win32 || exit 1
 online_scan "$win" "$work/after-repair.json"

@@ -66,6 +66,15 @@ wine_reg() {
   fi
 }
 
+# regedit.exe of the prefix's own width, for the same reason.
+wine_regedit() {
+  if [ "${WINEARCH:-}" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+    /usr/lib/wine/wine64 regedit "$@"
+  else
+    $WINE regedit "$@"
+  fi
+}
+
 # Set the Windows version the prefix reports (win95 win98 winme win2k winxp ...).
 wine_set_version() {
   $WINE reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$1" /f >/dev/null 2>&1

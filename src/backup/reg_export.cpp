@@ -6,10 +6,12 @@
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/registry_api.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
 const char kRegEditHeader[] = "REGEDIT4";
+const char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 
 namespace {
 
@@ -25,11 +27,14 @@ constexpr HexLayout kExpandLayout{1, 10};  // "hex(2):"
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
-void AppendHexList(std::string line, const std::vector<std::uint8_t>& bytes, HexLayout layout,
-                   std::vector<std::string>& lines) {
+// The lines of a byte list, the first one starting with `line`.
+template <typename Bytes>
+void AppendHexLines(std::string line, const Bytes& bytes, HexLayout layout,
+                    std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    line += kHexDigits[bytes[i] >> 4];
-    line += kHexDigits[bytes[i] & 0x0F];
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    line += kHexDigits[b >> 4];
+    line += kHexDigits[b & 0x0F];
     if (i + 1 < bytes.size()) {
       line += ',';
       const std::size_t number = i + layout.first;
@@ -41,6 +46,12 @@ void AppendHexList(std::string line, const std::vector<std::uint8_t>& bytes, Hex
     }
   }
   lines.push_back(line);
+}
+
+// A hex value: its byte list, then the empty line that ends it.
+void AppendHexList(std::string line, const std::vector<std::uint8_t>& bytes, HexLayout layout,
+                   std::vector<std::string>& lines) {
+  AppendHexLines(std::move(line), bytes, layout, lines);
   lines.emplace_back();
 }
 
@@ -72,14 +83,25 @@ bool HoldsMoreThanItsText(const std::vector<std::uint8_t>& raw) {
   return false;
 }
 
+bool IsTextType(std::uint32_t type) {
+  return type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ;
+}
+
 void AppendValue(TRegistry& reg, const std::string& name, std::vector<std::string>& lines) {
   // A quoted name cannot carry a line break: the rest would be read as lines
   // of their own on import.
   if (HasLineBreak(name))
     throw ERegistryException("A value name with a line break cannot be exported");
+  if (!IsUtf8(name)) throw ERegistryException("A value name that is no text cannot be exported");
   std::string line = name.empty() ? std::string("@") : "\"" + EscapeRegText(name) + "\"";
   line += '=';
   std::uint32_t type = reg.GetDataType(name);
+  // Text that is no UTF-8 has no spelling in either file format: it is left
+  // out, and the export counts as incomplete.
+  if (IsTextType(type)) {
+    const std::vector<std::uint8_t> raw = reg.ReadBinaryData(name);
+    if (!IsUtf8(std::string(raw.begin(), raw.end()))) return;
+  }
   switch (type) {
     case kREG_SZ: {
       const std::vector<std::uint8_t> raw = reg.ReadBinaryData(name);
@@ -162,6 +184,7 @@ void ExportBranch(TRegistry& reg, const std::string& path, const std::string& va
   const std::string relative = WithoutLeadingBackslash(path);
   if (HasLineBreak(relative))
     throw ERegistryException("A key name with a line break cannot be exported");
+  if (!IsUtf8(relative)) throw ERegistryException("A key name that is no text cannot be exported");
   lines.emplace_back();
   std::string header = "[" + RootKeyName(reg.RootKey());
   if (!relative.empty()) header += "\\" + relative;
@@ -278,21 +301,127 @@ bool ExportRegKey(RegistryApi& api, std::uint32_t RootKey, const std::string& Ke
   return complete;
 }
 
-std::string JoinRegLines(const std::vector<std::string>& lines) {
-  std::size_t size = 0;
-  for (const std::string& l : lines) size += l.size() + 2;
-  std::string out;
-  out.reserve(size);
-  for (const std::string& l : lines) {
-    out += l;
-    out += "\r\n";
+namespace {
+
+// Where a line starts the byte list of a text (hex(1), hex(2), hex(7)): the
+// length of its name part and prefix, its form and layout. The name part is
+// skipped by the writer's escapes, so a name cannot fake a prefix.
+bool StartsTextHexList(const std::string& line, std::size_t* prefix, HexLayout* layout) {
+  std::size_t i = 0;
+  if (line.compare(0, 2, "@=") == 0) {
+    i = 2;
+  } else if (!line.empty() && line[0] == '"') {
+    i = 1;
+    while (i < line.size() && line[i] != '"') i += line[i] == '\\' ? 2 : 1;
+    if (i >= line.size() || line.compare(i, 2, "\"=") != 0) return false;
+    i += 2;
+  } else {
+    return false;
   }
-  return out;
+  static const struct {
+    const char* form;
+    HexLayout layout;
+  } forms[] = {{"hex(1):", kMultiLayout}, {"hex(2):", kExpandLayout}, {"hex(7):", kMultiLayout}};
+  for (const auto& f : forms) {
+    if (line.compare(i, 7, f.form) == 0) {
+      *prefix = i + 7;
+      *layout = f.layout;
+      return true;
+    }
+  }
+  return false;
+}
+
+// One line of the file, or the byte list of a text (its UTF-8 bytes).
+struct RegFilePiece {
+  std::string text;  // a plain line, or the name part and prefix of a list
+  bool textList = false;
+  HexLayout layout{0, 0};
+  std::string bytes;
+};
+
+std::vector<RegFilePiece> ReadPieces(const std::vector<std::string>& lines) {
+  std::vector<RegFilePiece> pieces;
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    RegFilePiece p;
+    std::size_t prefix = 0;
+    if (!StartsTextHexList(lines[n], &prefix, &p.layout)) {
+      p.text = lines[n];
+      pieces.push_back(std::move(p));
+      continue;
+    }
+    p.textList = true;
+    p.text = lines[n].substr(0, prefix);
+    std::string digits = lines[n].substr(prefix);
+    while (!digits.empty() && digits.back() == '\\' && n + 1 < lines.size()) {
+      digits.pop_back();
+      digits += lines[++n];
+    }
+    int high = -1;
+    for (char c : digits) {
+      const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (v < 0) continue;
+      if (high < 0) {
+        high = v;
+      } else {
+        p.bytes += static_cast<char>(high * 16 + v);
+        high = -1;
+      }
+    }
+    pieces.push_back(std::move(p));
+  }
+  return pieces;
+}
+
+}  // namespace
+
+std::string JoinRegLines(const std::vector<std::string>& lines, bool* exact) {
+  const std::vector<RegFilePiece> pieces = ReadPieces(lines);
+  // The whole file is checked before a byte is written, so it is never mixed.
+  bool ansi = true;
+  bool utf8 = true;
+  for (const RegFilePiece& p : pieces) {
+    ansi = ansi && FitsAnsi(p.text) && FitsAnsi(p.bytes);
+    utf8 = utf8 && IsUtf8(p.text) && IsUtf8(p.bytes);
+  }
+  if (exact) *exact = utf8;
+  std::vector<std::string> out;
+  out.reserve(lines.size());
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const RegFilePiece& p = pieces[i];
+    if (!p.textList) {
+      if (ansi)
+        out.push_back(Utf8ToAnsi(p.text));
+      else
+        out.push_back(i == 0 && p.text == kRegEditHeader ? kVersion5Header : p.text);
+      continue;
+    }
+    // REGEDIT4 keeps these texts in the code page, version 5 in UTF-16LE.
+    AppendHexLines(ansi ? Utf8ToAnsi(p.text) : p.text,
+                   ansi ? Utf8ToAnsi(p.bytes) : Utf8ToUtf16Le(p.bytes), p.layout, out);
+  }
+  std::size_t size = 2;
+  for (const std::string& l : out) size += l.size() + 2;
+  std::string file;
+  file.reserve(ansi ? size : size * 2);
+  if (!ansi) file = "\xFF\xFE";
+  for (const std::string& l : out) {
+    if (ansi) {
+      file += l;
+      file += "\r\n";
+    } else {
+      file += Utf8ToUtf16Le(l);
+      file += std::string("\r\0\n\0", 4);
+    }
+  }
+  return file;
 }
 
 bool SaveRegLines(FileSystem& files, const std::string& path,
                   const std::vector<std::string>& lines) {
-  return files.WriteWholeFile(path, JoinRegLines(lines));
+  bool exact = true;
+  const std::string bytes = JoinRegLines(lines, &exact);
+  return exact && files.WriteWholeFile(path, bytes);
 }
 
 }  // namespace corvanta

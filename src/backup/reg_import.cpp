@@ -5,77 +5,58 @@
 
 #include "backup/reg_export.h"
 #include "backup/restore.h"
-#include "platform/ansi_text.h"
 #include "platform/registry.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
 namespace {
 
-struct TextLine {
-  std::string text;
-  bool ascii = true;          // every character is ASCII
-  bool representable = true;  // every character has an ANSI byte
-};
-
-// Lines without their CR LF. Version 5 files are UTF-16LE after the mark;
-// their characters become the code page's bytes.
-std::vector<TextLine> SplitLines(const std::string& bytes, RegFileFormat format) {
-  std::vector<TextLine> lines(1);
-  if (format == RegFileFormat::Version5) {
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      const uint32_t u = static_cast<unsigned char>(bytes[i]) |
-                         (static_cast<uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-      if (u == '\n') {
-        lines.emplace_back();
-        continue;
-      }
-      if (u == '\r') continue;
-      unsigned char b = '?';
-      if (u >= 0x80) {
-        lines.back().ascii = false;
-        if (!UnicodeToCp1252(u, &b)) lines.back().representable = false;
-      } else {
-        b = static_cast<unsigned char>(u);
-      }
-      lines.back().text += static_cast<char>(b);
-    }
-  } else {
-    for (char c : bytes) {
-      if (c == '\n')
-        lines.emplace_back();
-      else if (c != '\r')
-        lines.back().text += c;
-    }
+// The file's text in UTF-8 and its lines without their CR LF: REGEDIT4 is in
+// the code page, version 5 UTF-16LE after its mark (*exact false for half a
+// unit at its end).
+std::vector<std::string> SplitLines(const std::string& bytes, RegFileFormat format, bool* exact) {
+  *exact = true;
+  const std::string text =
+      format == RegFileFormat::Version5
+          ? Utf16LeToUtf8(reinterpret_cast<const unsigned char*>(bytes.data()) + 2,
+                          bytes.size() - 2, exact)
+          : AnsiToUtf8(bytes);
+  std::vector<std::string> lines(1);
+  for (char c : text) {
+    if (c == '\n')
+      lines.emplace_back();
+    else if (c != '\r')
+      lines.back() += c;
   }
   return lines;
 }
 
-// The texts of a version 5 file's hex(1), hex(2) and hex(7) values are
-// UTF-16LE: the program's registry holds them in the code page ("?" for a
-// character without a byte there, *exact then false).
-std::vector<std::uint8_t> Utf16DataToAnsi(const std::vector<std::uint8_t>& data, bool* exact) {
-  std::vector<std::uint8_t> out;
-  out.reserve(data.size() / 2);
-  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
-    const uint32_t u = data[i] | (static_cast<uint32_t>(data[i + 1]) << 8);
-    unsigned char b = '?';
-    if (!UnicodeToCp1252(u, &b)) {
-      *exact = false;
-      b = '?';
-    }
-    out.push_back(b);
-  }
-  return out;
+// The text of a hex(1), hex(2) or hex(7) list in UTF-8: REGEDIT4 spells it in
+// the code page, version 5 in UTF-16LE (false for half a unit).
+bool HexTextToUtf8(RegFileFormat format, std::vector<std::uint8_t>* data) {
+  bool exact = true;
+  const std::string text = format == RegFileFormat::Version5
+                               ? Utf16LeToUtf8(data->data(), data->size(), &exact)
+                               : AnsiToUtf8(std::string(data->begin(), data->end()));
+  data->assign(text.begin(), text.end());
+  return exact;
 }
 
-// The quoted text starting at *pos (after its opening quote), the writer's
-// escapes undone; *pos ends after the closing quote. False without one.
+// The quoted text starting at *pos (after its opening quote), the escapes
+// undone; *pos ends after the closing quote. False without one. Wine's editor
+// also writes a line break inside a text as "\n" or "\r" (ours never does:
+// its backslashes are doubled).
 bool ReadQuoted(const std::string& line, std::size_t* pos, std::string* out) {
   std::size_t i = *pos;
   out->clear();
   while (i < line.size() && line[i] != '"') {
-    if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    if (line[i] == '\\' && i + 1 < line.size()) {
+      const char c = line[++i];
+      *out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+      ++i;
+      continue;
+    }
     *out += line[i++];
   }
   if (i >= line.size()) return false;
@@ -118,7 +99,7 @@ bool ReadHexList(const std::string& text, std::uint32_t* type, std::vector<std::
 }
 
 // One value line of the current key into record; false when it is none.
-bool ReadValue(const std::string& t, RegFileRecord* r) {
+bool ReadValue(const std::string& t, RegFileFormat format, RegFileRecord* r) {
   std::size_t i;
   if (t.compare(0, 2, "@=") == 0) {
     r->valueName.clear();
@@ -155,30 +136,9 @@ bool ReadValue(const std::string& t, RegFileRecord* r) {
                static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
     return true;
   }
-  return ReadHexList(data, &r->type, &r->data);
-}
-
-// True when the registry holds the record's effect already.
-bool HeldAlready(TRegistry& reg, const RegFileRecord& r) {
-  reg.CloseKey();
-  reg.SetRootKey(r.root);
-  const std::string path = r.keyPath.empty() ? "\\" : r.keyPath;
-  try {
-    switch (r.kind) {
-      case RegFileRecord::Kind::Key:
-        return reg.KeyExists(path);
-      case RegFileRecord::Kind::DeleteKey:
-        return !reg.KeyExists(path);
-      case RegFileRecord::Kind::Value:
-        return reg.OpenKey(path, false) && reg.ValueExists(r.valueName) &&
-               reg.GetDataType(r.valueName) == r.type &&
-               SameValueData(r.type, reg.ReadBinaryData(r.valueName), r.data);
-      case RegFileRecord::Kind::DeleteValue:
-        return !reg.OpenKey(path, false) || !reg.ValueExists(r.valueName);
-    }
-  } catch (const ERegistryException&) {
-  }
-  return false;
+  if (!ReadHexList(data, &r->type, &r->data)) return false;
+  const bool text = r->type == kREG_SZ || r->type == kREG_EXPAND_SZ || r->type == kREG_MULTI_SZ;
+  return !text || HexTextToUtf8(format, &r->data);
 }
 
 }  // namespace
@@ -201,22 +161,18 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
   int bad = 0;
   const RegFileFormat format = DetectRegFileFormat(bytes);
   if (format == RegFileFormat::Unknown) return records;
-  const std::vector<TextLine> lines = SplitLines(bytes, format);
-  // A last byte without its pair is no UTF-16 text.
-  if (format == RegFileFormat::Version5 && bytes.size() % 2 != 0) ++bad;
+  bool whole = true;
+  const std::vector<std::string> lines = SplitLines(bytes, format, &whole);
+  if (!whole) ++bad;
   bool inKey = false;
   RegFileRecord key;
   for (std::size_t n = 1; n < lines.size(); ++n) {
-    std::string t = lines[n].text;
-    bool representable = lines[n].representable;
-    bool ascii = lines[n].ascii;
+    std::string t = lines[n];
     // A hex list goes on after a trailing backslash, on indented lines.
     while (!t.empty() && t.back() == '\\' && t.find("=hex") != std::string::npos &&
            n + 1 < lines.size()) {
       t.pop_back();
-      const std::string& next = lines[++n].text;
-      representable = representable && lines[n].representable;
-      ascii = ascii && lines[n].ascii;
+      const std::string& next = lines[++n];
       t += next.substr(std::min(next.find_first_not_of(" \t"), next.size()));
     }
     if (t.empty() || t[0] == ';') continue;
@@ -227,8 +183,6 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
         continue;
       }
       key = RegFileRecord();
-      key.representable = representable;
-      key.ascii = ascii;
       const bool deletes = t[1] == '-';
       if (!ParseRegistryKey(t.substr(deletes ? 2 : 1, t.size() - (deletes ? 3 : 2)), &key.root,
                             &key.keyPath)) {
@@ -245,23 +199,9 @@ std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped) 
       continue;
     }
     RegFileRecord value = key;
-    value.representable = key.representable && representable;
-    value.ascii = key.ascii && ascii;
-    if (!ReadValue(t, &value)) {
+    if (!ReadValue(t, format, &value)) {
       ++bad;
       continue;
-    }
-    if (format == RegFileFormat::Version5 && value.kind == RegFileRecord::Kind::Value &&
-        (value.type == kREG_SZ || value.type == kREG_EXPAND_SZ || value.type == kREG_MULTI_SZ) &&
-        t.find("=hex(") != std::string::npos) {
-      // Half a character is no text.
-      if (value.data.size() % 2 != 0) {
-        ++bad;
-        continue;
-      }
-      bool exact = true;
-      value.data = Utf16DataToAnsi(value.data, &exact);
-      if (!exact) value.representable = false;
     }
     records.push_back(std::move(value));
   }
@@ -283,18 +223,6 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
         std::to_string(skipped) + " line(s) of the file could not be read; nothing was imported";
     return false;
   }
-  // A name or text the code page cannot spell cannot be written as the file
-  // has it. Such an entry is left alone when the registry holds it already
-  // (as it reads here, "?" for those characters); otherwise the file is
-  // refused.
-  TRegistry look(api, kKEY_READ);
-  for (const RegFileRecord& r : records) {
-    if (r.representable || HeldAlready(look, r)) continue;
-    *error = "\"" + RootKeyName(r.root) + r.keyPath +
-             "\" holds characters outside the code page that cannot be written as the file has "
-             "them; nothing was imported";
-    return false;
-  }
   bool ok = true;
   auto fail = [&](const std::string& what) {
     if (ok) *error = what;
@@ -304,11 +232,6 @@ bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* erro
   bool open = false;
   for (const RegFileRecord& r : records) {
     const std::string name = RootKeyName(r.root) + r.keyPath;
-    if (!r.representable) {
-      // Held already, checked above; a key's values follow on their own.
-      if (r.kind == RegFileRecord::Kind::Key) open = false;
-      continue;
-    }
     reg.SetRootKey(r.root);
     switch (r.kind) {
       case RegFileRecord::Kind::Key:

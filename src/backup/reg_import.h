@@ -1,7 +1,7 @@
-// The REGEDIT4 reader: the inverse of the export writer. It reads the key
-// headers, values and deletions of a registry file (REGEDIT4, or version 5
-// as UTF-16LE), and imports them into a registry, as the system's registry
-// editor does, where none can run.
+// The registry file reader: the inverse of the export writer. It reads the
+// key headers, values and deletions of a registry file (REGEDIT4 in the code
+// page, or version 5 as UTF-16LE) into UTF-8, and imports them into a
+// registry, as the system's registry editor does, where none can run.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +16,16 @@ struct RegFileRecord {
   enum class Kind { Key, DeleteKey, Value, DeleteValue };
   Kind kind = Kind::Key;
   std::uint32_t root = 0;
-  std::string keyPath;     // with its leading backslash; "" for the root itself
-  std::string valueName;   // Value, DeleteValue: "" for the default value
-  std::uint32_t type = 0;  // Value
-  std::vector<std::uint8_t> data;
-  // Version 5 files: false for a line with a character the code page has no
-  // byte for (or data that is no UTF-16 text); ascii false for one with any
-  // character outside ASCII, whose ANSI spelling depends on the system's
-  // code page. Texts are in the code page either way.
-  bool representable = true;
-  bool ascii = true;
+  std::string keyPath;             // with its leading backslash; "" for the root itself
+  std::string valueName;           // Value, DeleteValue: "" for the default value
+  std::uint32_t type = 0;          // Value
+  std::vector<std::uint8_t> data;  // texts (types 1, 2, 7) in UTF-8
 };
 
 // Every record of the file in file order, the lines of a hex list joined.
-// Lines that are neither a header nor a value of a known root are skipped;
-// *skipped counts them when given. Nothing for a file of neither format.
+// Lines that are neither a header nor a value of a known root, and version 5
+// text that is half a UTF-16 unit, are skipped; *skipped counts them when
+// given. Nothing for a file of neither format.
 std::vector<RegFileRecord> ParseRegFile(const std::string& bytes, int* skipped = nullptr);
 
 // Whether two values of the type hold the same: texts compared without the
@@ -40,10 +35,9 @@ bool SameValueData(std::uint32_t type, const std::vector<std::uint8_t>& a,
 
 // Imports the file: creates the keys, sets the values, deletes what it
 // deletes (a key with everything below it). A file with a line it cannot
-// read is refused before anything changes, and so is one with an entry the
-// code page cannot spell that the registry does not hold already. False, with the first failure in
-// error, when the file is refused or a record could not be applied; the records before and after it
-// are applied still.
+// read exactly is refused before anything changes. False, with the first
+// failure in error, when the file is refused or a record could not be
+// applied; the records before and after it are applied still.
 bool ImportRegFile(RegistryApi& api, const std::string& bytes, std::string* error);
 
 }  // namespace corvanta

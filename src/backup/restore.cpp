@@ -6,10 +6,10 @@
 #include "backup/reg_export.h"
 #include "backup/reg_import.h"
 #include "platform/file_system.h"
-#include "platform/name_case.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -19,8 +19,6 @@ const char kRestoreSuccessText[] =
 const char kFullBackupSuccessText[] = "The full registry backup operation was successful!";
 
 namespace {
-
-const char kVersion5Header[] = "Windows Registry Editor Version 5.00";
 
 bool SplitPath(const std::string& path, std::string* parent, std::string* leaf) {
   const std::size_t cut = path.find_last_of('\\');
@@ -162,7 +160,7 @@ std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes) {
   std::vector<RegFileEntry> entries;
   for (const RegFileRecord& r : ParseRegFile(bytes)) {
     const bool isValue = r.kind == RegFileRecord::Kind::Value;
-    if ((!isValue && r.kind != RegFileRecord::Kind::Key) || !r.ascii) continue;
+    if (!isValue && r.kind != RegFileRecord::Kind::Key) continue;
     RegFileEntry e;
     e.root = r.root;
     e.keyPath = r.keyPath;
@@ -177,7 +175,7 @@ std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes) {
   // A later line for the same value decides what the value holds.
   std::unordered_map<std::string, std::size_t> lastLine;
   auto nameOf = [](const RegFileEntry& e) {
-    return std::to_string(e.root) + AsciiUpper(e.keyPath) + "\\\"" + AsciiUpper(e.valueName);
+    return std::to_string(e.root) + Utf8Upper(e.keyPath) + "\\\"" + Utf8Upper(e.valueName);
   };
   for (std::size_t i = 0; i < entries.size(); ++i)
     if (entries[i].isValue) lastLine[nameOf(entries[i])] = i;

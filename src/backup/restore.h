@@ -37,9 +37,7 @@ struct RegFileEntry {
   std::vector<std::uint8_t> data;
 };
 // The keys and values the file adds, in file order (a value the file sets
-// twice once, at its last line). Version 5 files are read
-// as UTF-16LE; a line with a character outside ASCII is left out, since its
-// ANSI spelling depends on the system's code page.
+// twice once, at its last line), names and texts in UTF-8.
 std::vector<RegFileEntry> ReadRegFileEntries(const std::string& bytes);
 // "HKEY_...\path" or "HKEY_...\path\"name"" for messages.
 std::string DescribeEntry(const RegFileEntry& entry);
@@ -69,8 +67,8 @@ struct RestoreResult {
   int shortcutsKept = 0;  // a file of that name existed and was left alone
 };
 // Hands the file to the registry editor for a silent import, waits for it
-// (pumping), then checks that every key and value of the file exists and puts
-// the backup's shortcut copies back.
+// (pumping), then checks that every key of the file exists and every value
+// holds the file's type and data, and puts the backup's shortcut copies back.
 RestoreResult RestoreBackup(Platform& platform, const std::string& path,
                             const std::function<void()>& pump);
 

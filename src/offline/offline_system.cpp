@@ -15,7 +15,6 @@
 #include "backup/reg_export.h"
 #include "backup/reg_import.h"
 #include "backup/restore.h"
-#include "platform/ansi_text.h"
 #include "platform/http.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/host_files.h"
@@ -27,6 +26,7 @@
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "platform/text_convert.h"
 #include "platform/version_info.h"
 #include "results/os_name.h"
 
@@ -231,15 +231,33 @@ class RegistryShell : public Shell {
 
 const char kSystemComment[] = "; System: ";
 
+// A backup's two formats: REGEDIT4 in the code page, and version 5 in
+// UTF-16LE after its byte-order mark.
+bool IsVersion5(const std::string& bytes) {
+  return bytes.compare(0, 2, "\xFF\xFE") == 0;
+}
+
+std::string HeaderLineOf(const std::string& bytes) {
+  if (IsVersion5(bytes)) return "\xFF\xFE" + Utf8ToUtf16Le(std::string(kVersion5Header) + "\r\n");
+  return std::string(kRegEditHeader) + "\r\n";
+}
+
 // The system a backup names in its first comment line, "" when none.
 std::string BackupSystemOf(const std::string& bytes) {
-  if (bytes.compare(0, 8, kRegEditHeader) != 0) return std::string();
-  const std::size_t line = bytes.find('\n');
+  // The head of the file is enough: the comment is its second line.
+  const std::string text =
+      IsVersion5(bytes)
+          ? Utf16LeToUtf8(reinterpret_cast<const unsigned char*>(bytes.data()) + 2,
+                          (std::min<std::size_t>(bytes.size(), 8192) - 2) & ~std::size_t{1})
+          : bytes.substr(0, 8192);
+  const std::string header = IsVersion5(bytes) ? kVersion5Header : kRegEditHeader;
+  if (text.compare(0, header.size(), header) != 0) return std::string();
+  const std::size_t line = text.find('\n');
   const std::size_t prefix = sizeof kSystemComment - 1;
-  if (line == std::string::npos || bytes.compare(line + 1, prefix, kSystemComment) != 0)
+  if (line == std::string::npos || text.compare(line + 1, prefix, kSystemComment) != 0)
     return std::string();
-  const std::size_t end = bytes.find_first_of("\r\n", line + 1);
-  return bytes.substr(line + 1 + prefix, end == std::string::npos ? end : end - line - 1 - prefix);
+  const std::size_t end = text.find_first_of("\r\n", line + 1);
+  return text.substr(line + 1 + prefix, end == std::string::npos ? end : end - line - 1 - prefix);
 }
 
 class NoHttp : public HttpClient {
@@ -347,12 +365,15 @@ class SessionFiles : public FileSystem {
   }
   bool WriteWholeFile(const std::string& path, const std::string& bytes) override {
     const std::string folder = BackupFolder(system_);
-    const std::string header = std::string(kRegEditHeader) + "\r\n";
-    if (!systemId_.empty() && LowerOf(path.substr(0, folder.size())) == LowerOf(folder) &&
-        bytes.compare(0, header.size(), header) == 0)
-      return files_.WriteWholeFile(
-          path, header + kSystemComment + systemId_ + "\r\n" + bytes.substr(header.size()));
-    return files_.WriteWholeFile(path, bytes);
+    const std::string header = HeaderLineOf(bytes);
+    if (systemId_.empty() || LowerOf(path.substr(0, folder.size())) != LowerOf(folder) ||
+        bytes.compare(0, header.size(), header) != 0)
+      return files_.WriteWholeFile(path, bytes);
+    // The comment in the file's own encoding.
+    const std::string comment = std::string(kSystemComment) + systemId_ + "\r\n";
+    return files_.WriteWholeFile(path, header +
+                                           (IsVersion5(bytes) ? Utf8ToUtf16Le(comment) : comment) +
+                                           bytes.substr(header.size()));
   }
   std::string WindowsDirectory() override { return files_.WindowsDirectory(); }
   std::string ShortPathName(const std::string& path) override { return files_.ShortPathName(path); }
@@ -578,14 +599,14 @@ bool OfflineSystem::Load(std::string* error) {
   const std::string name =
       p.executableHost.empty() ? "corvanta-cli" : LastComponent(p.executableHost);
   MakeHostFolders(p.backupHome);
-  bool exact = true;
-  std::string exe = Utf8ToAnsi(p.backupHome, &exact) + "\\" + name;
-  // A folder the code page cannot spell is reached through a free letter.
-  for (char letter = 'Z'; !exact && letter > 'C'; --letter) {
+  bool named = IsStrictUtf8(p.backupHome);
+  std::string exe = p.backupHome + "\\" + name;
+  // A host folder whose name is no UTF-8 is reached through a free letter.
+  for (char letter = 'Z'; !named && letter > 'C'; --letter) {
     if (p.files.HasDrive(letter)) continue;
     p.files.MapDrive(letter, p.backupHome);
     exe = std::string(1, letter) + ":\\" + name;
-    exact = true;
+    named = true;
   }
   p.system.exe = exe;
   return true;

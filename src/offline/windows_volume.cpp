@@ -1,7 +1,6 @@
 #include "offline/windows_volume.h"
 
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -44,7 +43,7 @@ std::string Find(const std::string& folder, const std::vector<std::string>& name
   for (const std::string& name : names) {
     std::string found;
     for (const std::string& e : Entries(path)) {
-      if (strcasecmp(e.c_str(), name.c_str()) == 0) {
+      if (hive::SameName(e, name)) {
         found = e;
         if (e == name) break;
       }
@@ -53,10 +52,6 @@ std::string Find(const std::string& folder, const std::vector<std::string>& name
     path += "/" + found;
   }
   return path;
-}
-
-std::string ToAnsi(const std::string& utf8) {
-  return hive::Utf8ToAnsi(utf8.c_str());
 }
 
 std::string Lookup(const std::vector<std::pair<std::string, std::string>>& values,
@@ -71,7 +66,7 @@ std::string Lookup(const std::vector<std::pair<std::string, std::string>>& value
 bool IsSystemProfile(const std::string& name) {
   for (const char* s :
        {"All Users", "Default", "Default User", "LocalService", "NetworkService", "Public"}) {
-    if (strcasecmp(name.c_str(), s) == 0) return true;
+    if (hive::SameName(name, s)) return true;
   }
   return false;
 }
@@ -137,7 +132,7 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
   }
   if (!user.empty()) {
     for (const std::string& p : profiles) {
-      if (strcasecmp(base(p).c_str(), user.c_str()) == 0) v.profileFolder = p;
+      if (hive::SameName(base(p), user)) v.profileFolder = p;
     }
     if (v.profileFolder.empty()) {
       return Fail(error, folder + ": no user profile " + user +
@@ -180,7 +175,7 @@ bool FindWindowsVolume(const std::string& folder, const std::string& user, Windo
   if (systemRoot.size() >= 2 && systemRoot[1] == ':') {
     v.drive = static_cast<char>(std::toupper(static_cast<unsigned char>(systemRoot[0])));
   }
-  v.userName = ToAnsi(base(v.profileFolder));
+  v.userName = base(v.profileFolder);
   *out = std::move(v);
   return true;
 }

@@ -11,7 +11,6 @@
 
 #include "platform/memory/memory_registry.h"
 #include "platform/offline/recording_registry.h"
-#include "platform/offline/wine_reg_format.h"
 #include "platform/offline/wine_registry_store.h"
 #include "platform/registry_api.h"
 

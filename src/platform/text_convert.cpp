@@ -93,6 +93,13 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
+bool IsStrictUtf8(std::string_view text) {
+  uint32_t cp = 0;
+  for (std::size_t i = 0; i < text.size();)
+    if (!DecodeUtf8(text, &i, &cp) || (cp >= 0xD800 && cp < 0xE000)) return false;
+  return true;
+}
+
 std::u16string Utf8ToUtf16(std::string_view text, bool* exact) {
   std::u16string out;
   out.reserve(text.size());

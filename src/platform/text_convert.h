@@ -24,6 +24,9 @@ void AppendUtf8(std::string& out, uint32_t cp);
 
 // True when every byte belongs to a valid UTF-8 or WTF-8 sequence.
 bool IsUtf8(std::string_view text);
+// True for UTF-8 in the strict sense: valid, and no surrogate (which only
+// WTF-8 holds), as host file names and the hive library need.
+bool IsStrictUtf8(std::string_view text);
 
 // UTF-8 to UTF-16. A lone surrogate in WTF-8 becomes that unit; a byte that is
 // no UTF-8 becomes U+FFFD and clears *exact.

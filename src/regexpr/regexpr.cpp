@@ -1,11 +1,15 @@
 #include "regexpr/regexpr.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <utility>
+
+#include "platform/text_convert.h"
 
 namespace corvanta {
 namespace regexpr_detail {
@@ -20,6 +24,12 @@ constexpr std::size_t kMaxCachedPrograms = 32;
 
 }  // namespace
 
+// Text is UTF-8, matched a character at a time. A byte that starts no valid
+// sequence is a character of its own, kInvalidChar + the byte: no code point,
+// so only ".", a negated class or that very byte in the pattern matches it.
+constexpr std::uint32_t kInvalidChar = 0x110000;
+constexpr std::uint32_t kCharEnd = kInvalidChar + 0x100;  // one past the last character
+
 struct ByteSet {
   std::uint64_t w[4] = {0, 0, 0, 0};
   bool Test(unsigned char c) const { return (w[c >> 6] >> (c & 63)) & 1u; }
@@ -32,14 +42,6 @@ struct ByteSet {
   }
   void Invert() {
     for (auto& x : w) x = ~x;
-  }
-  void FoldCase() {
-    for (int c = 'A'; c <= 'Z'; ++c) {
-      if (Test(static_cast<unsigned char>(c)) || Test(static_cast<unsigned char>(c + 32))) {
-        Add(static_cast<unsigned char>(c));
-        Add(static_cast<unsigned char>(c + 32));
-      }
-    }
   }
   int Count() const {
     int n = 0;
@@ -54,7 +56,148 @@ struct ByteSet {
     }
     return -1;
   }
+  bool AnyAbove7F() const { return (w[2] | w[3]) != 0; }
+  // The first bytes of the UTF-8 forms of the characters lo..hi.
+  void AddLeadBytes(std::uint32_t lo, std::uint32_t hi) {
+    struct Band {
+      std::uint32_t from, to, shift, mark;
+    };
+    static const Band kBands[] = {{0, 0x7F, 0, 0},
+                                  {0x80, 0x7FF, 6, 0xC0},
+                                  {0x800, 0xFFFF, 12, 0xE0},
+                                  {0x10000, 0x10FFFF, 18, 0xF0},
+                                  {kInvalidChar, kCharEnd - 1, 0, 0}};
+    for (const Band& b : kBands) {
+      const std::uint32_t a = std::max(lo, b.from);
+      const std::uint32_t z = std::min(hi, b.to);
+      if (a > z) continue;
+      const std::uint32_t base = b.from == kInvalidChar ? kInvalidChar : 0;
+      AddRange(static_cast<int>(((a - base) >> b.shift) | b.mark),
+               static_cast<int>(((z - base) >> b.shift) | b.mark));
+    }
+  }
 };
+
+// A set of characters (code points and kInvalidChar + byte) as sorted,
+// disjoint, inclusive ranges.
+struct CharSet {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+
+  void Add(std::uint32_t c) { AddRange(c, c); }
+  void AddRange(std::uint32_t lo, std::uint32_t hi) {
+    ranges.emplace_back(lo, hi);
+    Normalize();
+  }
+  void AddSet(const CharSet& o) {
+    ranges.insert(ranges.end(), o.ranges.begin(), o.ranges.end());
+    Normalize();
+  }
+  bool Has(std::uint32_t c) const {
+    auto it = std::upper_bound(ranges.begin(), ranges.end(), std::make_pair(c, kCharEnd));
+    return it != ranges.begin() && std::prev(it)->second >= c;
+  }
+  void Invert() {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
+    std::uint32_t next = 0;
+    for (const auto& r : ranges) {
+      if (r.first > next) out.emplace_back(next, r.first - 1);
+      next = r.second + 1;
+    }
+    if (next < kCharEnd) out.emplace_back(next, kCharEnd - 1);
+    ranges = std::move(out);
+  }
+  // Adds the other case of every member, by the names' folding rule: two
+  // characters are one letter when their upper cases are the same.
+  void FoldCase() {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> added;
+    for (const std::vector<std::uint32_t>& group : FoldGroups()) {
+      bool hit = false;
+      for (std::uint32_t c : group) hit = hit || Has(c);
+      if (hit) {
+        for (std::uint32_t c : group) added.emplace_back(c, c);
+      }
+    }
+    ranges.insert(ranges.end(), added.begin(), added.end());
+    Normalize();
+  }
+  bool Single() const { return ranges.size() == 1 && ranges[0].first == ranges[0].second; }
+
+ private:
+  void Normalize() {
+    std::sort(ranges.begin(), ranges.end());
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+      if (k > 0 && ranges[i].first <= ranges[k - 1].second + 1) {
+        ranges[k - 1].second = std::max(ranges[k - 1].second, ranges[i].second);
+      } else {
+        ranges[k++] = ranges[i];
+      }
+    }
+    ranges.resize(k);
+  }
+  // The characters that share an upper case, for every upper case shared.
+  static const std::vector<std::vector<std::uint32_t>>& FoldGroups() {
+    static const std::vector<std::vector<std::uint32_t>> groups = [] {
+      std::map<std::uint32_t, std::vector<std::uint32_t>> byUpper;
+      for (std::uint32_t c = 0; c < 0x10000; ++c) {
+        const std::uint32_t up = UpperCodePoint(c);
+        if (up != c) byUpper[up].push_back(c);
+      }
+      std::vector<std::vector<std::uint32_t>> out;
+      for (auto& [up, members] : byUpper) {
+        if (UpperCodePoint(up) == up) members.push_back(up);
+        out.push_back(std::move(members));
+      }
+      return out;
+    }();
+    return groups;
+  }
+};
+
+// The slot of a character: an ASCII character is its own slot, and the rest
+// fall into the classes between the boundaries of the program's sets, whose
+// members are all alike for every instruction.
+struct Slots {
+  std::vector<std::uint32_t> bounds;  // ascending, from 0x80 to kCharEnd
+  int width = 128;
+  int Of(std::uint32_t c) const {
+    if (c < 0x80) return static_cast<int>(c);
+    return 127 +
+           static_cast<int>(std::upper_bound(bounds.begin(), bounds.end(), c) - bounds.begin());
+  }
+};
+
+// A set as a bitmap over slots.
+struct SlotSet {
+  std::vector<std::uint64_t> w;
+  bool Test(int slot) const { return (w[static_cast<std::size_t>(slot) >> 6] >> (slot & 63)) & 1u; }
+};
+
+// The character at pos (pos < n) and its length in bytes.
+inline std::size_t CharAt(const unsigned char* s, std::size_t n, std::size_t pos,
+                          std::uint32_t* c) {
+  if (s[pos] < 0x80) {
+    *c = s[pos];
+    return 1;
+  }
+  std::size_t i = pos;
+  if (DecodeUtf8(std::string_view(reinterpret_cast<const char*>(s), n), &i, c)) return i - pos;
+  *c = kInvalidChar + s[pos];
+  return 1;
+}
+
+// Whether pos lies inside a valid multi-byte sequence: no character starts
+// there. A lead byte is never a continuation byte, so looking back suffices.
+inline bool InsideChar(const unsigned char* s, std::size_t n, std::size_t pos) {
+  if (pos >= n || (s[pos] & 0xC0) != 0x80) return false;
+  for (std::size_t k = 1; k <= 3 && k <= pos; ++k) {
+    const unsigned char c = s[pos - k];
+    if ((c & 0xC0) == 0x80) continue;
+    std::uint32_t cp = 0;
+    return c >= 0xC2 && CharAt(s, n, pos - k, &cp) > k;
+  }
+  return false;
+}
 
 // Progress ends a loop iteration that consumed nothing: when the position is
 // still the one saved in slot x, it leaves the loop for y instead of looping.
@@ -72,9 +215,10 @@ enum class AssertKind : std::uint8_t {
 
 struct Inst {
   Op op;
-  std::uint8_t byte = 0;  // Char: the byte; Assert: the AssertKind
-  int x = 0;              // Set: set index; Split/Jmp: first target; Save: slot
-  int y = 0;              // Split: second (lower-priority) target
+  std::uint8_t byte = 0;  // Assert: the AssertKind
+  int x = 0;              // Char: the character; Set: set index; Split/Jmp: first
+                          // target; Save: slot
+  int y = 0;              // Split: second (lower-priority) target; Char: its slot
   int next = 0;           // where a non-branching instruction continues
 };
 
@@ -86,9 +230,9 @@ struct Dfa {
   struct State {
     std::vector<int> pcs;  // consuming instructions, in priority order
     bool match = false;    // a Match ends the list
-    int next[256];
   };
   std::vector<State> states;
+  std::vector<int> next;  // states.size() rows of Slots::width entries
   std::map<std::vector<int>, int> ids;
   std::vector<std::uint32_t> mark;
   std::uint32_t gen = 0;
@@ -97,8 +241,10 @@ struct Dfa {
 struct Program {
   std::vector<Inst> code;
   std::vector<Inst> span_code;  // the same without group saves: match 0 only
-  std::vector<ByteSet> sets;
-  int groups = 0;  // capturing groups, group 0 excluded
+  std::vector<CharSet> sets;
+  Slots slots_of;
+  std::vector<SlotSet> slot_sets;  // sets[i] over the slots
+  int groups = 0;                  // capturing groups, group 0 excluded
   int slots = 2;
   ByteSet first;          // bytes that can begin a match
   bool can_skip = false;  // false when a match may be empty
@@ -114,15 +260,16 @@ struct Program {
   mutable std::unique_ptr<Dfa> dfa;
 };
 
-// Whether a match of a program that cannot match empty may begin at pos: its
-// first byte fits, and its second when that is known.
+// Whether a match of a program that cannot match empty may begin at pos (a
+// character's start): its first byte fits, and its second when that is known.
 bool MayStartAt(const Program& prog, const unsigned char* s, std::size_t n, std::size_t pos) {
   if (pos >= n || !prog.first.Test(s[pos])) return false;
   return !prog.use_second || (pos + 1 < n && prog.second.Test(s[pos + 1]));
 }
 
 // The first position from pos whose byte may begin such a match, n when none.
-std::size_t NextStart(const Program& prog, const unsigned char* s, std::size_t n, std::size_t pos) {
+std::size_t NextByteStart(const Program& prog, const unsigned char* s, std::size_t n,
+                          std::size_t pos) {
   if (prog.single_second >= 0) {
     // Look for the rarer second byte ("C:" for a drive path).
     while (pos + 1 < n) {
@@ -140,6 +287,14 @@ std::size_t NextStart(const Program& prog, const unsigned char* s, std::size_t n
   }
   while (pos < n && !prog.first.Test(s[pos])) ++pos;
   return pos;
+}
+
+// The same, at the start of a character.
+std::size_t NextStart(const Program& prog, const unsigned char* s, std::size_t n, std::size_t pos) {
+  for (;; ++pos) {
+    pos = NextByteStart(prog, s, n, pos);
+    if (!InsideChar(s, n, pos)) return pos;
+  }
 }
 
 // Per-Exec working memory, kept between calls to avoid reallocating.
@@ -198,21 +353,21 @@ int HexValue(char c) {
   return -1;
 }
 
-ByteSet DigitSet() {
-  ByteSet s;
+CharSet DigitSet() {
+  CharSet s;
   s.AddRange('0', '9');
   return s;
 }
-ByteSet WordSet() {
-  ByteSet s;
+CharSet WordSet() {
+  CharSet s;
   s.AddRange('0', '9');
   s.AddRange('A', 'Z');
   s.AddRange('a', 'z');
   s.Add('_');
   return s;
 }
-ByteSet SpaceSet() {
-  ByteSet s;
+CharSet SpaceSet() {
+  CharSet s;
   s.AddRange('\t', '\r');  // \t \n \v \f \r
   s.Add(' ');
   return s;
@@ -235,21 +390,33 @@ class Parser {
   bool AtEnd() const { return pos_ >= p_.size(); }
   char Peek() const { return p_[pos_]; }
 
-  int AddSet(const ByteSet& s) {
+  int AddSet(const CharSet& s) {
     prog_.sets.push_back(s);
     return static_cast<int>(prog_.sets.size()) - 1;
   }
-  Node BytesNode(ByteSet s) {
+  Node BytesNode(CharSet s) {
     if (flags_.icase) s.FoldCase();
     Node n;
     n.kind = Node::Bytes;
     n.set = AddSet(s);
     return n;
   }
-  Node ByteNode(unsigned char c) {
-    ByteSet s;
+  Node CharNode(std::uint32_t c) {
+    CharSet s;
     s.Add(c);
     return BytesNode(s);
+  }
+  // The pattern's character that begins with the byte just read (a byte that
+  // is no UTF-8 stands for itself).
+  std::uint32_t PatternChar() {
+    const std::size_t at = pos_ - 1;
+    const auto b = static_cast<unsigned char>(p_[at]);
+    if (b < 0x80) return b;
+    std::size_t i = at;
+    std::uint32_t c = 0;
+    if (!DecodeUtf8(p_, &i, &c)) return kInvalidChar + b;
+    pos_ = i;
+    return c;
   }
   Node AssertNode(AssertKind k) {
     Node n;
@@ -367,9 +534,9 @@ class Parser {
         out = ParseClass();
         return true;
       case '.': {
-        ByteSet s;
+        CharSet s;
+        if (!flags_.dotall) s.Add('\n');
         s.Invert();
-        if (!flags_.dotall) s.w['\n' >> 6] &= ~(std::uint64_t{1} << ('\n' & 63));
         Node n;
         n.kind = Node::Bytes;
         n.set = AddSet(s);
@@ -396,11 +563,11 @@ class Parser {
         int b = 0;
         if (TryCount(a, b)) Fail("quantifier does not follow a repeatable item");
         ++pos_;
-        out = ByteNode('{');
+        out = CharNode('{');
         return true;
       }
       default:
-        out = ByteNode(static_cast<unsigned char>(c));
+        out = CharNode(PatternChar());
         return true;
     }
   }
@@ -471,8 +638,8 @@ class Parser {
     return true;
   }
 
-  // An escape that stands for one byte; returns -1 when it is not one.
-  int EscapedByte(char c) {
+  // An escape that stands for one character; returns -1 when it is not one.
+  std::int64_t EscapedChar(char c) {
     switch (c) {
       case 'n':
         return '\n';
@@ -489,13 +656,13 @@ class Parser {
       case 'e':
         return 0x1B;
       case 'x': {
-        int v = 0;
+        std::int64_t v = 0;
         if (!AtEnd() && Peek() == '{') {
           ++pos_;
           int digits = 0;
           while (!AtEnd() && HexValue(Peek()) >= 0) {
             v = v * 16 + HexValue(p_[pos_++]);
-            if (++digits > 2 || v > 0xFF) Fail("character code too big in \\x{}");
+            if (++digits > 6 || v > 0x10FFFF) Fail("character code too big in \\x{}");
           }
           if (AtEnd() || Peek() != '}' || digits == 0) Fail("malformed \\x{...}");
           ++pos_;
@@ -514,13 +681,13 @@ class Parser {
         return v;
       }
       default:
-        if (!IsAlnum(c)) return static_cast<unsigned char>(c);
+        if (!IsAlnum(c)) return PatternChar();
         return -1;
     }
   }
 
   // \d \w \s and their negations; false when c is none of them.
-  static bool ClassEscape(char c, ByteSet& s) {
+  static bool ClassEscape(char c, CharSet& s) {
     switch (c) {
       case 'd':
       case 'D':
@@ -544,7 +711,7 @@ class Parser {
   Node ParseEscape() {
     if (AtEnd()) Fail("\\ at end of pattern");
     char c = p_[pos_++];
-    ByteSet s;
+    CharSet s;
     if (ClassEscape(c, s)) {
       Node n;
       n.kind = Node::Bytes;
@@ -569,15 +736,15 @@ class Parser {
       --pos_;
       Fail("back references are not supported");
     }
-    int b = EscapedByte(c);
-    if (b < 0) {
+    const std::int64_t e = EscapedChar(c);
+    if (e < 0) {
       --pos_;
       Fail("unrecognized escape sequence");
     }
-    return ByteNode(static_cast<unsigned char>(b));
+    return CharNode(static_cast<std::uint32_t>(e));
   }
 
-  static bool PosixClass(const std::string& name, ByteSet& s) {
+  static bool PosixClass(const std::string& name, CharSet& s) {
     if (name == "alpha") {
       s.AddRange('A', 'Z'), s.AddRange('a', 'z');
     } else if (name == "digit") {
@@ -610,15 +777,15 @@ class Parser {
     return true;
   }
 
-  // One class member: a single byte (returned) or a whole set (returns -1).
-  int ClassItem(ByteSet& set_out) {
+  // One class member: a single character (returned) or a whole set (returns -1).
+  std::int64_t ClassItem(CharSet& set_out) {
     char c = p_[pos_++];
     if (c == '[' && !AtEnd() && Peek() == ':') {
       std::size_t close = p_.find(":]", pos_ + 1);
       if (close != std::string::npos) {
         bool negate = pos_ + 1 < p_.size() && p_[pos_ + 1] == '^';
         std::string name = p_.substr(pos_ + 1 + negate, close - pos_ - 1 - negate);
-        ByteSet s;
+        CharSet s;
         if (!PosixClass(name, s)) Fail("unknown POSIX class name");
         if (negate) s.Invert();
         pos_ = close + 2;
@@ -626,12 +793,12 @@ class Parser {
         return -1;
       }
     }
-    if (c != '\\') return static_cast<unsigned char>(c);
+    if (c != '\\') return PatternChar();
     if (AtEnd()) Fail("\\ at end of pattern");
     char e = p_[pos_++];
     if (ClassEscape(e, set_out)) return -1;
     if (e == 'b') return '\b';
-    int b = EscapedByte(e);
+    const std::int64_t b = EscapedChar(e);
     if (b < 0) {
       --pos_;
       Fail("unrecognized escape sequence in character class");
@@ -640,7 +807,7 @@ class Parser {
   }
 
   Node ParseClass() {
-    ByteSet s;
+    CharSet s;
     bool negate = false;
     if (!AtEnd() && Peek() == '^') {
       negate = true;
@@ -654,21 +821,23 @@ class Parser {
         break;
       }
       first = false;
-      ByteSet item;
-      int lo = ClassItem(item);
+      CharSet item;
+      const std::int64_t lo = ClassItem(item);
       if (lo < 0) {
         s.AddSet(item);
         continue;
       }
       if (pos_ + 1 < p_.size() && Peek() == '-' && p_[pos_ + 1] != ']') {
         ++pos_;
-        ByteSet end_set;
-        int hi = ClassItem(end_set);
-        if (hi < 0) Fail("invalid range in character class");
+        CharSet end_set;
+        const std::int64_t hi = ClassItem(end_set);
+        // A range runs over characters or over bytes that are no UTF-8, not both.
+        if (hi < 0 || (lo >= kInvalidChar) != (hi >= kInvalidChar))
+          Fail("invalid range in character class");
         if (hi < lo) Fail("range out of order in character class");
-        s.AddRange(lo, hi);
+        s.AddRange(static_cast<std::uint32_t>(lo), static_cast<std::uint32_t>(hi));
       } else {
-        s.Add(static_cast<unsigned char>(lo));
+        s.Add(static_cast<std::uint32_t>(lo));
       }
     }
     if (flags_.icase) s.FoldCase();
@@ -696,9 +865,9 @@ class Compiler {
       case Node::Empty:
         break;
       case Node::Bytes: {
-        const ByteSet& s = prog_.sets[n.set];
-        if (s.Count() == 1) {
-          Add({Op::Char, static_cast<std::uint8_t>(s.First()), 0, 0});
+        const CharSet& s = prog_.sets[n.set];
+        if (s.Single()) {
+          Add({Op::Char, 0, static_cast<int>(s.ranges[0].first), 0});
         } else {
           Add({Op::Set, 0, n.set, 0});
         }
@@ -877,9 +1046,9 @@ void AddConsumed(const Program& prog, const std::vector<int>& pcs, ByteSet& set)
   for (int pc : pcs) {
     const Inst& in = prog.code[pc];
     if (in.op == Op::Char) {
-      set.Add(in.byte);
+      set.AddLeadBytes(static_cast<std::uint32_t>(in.x), static_cast<std::uint32_t>(in.x));
     } else {
-      set.AddSet(prog.sets[in.x]);
+      for (const auto& r : prog.sets[in.x].ranges) set.AddLeadBytes(r.first, r.second);
     }
   }
 }
@@ -894,6 +1063,8 @@ void ComputeFirst(Program& prog) {
   if (!prog.can_skip) return;
   AddConsumed(prog, first, prog.first);
   if (prog.first.Count() == 1) prog.single_first = prog.first.First();
+  // The second byte is the second character's only when the first is ASCII.
+  if (prog.first.AnyAbove7F()) return;
   std::vector<int> next;
   for (int pc : first) next.push_back(pc + 1);
   bool one_byte = false;
@@ -926,6 +1097,42 @@ void ShortenJumps(std::vector<Inst>& code) {
   }
 }
 
+// The slots of the program's characters, and each set and Char over them.
+void AssignSlots(Program& prog) {
+  std::vector<std::uint32_t>& b = prog.slots_of.bounds;
+  b = {0x80, kCharEnd};
+  const auto cut = [&b](std::uint32_t lo, std::uint32_t hi) {
+    if (hi < 0x80) return;
+    b.push_back(std::max<std::uint32_t>(lo, 0x80));
+    b.push_back(hi + 1);
+  };
+  for (const CharSet& set : prog.sets) {
+    for (const auto& r : set.ranges) cut(r.first, r.second);
+  }
+  for (const Inst& in : prog.code) {
+    if (in.op == Op::Char) cut(static_cast<std::uint32_t>(in.x), static_cast<std::uint32_t>(in.x));
+  }
+  std::sort(b.begin(), b.end());
+  b.erase(std::unique(b.begin(), b.end()), b.end());
+  prog.slots_of.width = 128 + static_cast<int>(b.size()) - 1;
+  const auto words = static_cast<std::size_t>(prog.slots_of.width + 63) / 64;
+  for (const CharSet& set : prog.sets) {
+    SlotSet bits;
+    bits.w.assign(words, 0);
+    for (int slot = 0; slot < prog.slots_of.width; ++slot) {
+      // Every member of a slot is alike: its first one answers for all.
+      const std::uint32_t c =
+          slot < 128 ? static_cast<std::uint32_t>(slot) : b[static_cast<std::size_t>(slot - 128)];
+      if (set.Has(c))
+        bits.w[static_cast<std::size_t>(slot) >> 6] |= std::uint64_t{1} << (slot & 63);
+    }
+    prog.slot_sets.push_back(std::move(bits));
+  }
+  for (Inst& in : prog.code) {
+    if (in.op == Op::Char) in.y = prog.slots_of.Of(static_cast<std::uint32_t>(in.x));
+  }
+}
+
 std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   auto prog = std::make_shared<Program>();
   Node root = Parser(pattern, *prog).Parse();
@@ -936,6 +1143,7 @@ std::shared_ptr<const Program> CompilePattern(const std::string& pattern) {
   c.Add({Op::Save, 0, 1, 0});
   c.Add({Op::Match, 0, 0, 0});
   ComputeFirst(*prog);
+  AssignSlots(*prog);
   prog->span_code = prog->code;
   for (std::size_t pc = 0; pc < prog->span_code.size(); ++pc) {
     Inst& in = prog->span_code[pc];
@@ -1028,13 +1236,16 @@ class Vm {
       if (clist->count == 0) {
         // Every thread died, e.g. on a failed assertion: try the next start.
         if (matched || !starting || pos >= n_) break;
-        ++pos;
+        std::uint32_t skipped = 0;
+        pos += CharAt(s_, n_, pos, &skipped);
         NewGeneration(*clist);
         continue;
       }
       NewGeneration(*nlist);
-      const unsigned char c = pos < n_ ? s_[pos] : 0;
       const bool more = pos < n_;
+      std::uint32_t c = 0;
+      const std::size_t len = more ? CharAt(s_, n_, pos, &c) : 0;
+      const int slot = more ? prog_.slots_of.Of(c) : -1;
       for (int i = 0; i < clist->count; ++i) {
         const int pc = clist->pcs[i];
         const Inst& in = code_[pc];
@@ -1042,10 +1253,10 @@ class Vm {
         bool advance = false;
         switch (in.op) {
           case Op::Char:
-            advance = more && c == in.byte;
+            advance = more && slot == in.y;
             break;
           case Op::Set:
-            advance = more && prog_.sets[in.x].Test(c);
+            advance = more && prog_.slot_sets[in.x].Test(slot);
             break;
           case Op::Match:
             std::copy(caps, caps + ns_, sc_.best.begin());
@@ -1057,11 +1268,11 @@ class Vm {
         }
         if (advance) {
           std::copy(caps, caps + ns_, sc_.work.begin());
-          AddThread(*nlist, in.next, pos + 1);
+          AddThread(*nlist, in.next, pos + len);
         }
       }
       if (pos >= n_) break;
-      ++pos;
+      pos += len;
       std::swap(clist, nlist);
     }
     return matched;
@@ -1168,22 +1379,35 @@ class DfaSearch {
       }
       int state = 0;
       std::size_t at = pos;
+      const Slots& slots = prog_.slots_of;
       for (;;) {
         const Dfa::State& st = dfa_->states[static_cast<std::size_t>(state)];
         if (st.match) *end = static_cast<std::ptrdiff_t>(at);
         if (st.pcs.empty() || at >= n) break;
         if (budget-- == 0) return false;
-        int next = st.next[s[at]];
+        int slot = s[at];
+        std::size_t len = 1;
+        if (slot >= 0x80) {
+          std::uint32_t c = 0;
+          len = CharAt(s, n, at, &c);
+          slot = slots.Of(c);
+        }
+        int next = dfa_->next[static_cast<std::size_t>(state) * width_ + slot];
         if (next == Dfa::kUnbuilt) {
-          next = Step(state, s[at]);
+          next = Step(state, slot);
           if (next < 0) return false;
         }
         state = next;
-        ++at;
+        at += len;
       }
       if (*end >= 0) {
         *begin = static_cast<std::ptrdiff_t>(pos);
         return true;
+      }
+      if (!prog_.can_skip) {
+        // The next start is the next character's.
+        std::uint32_t c = 0;
+        if (pos < n) pos += CharAt(s, n, pos, &c) - 1;
       }
     }
     return true;
@@ -1191,6 +1415,8 @@ class DfaSearch {
 
  private:
   static constexpr std::size_t kMaxStates = 4096;
+  // The transition table's bound, whatever the number of slots.
+  static constexpr std::size_t kMaxEntries = std::size_t{1} << 22;
 
   // As the VM's AddThread, without captures: appends the consuming
   // instructions and a Match reached from pc, in priority order.
@@ -1242,33 +1468,36 @@ class DfaSearch {
     if (match) pcs.push_back(-1);  // keeps a matching list apart from its prefix
     auto it = dfa_->ids.find(pcs);
     if (it != dfa_->ids.end()) return it->second;
-    if (dfa_->states.size() >= kMaxStates) return -1;
+    if (dfa_->states.size() >= kMaxStates ||
+        (dfa_->states.size() + 1) * static_cast<std::size_t>(width_) > kMaxEntries)
+      return -1;
     const int id = static_cast<int>(dfa_->states.size());
     dfa_->ids.emplace(pcs, id);
     if (match) pcs.pop_back();
     Dfa::State st;
     st.pcs = std::move(pcs);
     st.match = match;
-    std::fill(std::begin(st.next), std::end(st.next), Dfa::kUnbuilt);
     dfa_->states.push_back(std::move(st));
+    dfa_->next.resize(dfa_->next.size() + static_cast<std::size_t>(width_), Dfa::kUnbuilt);
     return id;
   }
 
-  int Step(int state, unsigned char c) {
+  int Step(int state, int slot) {
     NewGeneration();
     std::vector<int> next;
     const std::vector<int> pcs = dfa_->states[static_cast<std::size_t>(state)].pcs;
     for (const int pc : pcs) {
       const Inst& in = prog_.span_code[static_cast<std::size_t>(pc)];
-      const bool advance = in.op == Op::Char ? c == in.byte : prog_.sets[in.x].Test(c);
+      const bool advance = in.op == Op::Char ? slot == in.y : prog_.slot_sets[in.x].Test(slot);
       if (advance) Closure(in.next, &next);
     }
     const int id = Intern(std::move(next));
-    if (id >= 0) dfa_->states[static_cast<std::size_t>(state)].next[c] = id;
+    if (id >= 0) dfa_->next[static_cast<std::size_t>(state) * width_ + slot] = id;
     return id;
   }
 
   const Program& prog_;
+  const int width_ = prog_.slots_of.width;
   Dfa* dfa_;
   std::vector<int> stack_;
 };
@@ -1279,13 +1508,13 @@ class DfaSearch {
 TRegExpr::TRegExpr() : scratch_(std::make_unique<regexpr_detail::Scratch>()) {}
 TRegExpr::~TRegExpr() = default;
 
-void TRegExpr::SetExpression(const std::string& pattern) {
+void TRegExpr::SetExpression(std::string_view pattern) {
   auto it = cache_.find(pattern);
   std::shared_ptr<const regexpr_detail::Program> prog;
   if (it != cache_.end()) {
     prog = it->second;
   } else {
-    prog = regexpr_detail::CompilePattern(pattern);
+    prog = regexpr_detail::CompilePattern(std::string(pattern));
     if (cache_.size() >= regexpr_detail::kMaxCachedPrograms) cache_.clear();
     cache_.emplace(pattern, prog);
   }

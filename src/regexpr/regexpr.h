@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvanta {
@@ -34,9 +35,10 @@ class TRegExpr {
   TRegExpr& operator=(const TRegExpr&) = delete;
 
   // Compiles the pattern; compiled programs are kept by pattern text, so
-  // switching back and forth between a few patterns never recompiles. On error
-  // the previous expression stays in effect.
-  void SetExpression(const std::string& pattern);
+  // switching back and forth between a few patterns never recompiles (nor
+  // copies the pattern onto the heap). On error the previous expression stays
+  // in effect.
+  void SetExpression(std::string_view pattern);
   const std::string& Expression() const { return expression_; }
 
   // Unanchored leftmost search of the whole input. Throws RegExprError when no
@@ -54,7 +56,7 @@ class TRegExpr {
  private:
   std::string expression_;
   std::shared_ptr<const regexpr_detail::Program> program_;
-  std::map<std::string, std::shared_ptr<const regexpr_detail::Program>> cache_;
+  std::map<std::string, std::shared_ptr<const regexpr_detail::Program>, std::less<>> cache_;
   void FindGroups() const;
 
   std::unique_ptr<regexpr_detail::Scratch> scratch_;

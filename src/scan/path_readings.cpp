@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/text_convert.h"
 #include "regexpr/regexpr.h"
 #include "scan/scan_engine.h"
 
@@ -19,7 +20,7 @@ bool IsAlnum(char c) {
 
 // What the wide reading runs across: the scan's path class, the other
 // characters Windows allows in names that program folders use, and every
-// letter of the ANSI code page above 0x7F.
+// byte of a character beyond ASCII (so a run never ends inside one).
 bool IsNameChar(char c) {
   if (static_cast<unsigned char>(c) >= 0x80 || IsAlnum(c)) return true;
   return c != '\0' && std::strchr("_-\\~.+ !()&'#$@[]{}=^", c) != nullptr;
@@ -101,13 +102,33 @@ std::string WideReading(const std::string& s, std::size_t p, bool* fileOnly, std
   return s.substr(p, extEnd - p);
 }
 
+// The end of the longest run of s[from, to) that is at most units UTF-16
+// units long, at the end of a character.
+std::size_t Utf16Prefix(const std::string& s, std::size_t from, std::size_t to, std::size_t units) {
+  std::size_t i = from;
+  std::uint32_t cp = 0;
+  while (i < to && units > 0) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      ++i;
+      --units;
+      continue;
+    }
+    std::size_t next = i;
+    const std::size_t width = DecodeUtf8(s, &next, &cp) && cp >= 0x10000 ? 2 : 1;
+    if (width > units) break;
+    units -= width;
+    i = next;
+  }
+  return i;
+}
+
 // The programs CreateProcess may start for an unquoted command line from p:
 // each prefix ending in an extension right before a blank, as long as a
 // program name can be.
 void AddCommandPrefixes(std::vector<PathReading>* readings, const std::string& s, std::size_t p) {
   bool cut = false;
   const std::size_t end = RunEnd(s, p, false, &cut);
-  const std::size_t last = end < p + kMaxAnsiPath ? end : p + kMaxAnsiPath;
+  const std::size_t last = Utf16Prefix(s, p, end, kMaxPath);
   for (std::size_t blank = s.find(' ', p + 3); blank != npos && blank < last;
        blank = s.find(' ', blank + 1)) {
     std::size_t i = blank;
@@ -118,6 +139,11 @@ void AddCommandPrefixes(std::vector<PathReading>* readings, const std::string& s
 }
 
 }  // namespace
+
+bool LongerThanMaxPath(const std::string& path) {
+  // Bytes never count fewer than UTF-16 units: a short text needs no count.
+  return path.size() > kMaxPath && Utf16Prefix(path, 0, path.size(), kMaxPath) < path.size();
+}
 
 PathReadings ReadPaths(TRegExpr& regex, const std::string& s) {
   PathReadings out;

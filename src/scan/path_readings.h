@@ -12,9 +12,12 @@ namespace corvanta {
 
 class TRegExpr;
 
-// The longest path the ANSI file calls carry (and CreateProcess takes as the
-// program of an unquoted command line).
-constexpr std::size_t kMaxAnsiPath = 260;
+// The longest path the file calls carry (and CreateProcess takes as the
+// program of an unquoted command line), in UTF-16 units as they count it.
+constexpr std::size_t kMaxPath = 260;
+
+// Whether a UTF-8 path is longer than kMaxPath UTF-16 units.
+bool LongerThanMaxPath(const std::string& path);
 
 struct PathReading {
   std::string path;

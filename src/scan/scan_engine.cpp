@@ -11,6 +11,7 @@
 #include "platform/shell.h"
 #include "platform/shell_link.h"
 #include "platform/system.h"
+#include "platform/text_convert.h"
 #include "regexpr/regexpr.h"
 #include "scan/path_readings.h"
 #include "scan/scan_page.h"
@@ -75,10 +76,22 @@ bool IsFullPath(const std::string& s) {
   return s.compare(0, 2, "\\\\") == 0;
 }
 
-// The ANSI calls put "?" for every character outside the code page, and no
-// Windows file name holds one: such a path proves nothing about a file.
+// Text that cannot name a file for sure proves nothing about one: a "?" or
+// "*" (wildcards, never in a file name; "?" is also what an ANSI reader made
+// of a character it could not carry), the replacement character a lossy
+// conversion leaves, or bytes that are no UTF-8.
 bool LostInTranslation(const std::string& text) {
-  return text.find('?') != std::string::npos;
+  if (text.find('?') != std::string::npos || text.find('*') != std::string::npos) return true;
+  // Only text beyond ASCII can be unreadable: skip ASCII eight bytes at a time.
+  std::size_t i = 0;
+  for (std::uint64_t w = 0; i + 8 <= text.size(); i += 8) {
+    std::memcpy(&w, text.data() + i, 8);
+    if ((w & 0x8080808080808080u) != 0) break;
+  }
+  std::uint32_t cp = 0;
+  while (i < text.size())
+    if (!DecodeUtf8(text, &i, &cp) || cp == 0xFFFD) return true;
+  return false;
 }
 
 bool IsTextType(std::uint32_t type) {
@@ -562,8 +575,8 @@ bool ScanEngine::FileExistsProbed(const std::string& path) {
 }
 
 bool ScanEngine::ProbeReading(const std::string& path, bool fileOnly) {
-  if (path.size() > kMaxAnsiPath) {
-    // Longer than the ANSI calls carry: the file API answers for it once,
+  if (LongerThanMaxPath(path)) {
+    // Longer than the file calls carry: the file API answers for it once,
     // and no folder of it is walked or remembered.
     const std::uint32_t a = platform_.files.GetAttributes(path);
     return a != kInvalidAttributes && !(fileOnly && (a & faDirectory) != 0);

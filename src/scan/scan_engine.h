@@ -22,10 +22,26 @@ struct RegValueList;
 struct Platform;
 class ScanPage;
 
-// The two patterns of the judgement.
+// The two patterns of the judgement. The drive path's name class holds the
+// registered sign and the letters (with their combining marks) of the scripts
+// beyond the Western code page: no character that code page can spell joins
+// it, so its texts read as they always did.
 inline constexpr const char kResourceIndexPattern[] = "(?i)((\\.){1}([A-Z0-9]+)(\\\\[0-9]))";
 inline constexpr const char kDrivePathPattern[] =
-    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xAE!]+)((\\.)+([A-Z0-9]+)))";
+    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xC2\xAE!"
+    // Latin Extended-A and -B (less the code page's letters), IPA, combining marks
+    "\\x{100}-\\x{151}\\x{154}-\\x{15F}\\x{162}-\\x{177}\\x{179}-\\x{17C}\\x{17F}-\\x{191}"
+    "\\x{193}-\\x{2AF}\\x{300}-\\x{36F}"
+    // Greek, Cyrillic, Armenian, Hebrew, Arabic
+    "\\x{386}\\x{388}-\\x{3FF}\\x{400}-\\x{52F}\\x{531}-\\x{587}\\x{5D0}-\\x{5F2}\\x{620}-\\x{64A}"
+    "\\x{66E}-\\x{6D3}"
+    // Indic, Thai, Georgian, Hangul Jamo, Latin Extended Additional, Greek Extended
+    "\\x{900}-\\x{E7F}\\x{10A0}-\\x{10FF}\\x{1100}-\\x{11FF}\\x{1E00}-\\x{1FFF}"
+    // Kana, Bopomofo, CJK ideographs, Hangul, full-width Latin, half-width kana
+    "\\x{3040}-\\x{318F}\\x{3400}-\\x{4DBF}\\x{4E00}-\\x{9FFF}\\x{AC00}-\\x{D7A3}"
+    "\\x{F900}-\\x{FAFF}\\x{FF21}-\\x{FF3A}\\x{FF41}-\\x{FF5A}\\x{FF66}-\\x{FF9F}"
+    "\\x{20000}-\\x{3134F}"
+    "]+)((\\.)+([A-Z0-9]+)))";
 
 class ScanEngine {
  public:

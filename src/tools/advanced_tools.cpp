@@ -144,7 +144,7 @@ std::string StartupProgramPath(TRegExpr& regex, FileSystem& files, const std::st
   const PathReadings found = ReadPaths(regex, command);
   QuietErrorMode quiet(files);
   for (const PathReading& r : found.readings)
-    if (r.path.size() <= kMaxAnsiPath && files.FileExists(r.path)) return r.path;
+    if (!LongerThanMaxPath(r.path) && files.FileExists(r.path)) return r.path;
   return found.longest;
 }
 

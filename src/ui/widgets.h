@@ -101,8 +101,8 @@ class ReportListView {
   virtual int ColumnCount() const = 0;
   virtual std::string ColumnCaption(int column) const = 0;
 
-  // Kept sorted ascending by row caption (locale-aware byte-string compare,
-  // as lstrcmpA does); a row takes its sorted place as soon as its caption is
+  // Kept sorted ascending by row caption (locale-aware compare of the text,
+  // as lstrcmpW does); a row takes its sorted place as soon as its caption is
   // set, so AddRow returns the index where it landed. Off by default.
   virtual void SetSorted(bool sorted) = 0;
 

@@ -40,8 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   RegistryChanges changes;
-  changes.push_back(
-      {RegistryChange::Op::kSetValue, kHKEY_CURRENT_USER, "Software\\Fuzz", "x", kREG_SZ, {'a', 0}});
+  changes.push_back({RegistryChange::Op::kSetValue,
+                     kHKEY_CURRENT_USER,
+                     "Software\\Fuzz",
+                     "x",
+                     kREG_SZ,
+                     {'a', 0}});
   changes.push_back({RegistryChange::Op::kDeleteKey, kHKEY_CURRENT_USER, "Classes", "", 0, {}});
   if (!store.Write(changes, &error) && error.empty()) std::abort();
   return 0;

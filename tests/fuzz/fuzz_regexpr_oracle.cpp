@@ -1,6 +1,7 @@
 // libFuzzer entry for the pattern matcher against PCRE2: the input picks a
-// pattern from the syntax the program supports and a text over a small
-// alphabet; both engines must find the same match 0, and the same groups when
+// pattern from the syntax the program supports and a UTF-8 text over a small
+// alphabet of characters that fold alike in both; both engines must find the
+// same match 0, and the same groups when
 // no group is repeated (the two may then differ legitimately, when two
 // iterations of an empty-matching body meet in one thread).
 #include <fuzzer/FuzzedDataProvider.h>
@@ -24,13 +25,17 @@ struct Generator {
 
   std::string Atom(int depth) {
     static const char* const kAtoms[] = {
-        "a",           "b",    "c",      "A",   ".",   "\\.", "\\\\", "[a-c]",
-        "[^a]",        "[]a]", "[a\\-]", "\\d", "\\w", "\\s", "\\W",  "\\x41",
-        "[[:alpha:]]", "^",    "$",      "\\b", "\\B", "-",   " "};
-    const int pick = in.ConsumeIntegralInRange(0, depth > 0 ? 26 : 22);
-    if (pick < 23) return kAtoms[pick];
+        "a", "b", "c", "A", ".", "\\.", "\\\\", "[a-c]", "[^a]", "[]a]", "[a\\-]", "\\d", "\\w",
+        "\\s", "\\W", "\\x41", "[[:alpha:]]", "^", "$", "\\b", "\\B", "-", " ",
+        // Characters of two to four bytes, as literals, escapes and ranges.
+        "\xC3\xA9", "\xD0\x96", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\\x{436}",
+        "[\xC3\xA0-\xD0\xB6]", "[^\xD0\xB6]", "[a\xC3\xA9\xD0\x96]", "[\\x{80}-\\x{7FF}]",
+        "[\\x{800}-\\x{10FFFF}]"};
+    constexpr int kAtomCount = sizeof kAtoms / sizeof kAtoms[0];
+    const int pick = in.ConsumeIntegralInRange(0, depth > 0 ? kAtomCount + 3 : kAtomCount - 1);
+    if (pick < kAtomCount) return kAtoms[pick];
     static const char* const kOpen[] = {"(", "(?:", "(?i:", "(?i)("};
-    return std::string(kOpen[pick - 23]) + Alternation(depth - 1) + ")";
+    return std::string(kOpen[pick - kAtomCount]) + Alternation(depth - 1) + ")";
   }
 
   std::string Quantified(int depth) {
@@ -74,10 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Generator gen{in};
   std::string pattern = in.ConsumeBool() ? "(?i)" : "";
   pattern += gen.Alternation(3);
-  static const char kAlphabet[] = "abcAB.\\- \n\x90_d1";
+  // Bytes that are no UTF-8 match nothing in PCRE2 but are characters of
+  // their own here: the text is valid UTF-8 (the scan's harness covers them).
   std::string text;
   for (const uint8_t c : in.ConsumeRemainingBytes<uint8_t>()) {
-    text += kAlphabet[c % (sizeof kAlphabet - 1)];
+    text += fuzz::TextAlphabet()[c % fuzz::TextAlphabet().size()];
     if (text.size() >= 64) break;
   }
   fuzz::Oracle oracle(pattern);

@@ -15,7 +15,7 @@ namespace {
 using namespace corvanta;
 
 struct Key {
-  std::u16string path;
+  std::string path;
   std::vector<WineRegValue> values;
 };
 
@@ -23,7 +23,7 @@ bool Read(const std::string& bytes, std::vector<Key>* tree) {
   std::string error;
   return ReadWineRegFile(
       bytes,
-      [&](std::u16string&& path) {
+      [&](std::string&& path, bool) {
         tree->push_back({std::move(path), {}});
       },
       [&](WineRegValue&& v) {

@@ -754,6 +754,123 @@ void IgnoreListRun(const std::string& program) {
   CloseProgram(run);
 }
 
+// Reads what a control of the other process holds as UTF-16, shown as UTF-8
+// in the test's output.
+std::string Utf8(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                        nullptr);
+  return out;
+}
+
+std::wstring ListBoxTextW(HWND box, int index) {
+  const LRESULT n = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (n < 0) return L"";
+  std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+  SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buf[0]));
+  return std::wstring(buf.c_str());
+}
+
+std::wstring ListCellW(HWND list, int row, int column) {
+  HANDLE proc = target.pi.hProcess;
+  const SIZE_T chars = 512;
+  char* remote = static_cast<char*>(VirtualAllocEx(
+      proc, nullptr, sizeof(LVITEMW) + chars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return L"<no memory>";
+  LVITEMW item = {};
+  item.iSubItem = column;
+  item.cchTextMax = static_cast<int>(chars);
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  WriteProcessMemory(proc, remote, &item, sizeof item, nullptr);
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  wchar_t text[512] = {};
+  ReadProcessMemory(proc, remote + sizeof(LVITEMW), text, (chars - 1) * sizeof(wchar_t), nullptr);
+  VirtualFreeEx(proc, remote, 0, MEM_RELEASE);
+  return text;
+}
+
+bool SetWideString(HKEY key, const wchar_t* name, const std::wstring& data) {
+  return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// An uninstall entry whose key and name are Chinese and whose uninstaller is
+// gone, written through the wide API: the results list and the uninstall
+// pane show its characters (read back with the W messages; the screenshot
+// shows them where the display has the glyphs).
+void UnicodeRun(const std::string& program) {
+  const std::string run = "non-Latin text";
+  const std::wstring keyName = L"CvGui\u5F20\u4E09";
+  const std::wstring displayName = L"\u5F20\u4E09 Editor";
+  const std::wstring path = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + keyName;
+  HKEY key = nullptr;
+  bool seeded =
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS &&
+      SetWideString(key, L"DisplayName", displayName) &&
+      SetWideString(key, L"UninstallString", L"C:\\Program Files\\Gone Editor\\uninstall.exe");
+  if (key) RegCloseKey(key);
+  Check(seeded, run + ": the entry is seeded through the wide API");
+  if (!seeded) return;
+
+  if (!Start(program, "/scan")) return Check(false, run + ": program starts");
+  HWND dialog = nullptr;
+  WaitFor([&] { return (dialog = FindTopLevel(kWindowClass, "Scan Complete")) != nullptr; },
+          120000);
+  mainWindow = FindTopLevel(kMainWindowClass, "Corvanta");
+  Check(dialog && mainWindow, run + ": the scan completes");
+  if (!dialog || !mainWindow) return CloseProgram(run);
+  ClickButton(GetDlgItem(dialog, ctl::kDlgCompleteOk));
+  Check(WaitPage(2), run + ": the results page");
+  HWND results = Page(2);
+  HWND box = GetDlgItem(results, ctl::kParamListBox);
+  HWND item = GetDlgItem(GetDlgItem(results, ctl::kResultGroup), ctl::kGroupItem0 + 5);
+  std::string caption;
+  WaitFor(
+      [&] {
+        caption = TextOf(item);
+        return !caption.empty() && caption.back() == ')';
+      },
+      10000);
+  const long count = std::atol(caption.c_str() + (caption.rfind(" (") + 2));
+  ClickButton(item);
+  const bool listed = count > 0 && WaitFor([&] { return Count(box, LB_GETCOUNT) == count; }, 10000);
+  Check(listed, run + ": the uninstall entries are listed", caption);
+  int line = -1;
+  std::wstring text;
+  for (int i = 0; listed && i < count && line < 0; ++i) {
+    text = ListBoxTextW(box, i);
+    if (text.find(L"\\Uninstall\\" + keyName + L" ") != std::wstring::npos) line = i;
+  }
+  Check(line >= 0, run + ": a results line names the key in its own characters",
+        line >= 0 ? Utf8(text) : Utf8(ListBoxTextW(box, 0)));
+  if (line >= 0) SendMessageA(box, LB_SETTOPINDEX, static_cast<WPARAM>(line), 0);
+  Screenshot("results-unicode");
+
+  ClickButton(GetDlgItem(results, ctl::kBtResultsBack));
+  WaitPage(0);
+  ClickLink(Find(Page(0), ctl::kLnkAdvancedEntry));
+  Check(WaitPage(6), run + ": the advanced tools page");
+  HWND book = Find(Page(6), ctl::kAdvancedNotebook);
+  ClickLink(Find(GetDlgItem(book, ctl::kPage0), ctl::kLnkUninstallPanel));
+  HWND list = Find(GetDlgItem(book, ctl::kPage0 + 3), ctl::kUninstallListView);
+  int row = -1;
+  WaitFor(
+      [&] {
+        for (int i = 0; i < Count(list, LVM_GETITEMCOUNT) && row < 0; ++i)
+          if (ListCellW(list, i, 0) == displayName) row = i;
+        return row >= 0;
+      },
+      10000);
+  Check(row >= 0, run + ": the uninstall pane lists " + Utf8(displayName));
+  if (row >= 0) SelectRow(list, row);
+  Screenshot("tools-uninstall-unicode");
+  CloseProgram(run);
+}
+
 bool InThrowawayPrefix() {
   const char* token = std::getenv("CORVANTA_TEST_TOKEN");
   if (!token || !*token) return false;
@@ -783,6 +900,7 @@ int main(int argc, char** argv) {
   ScanRun(program);
   CloseDuringScanRun(program);
   IgnoreListRun(program);
+  UnicodeRun(program);
   std::printf("driver: %d passed, %d failed\n", passed, failed);
   return failed == 0 && passed > 0 ? 0 : 1;
 }

@@ -1,8 +1,8 @@
 // The Win32 widget adapters over real controls: what the logic relies on
 // (setters never raise events, the sorted list view and its selection, state
-// images, page changes, group items, modal results from Enter, Esc and the
-// close box, large progress totals, anything a handler throws shown and
-// survived).
+// images, texts in any script, page changes, group items, modal results from
+// Enter, Esc and the close box, large progress totals, anything a handler
+// throws shown and survived).
 #include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
@@ -106,6 +106,51 @@ TEST_F(Win32WidgetsWine, SortedListViewKeepsRowsSelectionAndEvents) {
   EXPECT_EQ(list.SelectedRow(), -1);
   EXPECT_EQ(ListView_GetItemCount(list.hwnd()), 0);
   EXPECT_EQ(events.size(), 3u);
+}
+
+// Texts in any script reach the controls whole, as UTF-16, and come back; a
+// name's unpaired surrogate (WTF-8 inside) stays that one unit.
+TEST_F(Win32WidgetsWine, TextsKeepEveryCharacter) {
+  const struct {
+    std::string utf8;
+    std::wstring shown;
+  } texts[] = {
+      {"Caf\xC3\xA9", L"Caf\u00E9"},
+      {"\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", L"\u0418\u0432\u0430\u043D"},
+      {"\xE5\xBC\xA0\xE4\xB8\x89 Editor", L"\u5F20\u4E09 Editor"},
+      {"\xF0\x9F\x98\x80!", std::wstring{wchar_t(0xD83D), wchar_t(0xDE00), L'!'}},
+      {"a\xED\xA0\x80z", std::wstring{L'a', wchar_t(0xD800), L'z'}},
+  };
+  Win32ReportListView list(parent(), 1, 0, 0, 300, 100, nullptr);
+  list.AddColumn("Name", 150);
+  Win32Label label(parent(), 2, "", 0, 110, 300, 20, nullptr);
+  Win32Memo memo(parent(), 3, 0, 130, 300, 40, nullptr);
+  auto box = CreateParamListBoxWin32(parent(), 4, RECT{0, 180, 300, 280}, nullptr);
+  ASSERT_TRUE(box);
+  for (const auto& t : texts) {
+    SCOPED_TRACE(t.utf8);
+    const int row = list.AddRow(t.utf8);
+    wchar_t cell[64] = {};
+    LVITEMW item = {};
+    item.pszText = cell;
+    item.cchTextMax = 64;
+    SendMessageW(list.hwnd(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(cell), t.shown);
+    label.SetCaption(t.utf8);
+    wchar_t caption[64] = {};
+    GetWindowTextW(label.hwnd(), caption, 64);
+    EXPECT_EQ(std::wstring(caption), t.shown);
+    memo.SetText(t.utf8);
+    EXPECT_EQ(memo.Text(), t.utf8);
+    box->AddItem("<b>" + t.utf8 + "</b>");
+    const WPARAM last = static_cast<WPARAM>(box->Count() - 1);
+    ASSERT_EQ(SendMessageW(box->Handle(), LB_GETTEXTLEN, last, 0),
+              static_cast<LRESULT>(t.shown.size()));
+    wchar_t line[64] = {};
+    SendMessageW(box->Handle(), LB_GETTEXT, last, reinterpret_cast<LPARAM>(line));
+    EXPECT_EQ(std::wstring(line), t.shown);
+  }
 }
 
 TEST_F(Win32WidgetsWine, StateImagesReachTheControl) {

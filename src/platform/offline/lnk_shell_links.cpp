@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/offline/offline_file_system.h"
-#include "platform/offline/wine_reg_format.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -34,7 +34,7 @@ std::string LinkText(liblnk_file_t* file, SizeFn sizeOf, TextFn textOf) {
     if (c == 0) break;
     text.push_back(static_cast<char16_t>(c));
   }
-  return Utf16ToAnsi(text);
+  return Utf16ToUtf8(text);
 }
 
 // liblnk sizes its buffers by the lengths a link states (up to 4 GB each):

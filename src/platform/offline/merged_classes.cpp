@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/name_case.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -38,7 +39,7 @@ std::int32_t Names(RegistryApi& reg, RegKey key, bool values, std::vector<std::s
       continue;
     }
     if (rc) return rc;
-    out->push_back(AsciiUpper(std::string(name.data(), len)));
+    out->push_back(Utf8Upper(std::string(name.data(), len)));
   }
 }
 

@@ -10,9 +10,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "platform/ansi_text.h"
 #include "platform/name_case.h"
 #include "platform/offline/host_files.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -20,20 +20,32 @@ namespace {
 
 // Listings come sorted by their upper-case names, as the system returns them.
 bool ListOrder(const std::string& a, const std::string& b) {
-  const std::string ua = NameUpper(a), ub = NameUpper(b);
+  const std::string ua = Utf8Upper(a), ub = Utf8Upper(b);
   return ua != ub ? ua < ub : a < b;
+}
+
+// The upper-case code points of UTF-8 text.
+std::u32string UpperCodePoints(const std::string& text) {
+  std::u32string out;
+  uint32_t cp = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    DecodeUtf8(text, &i, &cp);
+    out += static_cast<char32_t>(UpperCodePoint(cp));
+  }
+  return out;
 }
 
 // Windows wildcards: "*" any run, "?" one character, without regard to case;
 // "*.*" matches names without a dot too.
-bool WildcardMatch(const std::string& mask, const std::string& name) {
-  if (mask == "*" || mask == "*.*") return true;
+bool WildcardMatch(const std::string& maskText, const std::string& nameText) {
+  if (maskText == "*" || maskText == "*.*") return true;
+  const std::u32string mask = UpperCodePoints(maskText), name = UpperCodePoints(nameText);
   std::size_t m = 0, n = 0, starM = std::string::npos, starN = 0;
   while (n < name.size()) {
-    if (m < mask.size() && (mask[m] == '?' || NameUpper(mask[m]) == NameUpper(name[n]))) {
+    if (m < mask.size() && (mask[m] == U'?' || mask[m] == name[n])) {
       ++m;
       ++n;
-    } else if (m < mask.size() && mask[m] == '*') {
+    } else if (m < mask.size() && mask[m] == U'*') {
       starM = m++;
       starN = n;
     } else if (starM != std::string::npos) {
@@ -43,7 +55,7 @@ bool WildcardMatch(const std::string& mask, const std::string& name) {
       return false;
     }
   }
-  while (m < mask.size() && (mask[m] == '*' || (mask[m] == '.' && m + 1 == mask.size()))) ++m;
+  while (m < mask.size() && (mask[m] == U'*' || (mask[m] == U'.' && m + 1 == mask.size()))) ++m;
   return m == mask.size();
 }
 
@@ -94,36 +106,49 @@ std::string LastComponent(const std::string& host) {
   return cut == std::string::npos ? host : host.substr(cut + 1);
 }
 
-bool ShortChar(char c) {
-  return static_cast<unsigned char>(c) > ' ' && !std::strchr("\"*+,./:;<=>?[\\]|", c);
+// A character an 8.3 name may hold; beyond ASCII any but a blank.
+bool ShortChar(char32_t c) {
+  return c > 0x7F ? c != 0xA0 : c > ' ' && !std::strchr("\"*+,./:;<=>?[\\]|", static_cast<char>(c));
+}
+
+std::string Utf8Of(const std::u32string& text) {
+  std::string out;
+  for (char32_t c : text) AppendUtf8(out, c);
+  return out;
 }
 
 }  // namespace
 
-bool IsShortName(const std::string& name) {
-  const std::size_t dot = name.find('.');
-  const std::string base = name.substr(0, dot);
-  const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+bool IsShortName(const std::string& text) {
+  std::u32string name;
+  uint32_t cp = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    DecodeUtf8(text, &i, &cp);
+    name += static_cast<char32_t>(cp);
+  }
+  const std::size_t dot = name.find(U'.');
+  const std::u32string base = name.substr(0, dot);
+  const std::u32string ext = dot == std::u32string::npos ? std::u32string() : name.substr(dot + 1);
   if (base.empty() || base.size() > 8 || ext.size() > 3) return false;
-  for (const std::string* part : {&base, &ext})
-    for (char c : *part)
-      if (!ShortChar(c) || (c >= 'a' && c <= 'z')) return false;
+  for (const std::u32string* part : {&base, &ext})
+    for (char32_t c : *part)
+      if (!ShortChar(c) || UpperCodePoint(c) != c) return false;
   return true;
 }
 
 std::string ShortNameOf(const std::string& longName, int n) {
   if (IsShortName(longName)) return longName;
-  const std::size_t dot = longName.rfind('.');
-  std::string base, ext;
-  for (std::size_t i = 0; i < (dot == std::string::npos ? longName.size() : dot); ++i)
-    if (longName[i] != ' ' && longName[i] != '.')
-      base += ShortChar(longName[i]) ? AsciiUpper(longName[i]) : '_';
-  if (dot != std::string::npos)
-    for (std::size_t i = dot + 1; i < longName.size() && ext.size() < 3; ++i)
-      if (longName[i] != ' ') ext += ShortChar(longName[i]) ? AsciiUpper(longName[i]) : '_';
+  const std::u32string name = UpperCodePoints(longName);
+  const std::size_t dot = name.rfind(U'.');
+  std::u32string base, ext;
+  for (std::size_t i = 0; i < (dot == std::u32string::npos ? name.size() : dot); ++i)
+    if (name[i] != U' ' && name[i] != U'.') base += ShortChar(name[i]) ? name[i] : U'_';
+  if (dot != std::u32string::npos)
+    for (std::size_t i = dot + 1; i < name.size() && ext.size() < 3; ++i)
+      if (name[i] != U' ') ext += ShortChar(name[i]) ? name[i] : U'_';
   const std::string tail = "~" + std::to_string(n);
-  base = base.substr(0, 8 - tail.size()) + tail;
-  return ext.empty() ? base : base + "." + ext;
+  const std::string shortBase = Utf8Of(base.substr(0, 8 - tail.size())) + tail;
+  return ext.empty() ? shortBase : shortBase + "." + Utf8Of(ext);
 }
 
 bool OfflineFileSystem::HasDrive(char letter) const {
@@ -155,7 +180,9 @@ std::string OfflineFileSystem::WindowsPathOf(const std::string& hostPath) const 
     }
   }
   if (!best) return std::string();
-  std::string rest = Utf8ToAnsi(hostPath.substr(bestLen));
+  // A host name that is no UTF-8 has no Windows spelling here.
+  std::string rest = hostPath.substr(bestLen);
+  if (!IsStrictUtf8(rest)) return std::string();
   for (char& c : rest)
     if (c == '/') c = '\\';
   if (rest.empty() || rest[0] != '\\') rest = "\\" + rest;
@@ -197,28 +224,21 @@ const OfflineFileSystem::Listing& OfflineFileSystem::ListingOf(const std::string
   auto it = listings_.find(hostFolder);
   if (it != listings_.end()) return it->second;
   Listing listing;
-  std::vector<std::pair<std::string, std::string>> found;
   if (DIR* dir = opendir(hostFolder.c_str())) {
     while (const dirent* e = readdir(dir)) {
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
-      // A name the code page cannot spell is one the program never sees.
-      bool exact = true;
-      std::string ansi = Utf8ToAnsi(name, &exact);
-      if (exact)
-        found.emplace_back(std::move(ansi), name);
+      // A host name that is no UTF-8 is one the program cannot name.
+      if (IsStrictUtf8(name))
+        listing.names.push_back(name);
       else
-        listing.lossy = true;
+        listing.undecodable = true;
     }
     closedir(dir);
   }
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return ListOrder(a.first, b.first); });
-  for (auto& [ansi, host] : found) {
-    listing.upper.emplace(NameUpper(ansi), listing.names.size());
-    listing.names.push_back(std::move(ansi));
-    listing.hosts.push_back(std::move(host));
-  }
+  std::sort(listing.names.begin(), listing.names.end(), ListOrder);
+  for (std::size_t i = 0; i < listing.names.size(); ++i)
+    listing.upper.emplace(Utf8Upper(listing.names[i]), i);
   return listings_.emplace(hostFolder, std::move(listing)).first->second;
 }
 
@@ -226,11 +246,15 @@ std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::s
                                      bool* unknown) {
   const Listing& listing = ListingOf(hostFolder);
   if (unknown) *unknown = false;
-  const std::string upper = NameUpper(component);
+  const std::string upper = Utf8Upper(component);
   auto it = listing.upper.find(upper);
-  if (it != listing.upper.end()) return listing.hosts[it->second];
-  // A "?" may stand for a character the code page lacks.
-  if (unknown && listing.lossy && component.find('?') != std::string::npos) *unknown = true;
+  if (it != listing.upper.end()) return listing.names[it->second];
+  // Beside a host name that is no UTF-8, a name with a character past ASCII
+  // may be that one as the system decodes it.
+  if (unknown && listing.undecodable && std::any_of(component.begin(), component.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80;
+      }))
+    *unknown = true;
   // An 8.3 name the listing does not have: the n-th long name of that basis.
   const std::size_t tilde = upper.find('~');
   if (tilde == std::string::npos || !IsShortName(upper)) return std::string();
@@ -246,7 +270,7 @@ std::string OfflineFileSystem::Match(const std::string& hostFolder, const std::s
     const std::string want =
         upper.substr(0, tilde) + "~1" + (dot == std::string::npos ? "" : upper.substr(dot));
     if (basis != want && candidate != upper) continue;
-    if (++seen == n) return listing.hosts[i];
+    if (++seen == n) return listing.names[i];
   }
   return std::string();
 }
@@ -282,7 +306,7 @@ std::string OfflineFileSystem::HostPathFor(const std::string& path) {
   for (const std::string& part : parts) {
     const std::string name = exists ? Match(host, part) : std::string();
     exists = !name.empty();
-    host = (host == "/" ? "/" : host + "/") + (exists ? name : AnsiToUtf8(part));
+    host = (host == "/" ? "/" : host + "/") + (exists ? name : part);
   }
   return host;
 }
@@ -300,9 +324,11 @@ bool OfflineFileSystem::ResolveParent(const std::string& path, std::string* host
     host = host == "/" ? "/" + name : host + "/" + name;
   }
   *hostParent = host;
-  // An existing entry keeps its spelling; a new one is named in UTF-8.
+  // An existing entry keeps its spelling; a new one needs a name the host can
+  // hold (no unpaired surrogate).
   const std::string existing = Match(host, *leaf);
-  *leaf = existing.empty() ? AnsiToUtf8(*leaf) : existing;
+  if (existing.empty() && !IsStrictUtf8(*leaf)) return false;
+  if (!existing.empty()) *leaf = existing;
   return true;
 }
 
@@ -366,7 +392,7 @@ void OfflineFileSystem::ForEachFile(const std::string& pattern, std::uint32_t at
   for (std::size_t i = 0; i < listing.names.size(); ++i) {
     const std::string& name = listing.names[i];
     if (!WildcardMatch(mask, name)) continue;
-    const std::string path = host == "/" ? "/" + listing.hosts[i] : host + "/" + listing.hosts[i];
+    const std::string path = host == "/" ? "/" + listing.names[i] : host + "/" + listing.names[i];
     const std::uint32_t attrs = AttributesOf(path, name, !volume_);
     if (attrs == kInvalidAttributes) continue;
     std::uint64_t size = 0;
@@ -453,17 +479,16 @@ std::string OfflineFileSystem::ShortPathName(const std::string& path) {
   std::string out = std::string(1, AsciiUpper(path[0])) + ":";
   for (const std::string& part : parts) {
     const std::string name = Match(host, part);
-    std::string shortName = Utf8ToAnsi(name);
+    std::string shortName = name;
     if (!IsShortName(shortName)) {
       int n = 0;
       const Listing& listing = ListingOf(host);
-      const std::string ansi = Utf8ToAnsi(name);
-      const std::string basis = ShortNameOf(ansi, 1);
+      const std::string basis = ShortNameOf(name, 1);
       for (std::size_t i = 0; i < listing.names.size(); ++i) {
         if (!IsShortName(listing.names[i]) && ShortNameOf(listing.names[i], 1) == basis) ++n;
-        if (listing.hosts[i] == name) break;
+        if (listing.names[i] == name) break;
       }
-      shortName = ShortNameOf(ansi, n);
+      shortName = ShortNameOf(name, n);
     }
     out += "\\" + shortName;
     host = host == "/" ? "/" + name : host + "/" + name;

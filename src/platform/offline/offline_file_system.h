@@ -1,11 +1,10 @@
 // The file system of a stopped system: drive letters mapped to host folders,
-// Windows path rules over a case-sensitive tree (names converted between the
-// program's code page and the host's UTF-8 and matched by the code page's case
-// rule through a listing cache per folder, "\" and "/" alike, 8.3 names
-// worked out where the listing has none), symbolic links seen as reparse
-// points, DOS attributes from the extended attributes Wine and ntfs-3g keep.
-// A path it cannot decide (a drive the volume does not map, a name the code
-// page cannot spell) is unknown: it reads as present and is never changed.
+// Windows path rules over a case-sensitive tree (the host's UTF-8 names
+// matched by the program's case rule through a listing cache per folder, "\" and "/" alike, 8.3
+// names worked out where the listing has none), symbolic links seen as reparse points, DOS
+// attributes from the extended attributes Wine and ntfs-3g keep. A path it cannot decide (a drive
+// the volume does not map, a host name that is no UTF-8) is unknown: it reads as present and is
+// never changed.
 #pragma once
 
 #include <cstdint>
@@ -61,10 +60,10 @@ class OfflineFileSystem : public FileSystem {
 
  private:
   struct Listing {
-    std::vector<std::string> names;  // in the code page, as the folder lists them
-    std::vector<std::string> hosts;  // the same names on the host
+    std::vector<std::string> names;                      // as the program sees them, in list order
+    std::vector<std::string> hosts;                      // the same names on the host
     std::unordered_map<std::string, std::size_t> upper;  // upper-case name -> index
-    bool lossy = false;  // it holds names the code page cannot spell
+    bool undecodable = false;                            // it holds host names that are no UTF-8
   };
   enum class Found { kYes, kNo, kUnknown };
   // Resolves every component of a full path to the host.
@@ -75,7 +74,7 @@ class OfflineFileSystem : public FileSystem {
   bool Split(const std::string& path, std::string* host, std::vector<std::string>* parts) const;
   const Listing& ListingOf(const std::string& hostFolder);
   // The host name in the host folder that component stands for, "" when
-  // none; *unknown when it may be a name the code page cannot spell.
+  // none; *unknown when it may be a host name that is no UTF-8.
   std::string Match(const std::string& hostFolder, const std::string& component,
                     bool* unknown = nullptr);
   // Host path of the parent folder (resolved) and the last component as given.

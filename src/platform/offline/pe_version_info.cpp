@@ -9,8 +9,8 @@
 
 #include "platform/name_case.h"
 #include "platform/offline/offline_file_system.h"
-#include "platform/offline/wine_reg_format.h"
 #include "platform/offline/wine_registry_store.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -142,10 +142,10 @@ bool ReadBlock(const Bytes& b, std::size_t at, std::size_t limit, Block* out) {
 
 // The child of parent whose key matches name, compared without regard to case.
 bool Child(const Bytes& b, const Block& parent, const std::string& name, Block* out) {
-  const std::string want = AsciiUpper(name);
+  const std::string want = Utf8Upper(name);
   for (std::size_t at = parent.children; at + 6 <= parent.end;) {
     if (!ReadBlock(b, at, parent.end, out)) return false;
-    if (AsciiUpper(Utf16ToAnsi(out->key)) == want) return true;
+    if (Utf8Upper(Utf16ToUtf8(out->key)) == want) return true;
     at = Align4(out->end);
   }
   return false;
@@ -161,7 +161,7 @@ std::vector<std::string> PeVersionStrings(const std::string& file,
   if (!VersionResource(file, language, &resource)) return values;
   const Bytes b{resource};
   Block root, vars, translation, strings, table, text;
-  if (!ReadBlock(b, 0, resource.size(), &root) || Utf16ToAnsi(root.key) != "VS_VERSION_INFO" ||
+  if (!ReadBlock(b, 0, resource.size(), &root) || Utf16ToUtf8(root.key) != "VS_VERSION_INFO" ||
       !Child(b, root, "VarFileInfo", &vars) || !Child(b, vars, "Translation", &translation) ||
       translation.valueEnd - translation.value < 4)
     return values;
@@ -180,7 +180,7 @@ std::vector<std::string> PeVersionStrings(const std::string& file,
     std::uint32_t unit = 0;
     for (std::size_t p = text.value; p + 2 <= text.end && b.U16(p, &unit) && unit; p += 2)
       units.push_back(static_cast<char16_t>(unit));
-    values[i] = Utf16ToAnsi(units);
+    values[i] = Utf16ToUtf8(units);
   }
   return values;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/name_case.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -35,7 +35,7 @@ bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
     const char* prefix;
     std::uint32_t root;
   } kSpaces[] = {{"\\REGISTRY\\MACHINE", kHKEY_LOCAL_MACHINE}, {"\\REGISTRY\\USER", kHKEY_USERS}};
-  const std::string upper = AsciiUpper(target);
+  const std::string upper = Utf8Upper(target);
   for (const auto& space : kSpaces) {
     const std::size_t n = std::string(space.prefix).size();
     if (upper.compare(0, n, space.prefix) != 0 || (upper.size() > n && upper[n] != '\\')) continue;
@@ -44,7 +44,7 @@ bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
     // (its own links, e.g. TypeLib, lead back into the shared classes).
     Where to{space.root, std::string()};
     AppendPath(&to.path, target.substr(n));
-    links_[LinkKey(root, AsciiUpper(path))] = std::move(to);
+    links_[LinkKey(root, Utf8Upper(path))] = std::move(to);
     return true;
   }
   return false;
@@ -52,7 +52,7 @@ bool RecordingRegistry::AddLink(std::uint32_t root, const std::string& path,
 
 void RecordingRegistry::AddAlias(std::uint32_t root, const std::string& path,
                                  std::uint32_t target) {
-  links_[LinkKey(root, AsciiUpper(path))] = Where{target, std::string()};
+  links_[LinkKey(root, Utf8Upper(path))] = Where{target, std::string()};
 }
 
 bool RecordingRegistry::FollowLinks(Where* where, std::size_t from) const {
@@ -60,7 +60,7 @@ bool RecordingRegistry::FollowLinks(Where* where, std::size_t from) const {
   bool followed = false;
   // A bound on the hops, as the system has, for links that form a loop.
   for (int hops = 0; hops < 16; ++hops) {
-    const std::string upper = AsciiUpper(where->path);
+    const std::string upper = Utf8Upper(where->path);
     bool found = false;
     for (std::size_t end = from; end < upper.size() && !found;) {
       end = upper.find('\\', end + 1);
@@ -142,7 +142,7 @@ std::int32_t RecordingRegistry::CloseKey(RegKey key) {
 std::int32_t RecordingRegistry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type,
                                            const std::uint8_t* data, std::uint32_t size) {
   // Setting what a value holds already changes nothing, and is not written:
-  // the file keeps its bytes (a text the code page cannot spell included).
+  // the file keeps its bytes as they are.
   std::uint32_t oldType = 0, oldSize = 0;
   bool same = false;
   if (reg_.QueryValueEx(key, name, &oldType, nullptr, &oldSize) == kERROR_SUCCESS &&
@@ -203,10 +203,10 @@ std::int32_t RecordingRegistry::DeleteValue(RegKey key, const std::string& name)
 namespace corvanta {
 
 void RecordingRegistry::ForgetChangesBelow(std::uint32_t root, const std::string& path) {
-  const std::string key = AsciiUpper(path);
+  const std::string key = Utf8Upper(path);
   auto below = [&](const RegistryChange& c) {
     if (c.root != root) return false;
-    const std::string p = AsciiUpper(c.path);
+    const std::string p = Utf8Upper(c.path);
     return p == key ||
            (p.size() > key.size() && p.compare(0, key.size(), key) == 0 && p[key.size()] == '\\');
   };

@@ -51,20 +51,24 @@ class RegistryFileStore {
   bool Write(const RegistryChanges& changes, std::string* error);
 };
 
-// The names of keys and values a store loaded that the code page cannot
-// spell: they read as "?" and may equal a sibling's name, so a change at or
-// below one has no single place in the file and is refused.
-class LossyNames {
+// The keys and values a store loaded whose names it cannot write back as
+// the file holds them (bytes a Wine file holds that are no UTF-8, names the
+// hive library cannot take): a change at or below one is refused, so such an
+// entry is never changed.
+class UnwritableNames {
  public:
   // path: below the root, as the in-memory registry spells it.
   void AddKey(const std::string& path);
   void AddValue(const std::string& path, const std::string& name);
+  // Every value of the key: the store rewrites a key's values as a whole.
+  void AddValuesOf(const std::string& path);
   // "" when the change names no such key or value, else why it is refused.
   std::string Refuse(const RegistryChange& change) const;
 
  private:
-  std::set<std::string> keys_;    // folded paths
-  std::set<std::string> values_;  // folded path + "\\" + name
+  std::set<std::string> keys_;       // folded paths
+  std::set<std::string> valueKeys_;  // folded paths
+  std::set<std::string> values_;     // folded path + "\\" + name
 };
 
 }  // namespace corvanta

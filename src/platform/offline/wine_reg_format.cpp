@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/ansi_text.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -40,9 +40,26 @@ bool HasTextForm(const WineRegValue& v) {
   return IsTextType(v.type) && n >= 2 && n % 2 == 0 && v.data[n - 1] == 0 && v.data[n - 2] == 0;
 }
 
-}  // namespace
+// One character of the file as it stands (not escaped): ASCII, or a UTF-8
+// sequence giving one unit or two; a byte that starts none is skipped, as
+// Wine skips it.
+void AppendFileChar(const std::string& line, std::size_t* i, std::u16string* out, bool* exact) {
+  uint32_t cp = 0;
+  if (!DecodeUtf8(line, i, &cp)) {
+    if (exact) *exact = false;
+    return;
+  }
+  if (cp >= 0x10000) {
+    out->push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+    out->push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+  } else {
+    out->push_back(static_cast<char16_t>(cp));
+  }
+}
 
-bool DecodeWineText(const std::string& line, std::size_t* pos, char close, std::u16string* out) {
+// The text as UTF-16 units, as Wine's server parses it.
+bool DecodeWineUnits(const std::string& line, std::size_t* pos, char close, std::u16string* out,
+                     bool* exact) {
   std::size_t i = *pos;
   const std::size_t n = line.size();
   while (i < n) {
@@ -52,12 +69,17 @@ bool DecodeWineText(const std::string& line, std::size_t* pos, char close, std::
       return true;
     }
     if (c != '\\') {
-      out->push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-      ++i;
+      AppendFileChar(line, &i, out, exact);
       continue;
     }
     if (++i >= n) return false;
-    const char e = line[i++];
+    const char e = line[i];
+    if (e == '\0' || (e != 'x' && !(e >= '0' && e <= '7') && !std::strchr("abefnrtv", e))) {
+      // Any other escaped character stands for itself.
+      AppendFileChar(line, &i, out, exact);
+      continue;
+    }
+    ++i;
     switch (e) {
       case 'a':
         out->push_back(u'\a');
@@ -97,21 +119,19 @@ bool DecodeWineText(const std::string& line, std::size_t* pos, char close, std::
         }
         break;
       }
-      default:
-        if (e >= '0' && e <= '7') {
-          unsigned v = static_cast<unsigned>(e - '0');
-          for (int digits = 1; digits < 3 && i < n && line[i] >= '0' && line[i] <= '7'; ++digits)
-            v = v * 8 + static_cast<unsigned>(line[i++] - '0');
-          out->push_back(static_cast<char16_t>(v));
-        } else {
-          out->push_back(static_cast<char16_t>(static_cast<unsigned char>(e)));
-        }
+      default: {
+        unsigned v = static_cast<unsigned>(e - '0');
+        for (int digits = 1; digits < 3 && i < n && line[i] >= '0' && line[i] <= '7'; ++digits)
+          v = v * 8 + static_cast<unsigned>(line[i++] - '0');
+        out->push_back(static_cast<char16_t>(v));
+      }
     }
   }
   return false;
 }
 
-void EncodeWineText(const std::u16string& text, char quote, std::string* out) {
+// UTF-16 units with the file's escapes, as Wine's server writes them.
+void EncodeWineUnits(const std::u16string& text, char quote, std::string* out) {
   static const char kEscapes[33] = ".......abtnvfr.............e....";
   char buf[16];
   const std::size_t n = text.size();
@@ -141,8 +161,23 @@ void EncodeWineText(const std::u16string& text, char quote, std::string* out) {
   }
 }
 
+}  // namespace
+
+bool DecodeWineText(const std::string& line, std::size_t* pos, char close, std::string* out,
+                    bool* exact) {
+  std::u16string units;
+  if (!DecodeWineUnits(line, pos, close, &units, exact)) return false;
+  *out = Utf16ToUtf8(units);
+  return true;
+}
+
+void EncodeWineText(const std::string& text, char quote, std::string* out) {
+  EncodeWineUnits(Utf8ToUtf16(text), quote, out);
+}
+
 bool DecodeWineValue(const std::string& line, WineRegValue* out) {
   out->name.clear();
+  out->exact = true;
   out->data.clear();
   out->type = 0;
   std::size_t i = 0;
@@ -150,7 +185,8 @@ bool DecodeWineValue(const std::string& line, WineRegValue* out) {
     i = 2;
   } else if (!line.empty() && line[0] == '"') {
     i = 1;
-    if (!DecodeWineText(line, &i, '"', &out->name)) return false;
+    out->exact = true;
+    if (!DecodeWineText(line, &i, '"', &out->name, &out->exact)) return false;
     if (i >= line.size() || line[i] != '=') return false;
     ++i;
   } else {
@@ -161,7 +197,7 @@ bool DecodeWineValue(const std::string& line, WineRegValue* out) {
     out->type = 1;
     std::size_t j = i + 1;
     std::u16string text;
-    if (!DecodeWineText(line, &j, '"', &text)) return false;
+    if (!DecodeWineUnits(line, &j, '"', &text, nullptr)) return false;
     AppendText(&out->data, text);
     return true;
   }
@@ -171,7 +207,7 @@ bool DecodeWineValue(const std::string& line, WineRegValue* out) {
     if (std::strncmp(end, "):\"", 3) != 0) return false;
     std::size_t j = static_cast<std::size_t>(end - line.c_str()) + 3;
     std::u16string text;
-    if (!DecodeWineText(line, &j, '"', &text)) return false;
+    if (!DecodeWineUnits(line, &j, '"', &text, nullptr)) return false;
     AppendText(&out->data, text);
     return true;
   }
@@ -228,7 +264,7 @@ std::string EncodeWineValue(const WineRegValue& v) {
     for (std::size_t k = 0; k + 3 < v.data.size() + 1 && k + 2 < v.data.size(); k += 2)
       text.push_back(static_cast<char16_t>(v.data[k] | (v.data[k + 1] << 8)));
     out += '"';
-    EncodeWineText(text, '"', &out);
+    EncodeWineUnits(text, '"', &out);
     out += "\"\n";
     return out;
   }
@@ -263,7 +299,8 @@ std::string EncodeWineValue(const WineRegValue& v) {
   return out;
 }
 
-bool ReadWineRegFile(const std::string& bytes, const std::function<void(std::u16string&&)>& onKey,
+bool ReadWineRegFile(const std::string& bytes,
+                     const std::function<void(std::string&&, bool exact)>& onKey,
                      const std::function<void(WineRegValue&&)>& onValue, std::string* error) {
   static const char kMagic[] = "WINE REGISTRY Version 2";
   if (bytes.compare(0, sizeof kMagic - 1, kMagic) != 0) {
@@ -298,12 +335,13 @@ bool ReadWineRegFile(const std::string& bytes, const std::function<void(std::u16
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
       std::size_t i = 1;
-      std::u16string path;
-      if (!DecodeWineText(line, &i, ']', &path)) {
+      std::string path;
+      bool exact = true;
+      if (!DecodeWineText(line, &i, ']', &path, &exact)) {
         *error = "line " + std::to_string(lineNo) + ": a key header without its \"]\"";
         return false;
       }
-      onKey(std::move(path));
+      onKey(std::move(path), exact);
       inKey = true;
       continue;
     }
@@ -316,7 +354,7 @@ bool ReadWineRegFile(const std::string& bytes, const std::function<void(std::u16
   return true;
 }
 
-std::string EncodeWineKeyHeader(const std::u16string& path, std::int64_t unixSeconds) {
+std::string EncodeWineKeyHeader(const std::string& path, std::int64_t unixSeconds) {
   std::string out = "[";
   EncodeWineText(path, ']', &out);
   char buf[64];
@@ -326,31 +364,6 @@ std::string EncodeWineKeyHeader(const std::u16string& path, std::int64_t unixSec
   std::snprintf(buf, sizeof buf, "] %lld\n#time=%llx\n", static_cast<long long>(unixSeconds),
                 filetime);
   return out + buf;
-}
-
-std::u16string AnsiToUtf16(const std::string& ansi) {
-  std::u16string out;
-  out.reserve(ansi.size());
-  for (unsigned char c : ansi) out.push_back(static_cast<char16_t>(Cp1252ToUnicode(c)));
-  return out;
-}
-
-std::uint8_t Utf16UnitToAnsi(char16_t unit) {
-  // The inverse of the code page's table, built once.
-  static const std::vector<std::uint8_t> table = [] {
-    std::vector<std::uint8_t> t(0x10000, '?');
-    for (int b = 0; b < 256; ++b)
-      t[Cp1252ToUnicode(static_cast<unsigned char>(b))] = static_cast<std::uint8_t>(b);
-    return t;
-  }();
-  return table[unit];
-}
-
-std::string Utf16ToAnsi(const std::u16string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char16_t c : text) out.push_back(static_cast<char>(Utf16UnitToAnsi(c)));
-  return out;
 }
 
 }  // namespace corvanta

@@ -15,10 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ansi_text.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/name_case.h"
 #include "platform/offline/wine_reg_format.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -28,95 +28,65 @@ bool IsTextType(std::uint32_t type) {
   return type == kREG_SZ || type == kREG_EXPAND_SZ || type == kREG_MULTI_SZ;
 }
 
-// The program's ANSI bytes of a value stored as UTF-16 text (converted in
-// place: each unit's byte lands at or before the unit), and back.
-void ToAnsiData(WineRegValue* v) {
+// The program's UTF-8 bytes of a value stored as UTF-16 text (each NUL unit
+// one 0 byte), and back.
+void ToProgramData(WineRegValue* v) {
   if (!IsTextType(v->type)) return;
-  std::vector<std::uint8_t>& d = v->data;
-  const std::size_t units = d.size() / 2;
-  for (std::size_t i = 0; i < units; ++i)
-    d[i] = Utf16UnitToAnsi(static_cast<char16_t>(d[2 * i] | (d[2 * i + 1] << 8)));
-  d.resize(units);
+  const std::string text = Utf16LeToUtf8(v->data.data(), v->data.size());
+  v->data.assign(text.begin(), text.end());
 }
 
 std::vector<std::uint8_t> ToWineData(std::uint32_t type, const std::vector<std::uint8_t>& data) {
   if (!IsTextType(type)) return data;
-  std::vector<std::uint8_t> out;
-  out.reserve(data.size() * 2);
-  for (char16_t c : AnsiToUtf16(std::string(data.begin(), data.end()))) {
-    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return out;
-}
-
-// The program's case rule, for the code page's letters.
-char16_t Upper16(char16_t c) {
-  if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
-  const std::uint8_t b = Utf16UnitToAnsi(c);
-  if (b == '?') return c;
-  return static_cast<char16_t>(
-      Cp1252ToUnicode(static_cast<unsigned char>(NameUpper(static_cast<char>(b)))));
-}
-
-// True when a name read from the file has a character the code page lacks.
-bool Lossy(const std::u16string& name) {
-  for (char16_t c : name)
-    if (c != u'?' && Utf16UnitToAnsi(c) == '?') return true;
-  return false;
+  const std::string units = Utf8ToUtf16Le(std::string(data.begin(), data.end()));
+  return std::vector<std::uint8_t>(units.begin(), units.end());
 }
 
 // Upper case, with the separator below every character so that a key sorts
 // before its subkeys and they before its next sibling, as the file is ordered.
-std::u16string SortKey(const std::u16string& path) {
-  std::u16string key(path);
-  for (char16_t& c : key) c = c == u'\\' ? u'\0' : Upper16(c);
+std::string SortKey(const std::string& path) {
+  std::string key = Utf8Upper(path);
+  for (char& c : key)
+    if (c == '\\') c = '\0';
   return key;
 }
 
-std::u16string UpperName(const std::u16string& name) {
-  std::u16string key(name);
-  for (char16_t& c : key) c = Upper16(c);
-  return key;
+std::string ParentOf(const std::string& path) {
+  const std::size_t cut = path.rfind('\\');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
-std::u16string ParentOf(const std::u16string& path) {
-  const std::size_t cut = path.rfind(u'\\');
-  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
-}
-
-bool StartsWithKey(const std::u16string& key, const std::u16string& prefix) {
+bool StartsWithKey(const std::string& key, const std::string& prefix) {
   return key.size() > prefix.size() && key.compare(0, prefix.size(), prefix) == 0 &&
-         key[prefix.size()] == u'\0';
+         key[prefix.size()] == '\0';
 }
 
-bool AtOrBelow(const std::u16string& key, const std::u16string& top) {
+bool AtOrBelow(const std::string& key, const std::string& top) {
   return key == top || StartsWithKey(key, top);
 }
 
-// How many leading characters of a cover whole names that b has too, compared
-// without regard to case.
-std::size_t SameLeadingNames(const std::u16string& a, const std::u16string& b) {
-  std::size_t same = 0;
-  for (std::size_t i = 0;; ++i) {
-    const bool endA = i == a.size(), endB = i == b.size();
-    if ((endA || a[i] == u'\\') && (endB || b[i] == u'\\')) {
-      same = i;
-      if (endA || endB) return same;
-    } else if (endA || endB || Upper16(a[i]) != Upper16(b[i])) {
-      return same;
-    }
+// path with the leading names it shares with other (compared without regard
+// to case) spelled as other spells them.
+std::string SpelledAs(const std::string& path, const std::string& other) {
+  std::vector<std::string> names = SplitBackslashPath(path);
+  const std::vector<std::string> theirs = SplitBackslashPath(other);
+  for (std::size_t i = 0; i < names.size() && i < theirs.size(); ++i) {
+    if (Utf8Upper(names[i]) != Utf8Upper(theirs[i])) break;
+    names[i] = theirs[i];
   }
+  std::string out;
+  for (const std::string& name : names) out += (out.empty() ? "" : "\\") + name;
+  return out;
 }
 
 struct Entry {
-  std::u16string name;  // upper case
-  std::string raw;      // its lines, comments before it included
+  std::string name;  // upper case
+  std::string raw;   // its lines, comments before it included
 };
 
 struct Block {
-  std::u16string path;
-  std::u16string key;
+  std::string path;
+  std::string key;
   std::string raw;  // verbatim until touched
   bool dead = false;
   bool touched = false;
@@ -145,10 +115,10 @@ void Touch(Block& b) {
       Entry e;
       e.raw = std::move(pending);
       pending.clear();
-      std::u16string name;
+      std::string name;
       std::size_t i = 1;
       if (raw[pos] == '"') DecodeWineText(raw.substr(pos, end - pos), &i, '"', &name);
-      e.name = UpperName(name);
+      e.name = Utf8Upper(name);
       // Continuation lines of a hex list belong to the value.
       std::size_t stop = end;
       while (stop >= pos + 2 && raw[stop - 1] == '\n' && raw[stop - 2] == '\\' &&
@@ -200,7 +170,7 @@ class BlockList {
 
   // Every live block of the key: the file may repeat a header, and each
   // holds values of the same key.
-  std::vector<Block*> FindAll(const std::u16string& path) {
+  std::vector<Block*> FindAll(const std::string& path) {
     std::vector<Block*> found;
     auto it = ordered_.find(SortKey(path));
     if (it == ordered_.end()) return found;
@@ -209,8 +179,8 @@ class BlockList {
     return found;
   }
 
-  Block& FindOrCreate(const std::u16string& path, std::int64_t now) {
-    const std::u16string key = SortKey(path);
+  Block& FindOrCreate(const std::string& path, std::int64_t now) {
+    const std::string key = SortKey(path);
     auto pos = ordered_.lower_bound(key);
     if (pos != ordered_.end() && pos->first == key) {
       for (auto b = pos->second.rbegin(); b != pos->second.rend(); ++b)
@@ -222,13 +192,9 @@ class BlockList {
     auto before = pos == ordered_.end() ? blocks_.end() : pos->second.front();
     // Wine keeps the spelling a name was first stored with, and so does the
     // header of a new key for the names it shares with its neighbours.
-    std::u16string spelled = path;
-    for (auto n : {pos == ordered_.begin() ? ordered_.end() : std::prev(pos), pos}) {
-      if (n == ordered_.end()) continue;
-      const std::u16string& other = n->second.front()->path;
-      const std::size_t same = SameLeadingNames(path, other);
-      spelled.replace(0, same, other, 0, same);
-    }
+    std::string spelled = path;
+    for (auto n : {pos == ordered_.begin() ? ordered_.end() : std::prev(pos), pos})
+      if (n != ordered_.end()) spelled = SpelledAs(spelled, n->second.front()->path);
     auto it = blocks_.insert(
         before,
         Block{
@@ -239,8 +205,8 @@ class BlockList {
 
   // Marks the key and every key below it deleted; false when the file never
   // had either.
-  bool Delete(const std::u16string& path) {
-    const std::u16string key = SortKey(path);
+  bool Delete(const std::string& path) {
+    const std::string key = SortKey(path);
     bool any = false;
     for (auto it = ordered_.lower_bound(key); it != ordered_.end() && AtOrBelow(it->first, key);
          ++it)
@@ -252,12 +218,12 @@ class BlockList {
   }
 
   // True when a live block is the key itself or lies below it.
-  bool Exists(const std::u16string& path) const { return LiveFrom(SortKey(path), true); }
+  bool Exists(const std::string& path) const { return LiveFrom(SortKey(path), true); }
 
   // Drops the header of a key left without values while a key below it is
   // still written, as Wine saves such a key only through its subkeys; one
   // with a class or link line stays.
-  void DropIfImplicit(const std::u16string& path) {
+  void DropIfImplicit(const std::string& path) {
     const std::vector<Block*> all = FindAll(path);
     for (Block* b : all) {
       if (!b->touched || !b->entries.empty()) return;
@@ -286,7 +252,7 @@ class BlockList {
 
  private:
   // Whether a live block lies below key (or is key itself, when self).
-  bool LiveFrom(const std::u16string& key, bool self) const {
+  bool LiveFrom(const std::string& key, bool self) const {
     for (auto it = ordered_.lower_bound(key); it != ordered_.end() && AtOrBelow(it->first, key);
          ++it)
       for (auto b : it->second)
@@ -298,7 +264,7 @@ class BlockList {
   std::list<Block> blocks_;
   // Every block by its sort key, in file order: a key's subtree is one run
   // of this order.
-  std::map<std::u16string, std::vector<std::list<Block>::iterator>> ordered_;
+  std::map<std::string, std::vector<std::list<Block>::iterator>> ordered_;
 };
 
 bool StatFile(const std::string& path, std::int64_t* size, std::int64_t* mtimeNs) {
@@ -310,14 +276,7 @@ bool StatFile(const std::string& path, std::int64_t* size, std::int64_t* mtimeNs
 }
 
 bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
+  return Utf8Upper(a) == Utf8Upper(b);
 }
 
 // The part of path below mount ("" when path is mount); false when path is
@@ -357,15 +316,14 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
   // which stays open so that only the last name is looked up.
   RegKey parentKey = 0;
   std::string parentPath = "\x01";
-  auto onKey = [&](std::u16string&& p) {
+  auto onKey = [&](std::string&& p, bool exact) {
     if (key) reg.CloseKey(key);
     key = 0;
     std::string path = mount_;
-    const std::string rel = Utf16ToAnsi(p);
-    if (!path.empty() && !rel.empty()) path += '\\';
-    path += rel;
+    if (!path.empty() && !p.empty()) path += '\\';
+    path += p;
     keyPath = path;
-    if (Lossy(p)) lossy_.AddKey(path);
+    if (!exact) unwritable_.AddKey(path);
     const std::size_t cut = path.rfind('\\');
     const std::string parent = cut == std::string::npos ? std::string() : path.substr(0, cut);
     if (parent != parentPath) {
@@ -384,17 +342,14 @@ bool WineRegistryStore::Load(MemoryRegistry& reg, std::string* error) {
   };
   auto onValue = [&](WineRegValue&& v) {
     if (!key) return;
-    if (v.type == kREG_LINK && UpperName(v.name) == u"SYMBOLICLINKVALUE") {
-      std::u16string target;
-      for (std::size_t i = 0; i + 1 < v.data.size(); i += 2)
-        target.push_back(static_cast<char16_t>(v.data[i] | (v.data[i + 1] << 8)));
-      while (!target.empty() && target.back() == u'\0') target.pop_back();
-      links_.push_back(RegistryLink{root_, keyPath, Utf16ToAnsi(target)});
+    if (v.type == kREG_LINK && Utf8Upper(v.name) == "SYMBOLICLINKVALUE") {
+      std::string target = Utf16LeToUtf8(v.data.data(), v.data.size());
+      while (!target.empty() && target.back() == '\0') target.pop_back();
+      links_.push_back(RegistryLink{root_, keyPath, target});
     }
-    if (Lossy(v.name)) lossy_.AddValue(keyPath, Utf16ToAnsi(v.name));
-    ToAnsiData(&v);
-    reg.SetValueEx(key, Utf16ToAnsi(v.name), v.type, v.data.data(),
-                   static_cast<std::uint32_t>(v.data.size()));
+    if (!v.exact) unwritable_.AddValue(keyPath, v.name);
+    ToProgramData(&v);
+    reg.SetValueEx(key, v.name, v.type, v.data.data(), static_cast<std::uint32_t>(v.data.size()));
   };
   std::string why;
   const bool ok = ReadWineRegFile(bytes, onKey, onValue, &why);
@@ -417,12 +372,12 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
                                      const std::string& mount, std::int64_t now, std::string* out,
                                      std::string* error) {
   BlockList blocks(bytes);
-  std::vector<std::u16string> deleted;
-  std::set<std::u16string> emptied;
+  std::vector<std::string> deleted;
+  std::set<std::string> emptied;
   for (const RegistryChange& c : changes) {
     std::string rest;
     if (!BelowMount(c.path, mount, &rest)) continue;
-    const std::u16string path = AnsiToUtf16(rest);
+    const std::string& path = rest;
     const std::string where = "\"" + c.path + "\": ";
     switch (c.op) {
       case RegistryChange::Op::kCreateKey:
@@ -430,10 +385,10 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
         break;
       case RegistryChange::Op::kSetValue: {
         WineRegValue v;
-        v.name = AnsiToUtf16(c.name);
+        v.name = c.name;
         v.type = c.type;
         v.data = ToWineData(c.type, c.data);
-        const std::u16string upper = UpperName(v.name);
+        const std::string upper = Utf8Upper(v.name);
         // The value where the file has it, else in the key's last block.
         bool set = false;
         for (Block* b : blocks.FindAll(path)) {
@@ -452,7 +407,7 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
         break;
       }
       case RegistryChange::Op::kDeleteValue: {
-        const std::u16string upper = UpperName(AnsiToUtf16(c.name));
+        const std::string upper = Utf8Upper(c.name);
         bool found = false;
         for (Block* b : blocks.FindAll(path)) {
           Touch(*b);
@@ -484,23 +439,23 @@ bool WineRegistryStore::ApplyChanges(const std::string& bytes, const RegistryCha
   }
   // A key without values is written only when it has no subkeys either: a
   // parent whose last subkey went must get a header of its own to stay.
-  std::unordered_set<std::u16string> deletedKeys, parentsSeen;
-  for (const std::u16string& path : deleted) deletedKeys.insert(SortKey(path));
+  std::unordered_set<std::string> deletedKeys, parentsSeen;
+  for (const std::string& path : deleted) deletedKeys.insert(SortKey(path));
   // Whether the key or one above it was deleted.
-  const auto inDeleted = [&](std::u16string key) {
+  const auto inDeleted = [&](std::string key) {
     for (;;) {
       if (deletedKeys.count(key) != 0) return true;
-      const std::size_t cut = key.rfind(u'\0');
-      if (cut == std::u16string::npos) return false;
+      const std::size_t cut = key.rfind('\0');
+      if (cut == std::string::npos) return false;
       key.resize(cut);
     }
   };
-  for (const std::u16string& path : deleted) {
-    const std::u16string parent = ParentOf(path);
+  for (const std::string& path : deleted) {
+    const std::string parent = ParentOf(path);
     if (parent.empty() || !parentsSeen.insert(SortKey(parent)).second) continue;
     if (!blocks.Exists(parent) && !inDeleted(SortKey(parent))) blocks.FindOrCreate(parent, now);
   }
-  for (const std::u16string& path : emptied) blocks.DropIfImplicit(path);
+  for (const std::string& path : emptied) blocks.DropIfImplicit(path);
   *out = blocks.Join();
   return true;
 }
@@ -510,7 +465,7 @@ bool WineRegistryStore::Stage(const RegistryChanges& changes, AtomicReplace& rep
   RegistryChanges mine;
   for (const RegistryChange& c : changes) {
     if (!Owns(c)) continue;
-    const std::string why = lossy_.Refuse(c);
+    const std::string why = unwritable_.Refuse(c);
     if (!why.empty()) {
       *error = "\"" + filePath_ + "\": " + why + "; nothing was written";
       return false;

@@ -23,7 +23,9 @@ class WineRegistryStore : public RegistryFileStore {
   std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
   bool Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) override;
-  std::string Refusal(const RegistryChange& change) const override { return lossy_.Refuse(change); }
+  std::string Refusal(const RegistryChange& change) const override {
+    return unwritable_.Refuse(change);
+  }
   void Committed() override;
 
   // The file's bytes after changes, without touching the disk.
@@ -43,7 +45,8 @@ class WineRegistryStore : public RegistryFileStore {
   std::int64_t loadedSize_ = -1;
   std::int64_t loadedMtimeNs_ = -1;
   std::vector<RegistryLink> links_;
-  LossyNames lossy_;
+  // Names that held bytes Wine skips: the file cannot be rewritten there.
+  UnwritableNames unwritable_;
 };
 
 }  // namespace corvanta

@@ -51,7 +51,8 @@ void HeadlessReportListView::SetSorted(bool sorted) {
   Resort();
 }
 
-// Byte-wise, ignoring ASCII case first: close enough to lstrcmpA for tests.
+// Byte-wise (code point order in UTF-8), ignoring ASCII case first: close
+// enough to lstrcmpW for tests.
 static bool CaptionLess(const std::string& a, const std::string& b) {
   auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
   for (size_t i = 0; i < a.size() && i < b.size(); ++i) {

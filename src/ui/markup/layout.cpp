@@ -6,12 +6,34 @@ namespace corvanta::markup {
 
 namespace {
 
-// Largest n with measure(text[0, n)) <= room. Probes grow geometrically, so
-// a line costs about its own length in measured characters, not the text's.
+bool IsContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// n bytes from `from`, shortened to end on a whole UTF-8 character: a line
+// never ends inside one.
+size_t WholeChars(const std::string& text, size_t from, size_t n) {
+  while (n > 0 && from + n < text.size() && IsContinuation(text[from + n])) --n;
+  return n;
+}
+
+// The bytes of the character at `from`.
+size_t FirstChar(const std::string& text, size_t from) {
+  size_t n = 1;
+  while (from + n < text.size() && IsContinuation(text[from + n])) ++n;
+  return n;
+}
+
+// Largest n, on a character boundary, with measure(text[0, n)) <= room.
+// Probes grow geometrically, so a line costs about its own length in measured
+// characters, not the text's.
 size_t FitPrefix(const std::string& text, size_t from, int room, bool bold,
                  const MeasureText& measure) {
   size_t len = text.size() - from;
-  auto fits = [&](size_t n) { return measure(text.substr(from, n), bold) <= room; };
+  // Every probe measures whole characters, so the search stays monotonic.
+  auto fits = [&](size_t n) {
+    return measure(text.substr(from, WholeChars(text, from, n)), bold) <= room;
+  };
   size_t good = 0;
   size_t probe = std::min<size_t>(len, 16);
   while (fits(probe)) {
@@ -28,7 +50,7 @@ size_t FitPrefix(const std::string& text, size_t from, int room, bool bold,
       bad = mid;
     }
   }
-  return good;
+  return WholeChars(text, from, good);
 }
 
 class Layouter {
@@ -142,7 +164,7 @@ class Layouter {
         continue;
       }
       // A word wider than the whole line: cut it, at least one character.
-      n = std::max<size_t>(n, 1);
+      n = std::max(n, FirstChar(text, pos));
       Place(r, text, pos, n, measure_(text.substr(pos, n), run.bold));
       pos += n;
       if (pos < text.size()) {

@@ -33,8 +33,9 @@ int HexValue(char c) {
   return -1;
 }
 
-// Decodes the entity at s[i] == '&'. On success appends its byte and returns
-// the length consumed; 0 when it is no entity we know (the '&' is then text).
+// Decodes the entity at s[i] == '&'. On success appends its character (UTF-8)
+// and returns the length consumed; 0 when it is no entity we know (the '&' is
+// then text).
 size_t DecodeEntity(std::string_view s, size_t i, std::string& out) {
   constexpr size_t kMaxEntity = 10;  // bounded look-ahead keeps parsing linear
   size_t end = i + 1;
@@ -42,7 +43,7 @@ size_t DecodeEntity(std::string_view s, size_t i, std::string& out) {
   if (end >= s.size() || s[end] != ';') return 0;
   std::string_view name = s.substr(i + 1, end - i - 1);
   if (name.empty()) return 0;
-  char c = 0;
+  unsigned c = 0;
   if (name[0] == '#') {
     unsigned value = 0;
     bool hex = name.size() > 1 && Lower(name[1]) == 'x';
@@ -52,10 +53,10 @@ size_t DecodeEntity(std::string_view s, size_t i, std::string& out) {
       int d = hex ? HexValue(name[p]) : (IsDigit(name[p]) ? name[p] - '0' : -1);
       if (d < 0) return 0;
       value = value * (hex ? 16 : 10) + static_cast<unsigned>(d);
-      if (value > 255) return 0;  // texts are single bytes
+      if (value > 255) return 0;  // numbers name Latin-1 characters only
     }
     if (value == 0) return 0;
-    c = static_cast<char>(value);
+    c = value;
   } else if (EqualsNoCase(name, "lt")) {
     c = '<';
   } else if (EqualsNoCase(name, "gt")) {
@@ -71,7 +72,12 @@ size_t DecodeEntity(std::string_view s, size_t i, std::string& out) {
   } else {
     return 0;
   }
-  out.push_back(c);
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
   return end - i + 1;
 }
 

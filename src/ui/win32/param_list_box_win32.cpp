@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/wide_text.h"
 #include "ui/markup/list_geometry.h"
 #include "ui/win32/win32_widgets.h"
 
@@ -56,7 +57,8 @@ class DcMeasurer {
       boldSelected_ = bold;
     }
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc_.get(), text.data(), static_cast<int>(text.size()), &size);
+    const std::wstring wide = Wide(text);
+    GetTextExtentPoint32W(dc_.get(), wide.data(), static_cast<int>(wide.size()), &size);
     return static_cast<int>(size.cx);
   }
 
@@ -74,20 +76,20 @@ std::unique_ptr<ParamListBoxWin32> CreateParamListBoxWin32(HWND parent, int id, 
   // so a hundred thousand items cost it nothing; the items live in items_.
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWFIXED |
                       LBS_NODATA | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_DISABLENOSCROLL;
-  HWND hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "", style, bounds.left, bounds.top,
+  HWND hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, bounds.left, bounds.top,
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
   if (!hwnd) return nullptr;
   // The list box was made without strings; with the style bit set now the
   // system hands LB_GETTEXT between processes as text, which Proc answers.
-  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style | LBS_HASSTRINGS));
+  SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG>(style | LBS_HASSTRINGS));
   auto box = std::make_unique<ParamListBoxWin32>(ParamListBoxWin32::Key());
   box->hwnd_ = hwnd;
   box->id_ = id;
   SetPropA(hwnd, kPropName, box.get());
-  // A Unicode procedure: LB_GETTEXT from another process then arrives as the
-  // wide text it is, whatever the sender's character set.
+  // A Unicode window and procedure: LB_GETTEXT from another process then
+  // arrives as the wide text it is, whatever the sender's character set.
   box->oldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
       hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ParamListBoxWin32::SubclassProc)));
   box->SetFont(font);
@@ -100,15 +102,15 @@ ParamListBoxWin32::~ParamListBoxWin32() {
 
 void ParamListBoxWin32::SetFont(HFONT font) {
   font_ = font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  LOGFONTA lf;
+  LOGFONTW lf;
   ZeroMemory(&lf, sizeof lf);
-  GetObjectA(font_, sizeof lf, &lf);
+  GetObjectW(font_, sizeof lf, &lf);
   lf.lfWeight = FW_BOLD;
-  ownBold_.reset(CreateFontIndirectA(&lf));
+  ownBold_.reset(CreateFontIndirectW(&lf));
   // Unlikely: then bold draws as normal, and the normal font stays the caller's.
   boldFont_ = ownBold_ ? ownBold_.get() : font_;
   if (!hwnd_) return;
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   items_.ForgetLayouts();  // made with the old font
   ForgetHeights();
   Sync();
@@ -120,7 +122,7 @@ void ParamListBoxWin32::Clear() {
   hoverItem_ = hoverParam_ = pressItem_ = pressParam_ = -1;
   lbCount_ = 0;
   ForgetHeights();
-  if (hwnd_) SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+  if (hwnd_) SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
 }
 
 void ParamListBoxWin32::AddItem(const std::string& text) {
@@ -142,14 +144,14 @@ std::string ParamListBoxWin32::Item(int index) const {
 
 int ParamListBoxWin32::ItemIndex() const {
   if (!hwnd_) return -1;
-  LRESULT sel = SendMessageA(hwnd_, LB_GETCURSEL, 0, 0);
+  LRESULT sel = SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
   return sel == LB_ERR ? -1 : static_cast<int>(sel);
 }
 
 void ParamListBoxWin32::SetItemIndex(int index) {
   if (!hwnd_) return;
   WPARAM w = (index >= 0 && index < Count()) ? static_cast<WPARAM>(index) : static_cast<WPARAM>(-1);
-  SendMessageA(hwnd_, LB_SETCURSEL, w, 0);
+  SendMessageW(hwnd_, LB_SETCURSEL, w, 0);
 }
 
 void ParamListBoxWin32::RefreshItem(int index) {
@@ -159,7 +161,7 @@ void ParamListBoxWin32::RefreshItem(int index) {
 
 int ParamListBoxWin32::ItemHeight(int index) const {
   if (!hwnd_ || index < 0 || index >= Count()) return 0;
-  LRESULT h = SendMessageA(hwnd_, LB_GETITEMHEIGHT, 0, 0);
+  LRESULT h = SendMessageW(hwnd_, LB_GETITEMHEIGHT, 0, 0);
   return h == LB_ERR ? 0 : static_cast<int>(h);
 }
 
@@ -206,12 +208,12 @@ void ParamListBoxWin32::Sync() {
   tallest = std::min(kMaxItemHeight, tallest);
   if (tallest != itemHeight_) {
     itemHeight_ = tallest;
-    SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(tallest, 0));
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(tallest, 0));
     InvalidateRect(hwnd_, nullptr, TRUE);
   }
   if (lbCount_ != Count()) {
     lbCount_ = Count();  // first: the message comes back through Proc
-    SendMessageA(hwnd_, LB_SETCOUNT, static_cast<WPARAM>(lbCount_), 0);
+    SendMessageW(hwnd_, LB_SETCOUNT, static_cast<WPARAM>(lbCount_), 0);
   }
 }
 
@@ -288,11 +290,14 @@ void ParamListBoxWin32::Draw(const DRAWITEMSTRUCT& dis) const {
     }
     const int x = rc.left + f.x;
     const int y = rc.top + f.y + dy;
-    const int n = static_cast<int>(f.text.size());
+    // Converted here, for the lines in view only: a section may hold a
+    // hundred thousand items.
+    const std::wstring text = Wide(f.text);
+    const UINT n = static_cast<UINT>(text.size());
     SetTextColor(dc, kShadow);
-    TextOutA(dc, x + 1, y + 1, f.text.data(), n);
+    ExtTextOutW(dc, x + 1, y + 1, 0, nullptr, text.data(), n, nullptr);
     SetTextColor(dc, colour);
-    TextOutA(dc, x, y, f.text.data(), n);
+    ExtTextOutW(dc, x, y, 0, nullptr, text.data(), n, nullptr);
   }
   RestoreDC(dc, saved);
   if ((dis.itemState & ODS_FOCUS) && !(dis.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(dc, &rc);
@@ -306,14 +311,14 @@ bool ParamListBoxWin32::HitTest(POINT pt, int* item, int* param) const {
   GetClientRect(hwnd_, &client);
   if (!PtInRect(&client, pt)) return false;
   // LB_ITEMFROMPOINT answers in 16 bits: count from the top index instead.
-  const LRESULT top = SendMessageA(hwnd_, LB_GETTOPINDEX, 0, 0);
+  const LRESULT top = SendMessageW(hwnd_, LB_GETTOPINDEX, 0, 0);
   if (top == LB_ERR) return false;
   const int index =
       markup::ItemAtOffset(Count(), static_cast<int>(top), static_cast<int>(pt.y - client.top),
                            [this](int i) { return ItemHeight(i); });
   if (index < 0) return false;  // below the last item
   RECT rc;
-  if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index),
+  if (SendMessageW(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(index),
                    reinterpret_cast<LPARAM>(&rc)) == LB_ERR)
     return false;
   *item = index;
@@ -327,7 +332,7 @@ bool ParamListBoxWin32::ParamClientRect(int item, int paramNo, RECT* rect) const
   markup::Rect r;
   if (!markup::ParamBounds(LayoutOf(item), paramNo, r)) return false;
   RECT rc;
-  if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
+  if (SendMessageW(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
                    reinterpret_cast<LPARAM>(&rc)) == LB_ERR)
     return false;
   rect->left = rc.left + r.left;
@@ -340,7 +345,7 @@ bool ParamListBoxWin32::ParamClientRect(int item, int paramNo, RECT* rect) const
 void ParamListBoxWin32::InvalidateItem(int item) const {
   if (!hwnd_ || item < 0 || item >= Count()) return;
   RECT rc;
-  if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
+  if (SendMessageW(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
                    reinterpret_cast<LPARAM>(&rc)) != LB_ERR)
     InvalidateRect(hwnd_, &rc, FALSE);
 }
@@ -390,14 +395,15 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
   if (!menu) return;
   for (size_t i = 0; i < choices.size(); ++i) {
     UINT flags = MF_STRING | (choices[i] == current ? MF_CHECKED : 0u);
-    AppendMenuA(menu.get(), flags, static_cast<UINT_PTR>(i + 1), MenuText(choices[i]).c_str());
+    AppendMenuW(menu.get(), flags, static_cast<UINT_PTR>(i + 1),
+                Wide(MenuText(choices[i])).c_str());
   }
   RECT r;
   POINT pt = {0, 0};
   if (ParamClientRect(item, paramNo, &r)) {
     pt.x = r.left;
     pt.y = r.bottom;
-  } else if (SendMessageA(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
+  } else if (SendMessageW(hwnd_, LB_GETITEMRECT, static_cast<WPARAM>(item),
                           reinterpret_cast<LPARAM>(&r)) != LB_ERR) {
     pt.x = r.left;
     pt.y = r.top;
@@ -415,9 +421,9 @@ void ParamListBoxWin32::OpenDropDown(int item, int paramNo) {
 
 void ParamListBoxWin32::DropPendingChar(char c) {
   MSG m;
-  if (PeekMessageA(&m, hwnd_, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) &&
+  if (PeekMessageW(&m, hwnd_, WM_CHAR, WM_CHAR, PM_NOREMOVE | PM_NOYIELD) &&
       m.wParam == static_cast<WPARAM>(static_cast<unsigned char>(c)))
-    PeekMessageA(&m, hwnd_, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
+    PeekMessageW(&m, hwnd_, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD);
 }
 
 void ParamListBoxWin32::Pick(int item, int paramNo, const std::string& choice) {
@@ -463,13 +469,14 @@ LRESULT ParamListBoxWin32::Proc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETTEXT: {
       const int index = static_cast<int>(wParam);
       if (index < 0 || index >= Count() || (msg == LB_GETTEXT && lParam == 0)) return LB_ERR;
-      const std::string text = ListString(items_.Parsed(index));
-      const int n = static_cast<int>(text.size());
-      wchar_t* out = msg == LB_GETTEXT ? reinterpret_cast<wchar_t*>(lParam) : nullptr;
-      // The caller sized the buffer from LB_GETTEXTLEN, which counts the same.
-      const int wide = MultiByteToWideChar(CP_ACP, 0, text.data(), n, out, out ? n + 1 : 0);
-      if (out) out[wide] = L'\0';
-      return wide;
+      // Counted in UTF-16 units: the caller sized the buffer from LB_GETTEXTLEN.
+      const std::wstring text = Wide(ListString(items_.Parsed(index)));
+      if (msg == LB_GETTEXT) {
+        auto* out = reinterpret_cast<wchar_t*>(lParam);
+        std::copy(text.begin(), text.end(), out);
+        out[text.size()] = L'\0';
+      }
+      return static_cast<LRESULT>(text.size());
     }
     case WM_LBUTTONDOWN: {
       HitTest(point(), &pressItem_, &pressParam_);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <exception>
 
+#include "platform/win32/wide_text.h"
 #include "ui/win32/control_ids.h"
 
 namespace corvanta {
@@ -40,8 +41,8 @@ void ShowEscapedError(const char* what) {
   static int showing = 0;
   if (showing > 0) return;
   ++showing;
-  MessageBoxA(GetActiveWindow(), what ? what : "An unexpected error occurred.", "Corvanta",
-              MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  MessageBoxW(GetActiveWindow(), Wide(what ? what : "An unexpected error occurred.").c_str(),
+              L"Corvanta", MB_OK | MB_ICONERROR | MB_TASKMODAL);
   --showing;
 }
 
@@ -57,10 +58,11 @@ bool RunEvent(const std::function<void()>& handler) {
 
 HWND CreateChild(const char* cls, const std::string& text, DWORD style, DWORD exStyle, HWND parent,
                  int id, int x, int y, int w, int h, HFONT font) {
-  HWND hwnd = CreateWindowExA(
-      exStyle, cls, text.c_str(), style | WS_CHILD, Scale(x), Scale(y), Scale(w), Scale(h), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-  if (hwnd && font) SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  HWND hwnd =
+      CreateWindowExW(exStyle, Wide(cls).c_str(), Wide(text).c_str(), style | WS_CHILD, Scale(x),
+                      Scale(y), Scale(w), Scale(h), parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
+  if (hwnd && font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return hwnd;
 }
 
@@ -146,8 +148,8 @@ bool RouteToChild(HWND container, UINT msg, WPARAM wp, LPARAM lp, HBRUSH backgro
 Win32Panel::Win32Panel(HWND parent, int id, int x, int y, int w, int h, COLORREF background)
     : colour_(background), brush_(CreateSolidBrush(background)) {
   HWND hwnd =
-      CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_CLIPSIBLINGS, Scale(x),
-                      Scale(y), Scale(w), Scale(h), parent,
+      CreateWindowExW(WS_EX_CONTROLPARENT, Wide(kPanelClass).c_str(), L"",
+                      WS_CHILD | WS_CLIPSIBLINGS, Scale(x), Scale(y), Scale(w), Scale(h), parent,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
   Attach(hwnd);
 }
@@ -155,12 +157,13 @@ Win32Panel::Win32Panel(HWND parent, int id, int x, int y, int w, int h, COLORREF
 Win32Panel::~Win32Panel() = default;
 
 void Win32Panel::RegisterWindowClass() {
-  WNDCLASSA wc = {};
+  const std::wstring name = Wide(kPanelClass);
+  WNDCLASSW wc = {};
   wc.lpfnWndProc = Proc;
   wc.hInstance = Instance();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = kPanelClass;
-  ::RegisterClassA(&wc);
+  wc.lpszClassName = name.c_str();
+  ::RegisterClassW(&wc);
 }
 
 void Win32Panel::SetBand(const std::string& caption, HFONT font, int height96, COLORREF bandColour,
@@ -196,7 +199,8 @@ void Win32Panel::Paint() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, bandText_);
     band.left += Scale(8);
-    DrawTextA(dc, band_.c_str(), -1, &band,
+    const std::wstring text = Wide(band_);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &band,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old);
   }
@@ -226,7 +230,7 @@ LRESULT CALLBACK Win32Panel::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
               break;
           }
         }
-        return DefWindowProcA(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
       },
       LRESULT{0});
 }
@@ -244,7 +248,7 @@ Win32Label::Win32Label(HWND parent, int id, const std::string& caption, int x, i
 void Win32Label::SetCaption(const std::string& caption) {
   if (caption == caption_) return;
   caption_ = caption;
-  SetWindowTextA(hwnd_, caption_.c_str());
+  SetWindowTextW(hwnd_, Wide(caption_).c_str());
 }
 
 void Win32Label::SetVisible(bool visible) {
@@ -258,11 +262,11 @@ void Win32Label::SetFontColour(Colour colour) {
 }
 
 void Win32Label::SetLinkStyle(HFONT font, Colour colour) {
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   colour_ = colour;
   // Links take the keyboard focus like buttons (Enter clicks them).
-  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-  SetWindowLongPtrA(hwnd_, GWL_STYLE, style | WS_TABSTOP);
+  LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, style | WS_TABSTOP);
 }
 
 void Win32Label::ToggleBlink() {
@@ -296,11 +300,11 @@ Win32CheckBox::Win32CheckBox(HWND parent, int id, const std::string& caption, in
 }
 
 bool Win32CheckBox::Checked() const {
-  return SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32CheckBox::SetChecked(bool checked) {
-  SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool Win32CheckBox::Enabled() const {
@@ -313,7 +317,7 @@ void Win32CheckBox::SetEnabled(bool enabled) {
 
 void Win32CheckBox::SetCaption(const std::string& caption) {
   caption_ = caption;
-  SetWindowTextA(hwnd_, caption_.c_str());
+  SetWindowTextW(hwnd_, Wide(caption_).c_str());
 }
 
 void Win32CheckBox::HandleCommand(WORD code) {
@@ -337,7 +341,7 @@ Win32Button::Win32Button(HWND parent, int id, const std::string& caption, int x,
 
 void Win32Button::SetCaption(const std::string& caption) {
   caption_ = caption;
-  SetWindowTextA(hwnd_, caption_.c_str());
+  SetWindowTextW(hwnd_, Wide(caption_).c_str());
 }
 
 void Win32Button::SetVisible(bool visible) {
@@ -394,8 +398,8 @@ void Win32ProgressBar::Update() {
     total /= 2;
     done /= 2;
   }
-  SendMessageA(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total > 0 ? total : 1));
-  SendMessageA(hwnd_, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+  SendMessageW(hwnd_, PBM_SETRANGE32, 0, static_cast<LPARAM>(total > 0 ? total : 1));
+  SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(done), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -421,15 +425,14 @@ HBRUSH Win32Memo::OwnBackground(COLORREF* colour) const {
 }
 
 std::string Win32Memo::Text() const {
-  int n = GetWindowTextLengthA(hwnd_);
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  int got = GetWindowTextA(hwnd_, &s[0], n + 1);
-  s.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return s;
+  const int n = GetWindowTextLengthW(hwnd_);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd_, &s[0], n + 1);
+  return Narrow(s.data(), got > 0 ? static_cast<size_t>(got) : 0);
 }
 
 void Win32Memo::SetText(const std::string& text) {
-  SetWindowTextA(hwnd_, text.c_str());
+  SetWindowTextW(hwnd_, Wide(text).c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -441,22 +444,23 @@ Win32ReportListView::Win32ReportListView(HWND parent, int id, int x, int y, int 
       WC_LISTVIEWA, "",
       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
       WS_EX_CLIENTEDGE, parent, id, x, y, w, h, font));
-  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 }
 
 void Win32ReportListView::SetStateImages(HIMAGELIST images) {
-  SendMessageA(hwnd_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(images));
+  SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(images));
 }
 
 void Win32ReportListView::AddColumn(const std::string& caption, int width) {
   // The header draws "&&" as one "&" and a lone "&" as a mnemonic: the
   // caption goes in as written ("Creation Date && Time").
-  LVCOLUMNA col = {};
+  std::wstring text = Wide(caption);
+  LVCOLUMNW col = {};
   col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   col.cx = Scale(width);
-  col.pszText = const_cast<char*>(caption.c_str());
+  col.pszText = &text[0];
   col.iSubItem = ColumnCount();
-  SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(ColumnCount()),
+  SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(ColumnCount()),
                reinterpret_cast<LPARAM>(&col));
   columns_.push_back(caption);
   FitColumns();
@@ -470,12 +474,12 @@ void Win32ReportListView::FitColumns() {
   const int room = static_cast<int>(rc.right - rc.left) - GetSystemMetrics(SM_CXVSCROLL);
   int total = 0;
   for (int c = 0; c < ColumnCount(); ++c)
-    total += static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+    total += static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
   if (total <= room) return;
   const int last = ColumnCount() - 1;
   const int width =
-      static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(last), 0));
-  SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(last),
+      static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(last), 0));
+  SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(last),
                MAKELPARAM(std::max(Scale(20), width - (total - room)), 0));
 }
 
@@ -483,12 +487,12 @@ std::string Win32ReportListView::ColumnCaption(int column) const {
   return column >= 0 && column < ColumnCount() ? columns_[column] : std::string();
 }
 
-int Win32ReportListView::SortedPlace(const std::string& caption, int skip) const {
+int Win32ReportListView::SortedPlace(const std::wstring& key, int skip) const {
   // The rows stay sorted: the place after every row (but `skip`) that does not
   // sort after the caption.
   int place = 0;
   for (int i = 0; i < RowCount(); ++i) {
-    if (i != skip && lstrcmpA(rows_[i].cells[0].c_str(), caption.c_str()) <= 0) ++place;
+    if (i != skip && lstrcmpW(rows_[i].key.c_str(), key.c_str()) <= 0) ++place;
   }
   return place;
 }
@@ -498,12 +502,12 @@ void Win32ReportListView::SetSorted(bool sorted) {
   if (!sorted_) return;
   std::vector<Row> copy = rows_;
   std::stable_sort(copy.begin(), copy.end(), [](const Row& a, const Row& b) {
-    return lstrcmpA(a.cells[0].c_str(), b.cells[0].c_str()) < 0;
+    return lstrcmpW(a.key.c_str(), b.key.c_str()) < 0;
   });
   int sel = SelectedRow();
   std::vector<std::string> selCells = Valid(sel) ? rows_[sel].cells : std::vector<std::string>();
   ++muted_;
-  SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
   rows_.clear();
   for (size_t i = 0; i < copy.size(); ++i) {
     rows_.push_back(copy[i]);
@@ -522,24 +526,33 @@ void Win32ReportListView::SetSorted(bool sorted) {
   }
 }
 
+void Win32ReportListView::SetItemText(int index, int column, const std::string& text) {
+  std::wstring wide = Wide(text);
+  LVITEMW item = {};
+  item.iSubItem = column;
+  item.pszText = &wide[0];
+  SendMessageW(hwnd_, LVM_SETITEMTEXTW, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
+}
+
 void Win32ReportListView::InsertItem(int index, const Row& row) {
-  LVITEMA item = {};
+  std::wstring caption = row.key;
+  LVITEMW item = {};
   item.mask = LVIF_TEXT | LVIF_STATE;
   item.iItem = index;
-  item.pszText = const_cast<char*>(row.cells[0].c_str());
+  item.pszText = &caption[0];
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(row.image >= 0 ? row.image + 1 : 0);
-  SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  for (size_t c = 1; c < row.cells.size(); ++c) {
-    ListView_SetItemText(hwnd_, index, static_cast<int>(c),
-                         const_cast<char*>(row.cells[c].c_str()));
-  }
+  SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  for (size_t c = 1; c < row.cells.size(); ++c)
+    SetItemText(index, static_cast<int>(c), row.cells[c]);
 }
 
 int Win32ReportListView::AddRow(const std::string& caption) {
   Row r;
   r.cells.push_back(caption);
-  int index = sorted_ ? SortedPlace(caption, -1) : RowCount();
+  r.key = Wide(caption);
+  int index = sorted_ ? SortedPlace(r.key, -1) : RowCount();
   rows_.insert(rows_.begin() + index, r);
   ++muted_;
   InsertItem(index, r);
@@ -551,14 +564,14 @@ void Win32ReportListView::DeleteRow(int row) {
   if (!Valid(row)) return;
   rows_.erase(rows_.begin() + row);
   ++muted_;
-  SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+  SendMessageW(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
   --muted_;
 }
 
 void Win32ReportListView::Clear() {
   rows_.clear();
   ++muted_;
-  SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
   --muted_;
 }
 
@@ -575,7 +588,7 @@ void Win32ReportListView::MoveRow(int from, int to) {
   rows_.erase(rows_.begin() + from);
   rows_.insert(rows_.begin() + to, r);
   ++muted_;
-  SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(from), 0);
+  SendMessageW(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(from), 0);
   InsertItem(to, r);
   if (selected)
     ListView_SetItemState(hwnd_, to, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -587,10 +600,11 @@ void Win32ReportListView::SetCell(int row, int column, const std::string& text) 
   auto& cells = rows_[row].cells;
   if (column >= static_cast<int>(cells.size())) cells.resize(column + 1);
   cells[column] = text;
+  if (column == 0) rows_[row].key = Wide(text);
   ++muted_;
-  ListView_SetItemText(hwnd_, row, column, const_cast<char*>(text.c_str()));
+  SetItemText(row, column, text);
   --muted_;
-  if (column == 0 && sorted_) MoveRow(row, SortedPlace(text, row));
+  if (column == 0 && sorted_) MoveRow(row, SortedPlace(rows_[row].key, row));
 }
 
 int Win32ReportListView::StateImage(int row) const {
@@ -608,7 +622,7 @@ void Win32ReportListView::SetStateImage(int row, int image) {
 
 int Win32ReportListView::SelectedRow() const {
   return static_cast<int>(
-      SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+      SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
 void Win32ReportListView::SetSelectedRow(int row) {
@@ -782,7 +796,7 @@ std::string Win32GroupBar::ItemCaption(int index) const {
 void Win32GroupBar::SetItemCaption(int index, const std::string& caption) {
   if (!Valid(index) || items_[index]->caption_ == caption) return;
   items_[index]->caption_ = caption;
-  SetWindowTextA(items_[index]->hwnd(), caption.c_str());
+  SetWindowTextW(items_[index]->hwnd(), Wide(caption).c_str());
   InvalidateRect(items_[index]->hwnd(), nullptr, TRUE);
 }
 
@@ -808,7 +822,7 @@ void Win32GroupBar::SetBodyText(const std::string& text, HFONT font) {
     body_ = CreateChild("STATIC", text, SS_LEFT | SS_NOPREFIX | WS_VISIBLE, 0, panel_->hwnd(), -1,
                         8, kBand96 + 8, width96_ - 16, 10, font);
   } else {
-    SetWindowTextA(body_, text.c_str());
+    SetWindowTextW(body_, Wide(text).c_str());
   }
   Layout();
 }
@@ -862,7 +876,8 @@ void Win32GroupBar::DrawItemButton(int index, const DRAWITEMSTRUCT* dis) {
   HGDIOBJ old = SelectObject(dis->hDC, itemFont_);
   RECT t = r;
   t.left += Scale(6);
-  DrawTextA(dis->hDC, items_[index]->caption_.c_str(), -1, &t,
+  const std::wstring caption = Wide(items_[index]->caption_);
+  DrawTextW(dis->hDC, caption.c_str(), static_cast<int>(caption.size()), &t,
             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
   SelectObject(dis->hDC, old);
   if (selected) {
@@ -908,36 +923,37 @@ Win32Window::Win32Window(Win32Application& app, Kind kind, const std::string& ca
   style |= WS_CLIPCHILDREN;
   RECT r = {0, 0, Scale(clientW), Scale(clientH)};
   AdjustWindowRectEx(&r, style, FALSE, ex);
-  hwnd_ = CreateWindowExA(ex, kind == Kind::Main ? kMainWindowClass : kWindowClass, caption.c_str(),
-                          style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top,
-                          owner, nullptr, Instance(), this);
+  hwnd_ = CreateWindowExW(ex, Wide(kind == Kind::Main ? kMainWindowClass : kWindowClass).c_str(),
+                          Wide(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                          r.right - r.left, r.bottom - r.top, owner, nullptr, Instance(), this);
   Centre(kind == Kind::Dialog ? owner : nullptr);
 }
 
 Win32Window::~Win32Window() {
   if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
 void Win32Window::RegisterClasses() {
-  WNDCLASSA wc = {};
+  const std::wstring mainName = Wide(kMainWindowClass), name = Wide(kWindowClass);
+  WNDCLASSW wc = {};
   wc.lpfnWndProc = Proc;
   wc.hInstance = Instance();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hIcon = LoadIcon(Instance(), MAKEINTRESOURCE(1));
   if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-  wc.lpszClassName = kMainWindowClass;
-  ::RegisterClassA(&wc);
-  wc.lpszClassName = kWindowClass;
+  wc.lpszClassName = mainName.c_str();
+  ::RegisterClassW(&wc);
+  wc.lpszClassName = name.c_str();
   wc.hIcon = nullptr;
-  ::RegisterClassA(&wc);
+  ::RegisterClassW(&wc);
 }
 
 void Win32Window::SetCaption(const std::string& caption) {
   caption_ = caption;
-  SetWindowTextA(hwnd_, caption.c_str());
+  SetWindowTextW(hwnd_, Wide(caption).c_str());
 }
 
 void Win32Window::Show() {
@@ -977,7 +993,7 @@ ModalResult Win32Window::ShowModal() {
   RunEvent(OnShow);
   while (endResult_ == ModalResult::None) {
     MSG msg;
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {  // WM_QUIT: hand it on to the outer loop
       PostQuitMessage(static_cast<int>(msg.wParam));
       endResult_ = ModalResult::Cancel;
@@ -986,7 +1002,7 @@ ModalResult Win32Window::ShowModal() {
     if (got < 0) break;
     if (!app_.PreTranslate(msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
   ModalResult result = endResult_ == ModalResult::None ? ModalResult::Cancel : endResult_;
@@ -1057,13 +1073,13 @@ void Win32Window::SetBlinkLabel(Win32Label* label) {
 
 LRESULT CALLBACK Win32Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     auto* self = static_cast<Win32Window*>(cs->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
   return CatchAll([&] { return self->Handle(msg, wp, lp); }, LRESULT{0});
 }
 
@@ -1105,7 +1121,7 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return DefWindowProcA(hwnd_, msg, wp, lp);
+  return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 // ---------------------------------------------------------------------------
@@ -1169,7 +1185,7 @@ ModalResult Win32Application::ShowMessageBox(MessageKind kind, const std::string
   HWND owner = GetActiveWindow();
   if (!owner && main_ && main_->Visible()) owner = main_->hwnd();
   if (!owner) flags |= MB_TOPMOST;
-  int answer = MessageBoxA(owner, text.c_str(), title_.c_str(), flags);
+  int answer = MessageBoxW(owner, Wide(text).c_str(), Wide(title_).c_str(), flags);
   if (yesHook) {
     UnhookWindowsHookEx(yesHook);
     yesHook = nullptr;
@@ -1198,19 +1214,19 @@ bool Win32Application::PreTranslate(MSG& msg) {
     RunEvent(helpLink_->OnClick);
     return true;
   }
-  return IsDialogMessageA(root, &msg) != FALSE;
+  return IsDialogMessageW(root, &msg) != FALSE;
 }
 
 void Win32Application::ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       terminated_ = true;
       break;
     }
     if (!PreTranslate(msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 }
@@ -1218,7 +1234,7 @@ void Win32Application::ProcessMessages() {
 void Win32Application::Run() {
   while (!terminated_ && !(main_ && main_->Closed())) {
     MSG msg;
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       terminated_ = true;
       break;
@@ -1226,7 +1242,7 @@ void Win32Application::Run() {
     if (got < 0) break;
     if (!PreTranslate(msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
 }
@@ -1234,7 +1250,7 @@ void Win32Application::Run() {
 void Win32Application::Terminate() {
   terminated_ = true;
   // Wake a waiting GetMessage so the loop sees the flag.
-  PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+  PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -247,13 +247,15 @@ class Win32ReportListView : public ReportListView, public Win32Control {
  private:
   struct Row {
     std::vector<std::string> cells;  // [0] = caption
+    std::wstring key;                // the caption as the control shows and sorts it
     int image = -1;
   };
   bool Valid(int row) const { return row >= 0 && row < RowCount(); }
-  int SortedPlace(const std::string& caption, int skip) const;
+  int SortedPlace(const std::wstring& key, int skip) const;
   // Narrows the last column so the columns fit inside the client width.
   void FitColumns();
   void InsertItem(int index, const Row& row);
+  void SetItemText(int index, int column, const std::string& text);
   void MoveRow(int from, int to);
 
   std::vector<std::string> columns_;

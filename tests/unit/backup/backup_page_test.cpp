@@ -244,8 +244,7 @@ TEST(RegFileEntries, KeysAndValuesOfBothFormats) {
                      "HKEY_CURRENT_USER\\Software\\A\\\"q \"x\" \\y\"",
                      "HKEY_CURRENT_USER\\Software\\A\\\"bin\"", "HKEY_CLASSES_ROOT"}));
 
-  // Version 5 is UTF-16LE; a line with a character outside ASCII is left out
-  // (its ANSI spelling is the system's business).
+  // Version 5 is UTF-16LE; every line is read, into UTF-8.
   auto wide = [](const std::u16string& s) {
     std::string b = "\xFF\xFE";
     for (char16_t c : s) b += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
@@ -255,8 +254,10 @@ TEST(RegFileEntries, KeysAndValuesOfBothFormats) {
       ReadRegFileEntries(wide(u"Windows Registry Editor Version 5.00\r\n\r\n"
                               u"[HKEY_LOCAL_MACHINE\\Software\\Plain]\r\n\"v\u00e9\"=\"1\"\r\n"
                               u"[HKEY_LOCAL_MACHINE\\Software\\\u4e2d]\r\n\"w\"=\"1\"\r\n"));
-  ASSERT_EQ(e.size(), 1u);
+  ASSERT_EQ(e.size(), 4u);
   EXPECT_EQ(e[0].keyPath, "\\Software\\Plain");
+  EXPECT_EQ(e[1].valueName, "v\xC3\xA9");
+  EXPECT_EQ(e[2].keyPath, "\\Software\\\xE4\xB8\xAD");
   EXPECT_EQ(DetectRegFileFormat("REGEDIT5"), RegFileFormat::Unknown);
 }
 

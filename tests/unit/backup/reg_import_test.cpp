@@ -23,7 +23,7 @@ TEST(RegImport, ImportsWhatTheWriterWrote) {
   from.SetRaw(kHKEY_CURRENT_USER, key, "binary", kREG_BINARY, blob);
   from.SetRaw(kHKEY_CURRENT_USER, key, "short dword", kREG_DWORD, {1, 2});
   from.SetRaw(kHKEY_CURRENT_USER, key, "odd", 0xffff0007u, {3, 0, 0, 0});
-  from.SetString(kHKEY_CURRENT_USER, key + "\\Sub Key", "x", "\xE9t\xE9");
+  from.SetString(kHKEY_CURRENT_USER, key + "\\Sub Key", "x", "\xC3\xA9t\xC3\xA9");
 
   std::vector<std::string> lines{kRegEditHeader};
   ASSERT_TRUE(ExportRegKey(from, kHKEY_CURRENT_USER, "\\Software\\Vendor", "", lines));
@@ -45,6 +45,11 @@ TEST(RegImport, ImportsWhatTheWriterWrote) {
   EXPECT_FALSE(to.HasValue(kHKEY_CURRENT_USER, key, "dword"));
   EXPECT_TRUE(to.HasValue(kHKEY_CURRENT_USER, key, "expand"));
   EXPECT_FALSE(ImportRegFile(to, "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"a\"=bad\r\n", &error));
+  // Wine's editor spells a line break inside a text as an escape.
+  ASSERT_TRUE(
+      ImportRegFile(to, "REGEDIT4\r\n[HKEY_CURRENT_USER\\X]\r\n\"w\"=\"a\\nb\\r\"\r\n", &error));
+  EXPECT_EQ(to.GetRaw(kHKEY_CURRENT_USER, "X", "w"),
+            (std::vector<std::uint8_t>{'a', '\n', 'b', '\r', 0}));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <stdlib.h>
 
 #include <cstdint>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,14 @@ struct ScratchFolders {
     }
   }
 };
+
+// A file's bytes, "" when it cannot be read.
+inline std::string FileBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 // A fresh folder under the test's temporary folder.
 inline std::string MakeScratchFolder() {

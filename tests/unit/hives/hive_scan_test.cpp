@@ -20,7 +20,7 @@ void SeedRegistry(MemoryRegistry& r) {
   r.SetString(HKLM, kCv + "\\App Paths\\tool.exe", "", "C:\\Tools\\tool.exe");
   r.SetString(HKLM, kCv + "\\App Paths\\tool.exe", "Path", "C:\\Tools\\");
   r.SetString(HKLM, kCv + "\\App Paths\\old.exe", "", "C:\\gone\\old.exe");
-  r.SetString(HKLM, kCv + "\\App Paths\\caf\xE9.exe", "", "C:\\Caf\xE9\\caf\xE9.exe");
+  r.SetString(HKLM, kCv + "\\App Paths\\caf\xC3\xA9.exe", "", "C:\\Caf\xC3\xA9\\caf\xC3\xA9.exe");
   r.SetDword(HKLM, kCv + "\\SharedDLLs", "C:\\gone\\shared.dll", 2);
   r.SetDword(HKLM, kCv + "\\SharedDLLs", "C:\\Tools\\here.dll", 1);
   r.SetString(HKLM, "SOFTWARE\\Classes\\TypeLib\\{T}\\1.0\\0\\win32", "", "C:\\gone\\x.tlb");
@@ -32,8 +32,9 @@ void SeedRegistry(MemoryRegistry& r) {
   r.SetString(HKLM, kCv + "\\Run", "m", "C:\\gone\\m.exe /min");
   r.SetString(HKCU, kCv + "\\Run", "u", "\"C:\\gone\\u.exe\" -x");
   r.SetString(HKCU, kCv + "\\Run", "ok", "C:\\Tools\\tool.exe");
-  r.SetString(HKLM, kCv + "\\Uninstall\\App \x80", "UninstallString", "C:\\gone\\unins000.exe");
-  r.SetString(HKLM, kCv + "\\Uninstall\\App \x80", "DisplayIcon", "C:\\gone\\app.exe");
+  r.SetString(HKLM, kCv + "\\Uninstall\\App \xE2\x82\xAC", "UninstallString",
+              "C:\\gone\\unins000.exe");
+  r.SetString(HKLM, kCv + "\\Uninstall\\App \xE2\x82\xAC", "DisplayIcon", "C:\\gone\\app.exe");
   r.SetString(HKLM, "SOFTWARE\\Microsoft\\Windows\\Help", "gone.hlp", "C:\\Help\\");
   r.SetString(HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "Gone", "gone.ttf");
   const std::string fe = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
@@ -52,7 +53,7 @@ void SeedRegistry(MemoryRegistry& r) {
   r.SetRaw(HKLM, "SOFTWARE\\Vendor\\App", "odd", 0x4242, {'C', ':', '\\', 'y'});
   r.SetRaw(HKLM, "SOFTWARE\\Vendor\\App", "nonul", kREG_SZ,
            {'C', ':', '\\', 'g', '\\', 'n', '.', 'e', 'x', 'e'});
-  r.SetString(HKLM, "SOFTWARE\\Vendor\\App\\Sub \xC4", "\xE4", "C:\\gone\\\xE4.exe");
+  r.SetString(HKLM, "SOFTWARE\\Vendor\\App\\Sub \xC3\x84", "\xC3\xA4", "C:\\gone\\\xC3\xA4.exe");
   r.SetString(HKCU, "Software\\Vendor\\User", "u", "E:\\gone\\u.dll");
   r.SetString(HKCU, "Software\\Vendor\\User", "ok", "C:\\Tools\\tool.exe");
 }
@@ -60,7 +61,7 @@ void SeedRegistry(MemoryRegistry& r) {
 void SeedFiles(MemoryPlatform& mem) {
   mem.files.AddFile("C:\\Tools\\tool.exe");
   mem.files.AddFile("C:\\Tools\\here.dll");
-  mem.files.AddFile("C:\\Caf\xE9\\caf\xE9.exe");
+  mem.files.AddFile("C:\\Caf\xC3\xA9\\caf\xC3\xA9.exe");
   mem.files.AddFolder("C:\\Program Files\\Corvanta");
 }
 

@@ -1,5 +1,6 @@
-// HiveStore: what the hive holds is what the ANSI registry calls would show,
-// and what it writes is exactly the changes, replacing the file whole.
+// HiveStore: what the hive holds is what the wide registry calls would show,
+// in UTF-8, and what it writes is exactly the changes, replacing the file
+// whole.
 #include "platform/offline/hive/hive_store.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 namespace corvanta {
 namespace {
 
+using testing::FileBytes;
 using testing::OpenHive;
 using testing::TestHives;
 using Bytes = std::vector<std::uint8_t>;
@@ -24,13 +26,6 @@ Bytes Text(const std::string& s, bool nul = true) {
   Bytes b(s.begin(), s.end());
   if (nul) b.push_back(0);
   return b;
-}
-
-std::string FileBytes(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 RegistryChange Set(const std::string& path, const std::string& name, std::uint32_t type,
@@ -43,17 +38,17 @@ RegistryChange Key(RegistryChange::Op op, const std::string& path,
   return {op, root, path, "", 0, {}};
 }
 
-TEST(HiveStore, NamesTypesAndDataRoundTripInAnsi) {
+TEST(HiveStore, NamesTypesAndDataRoundTripInUtf8) {
   TestHives hives;
-  const std::string k = "SOFTWARE\\Vendor\\Caf\xE9 \x80";  // é and € (not Latin-1)
+  const std::string k = "SOFTWARE\\Vendor\\Caf\xC3\xA9 \xE2\x82\xAC";  // é and € (not Latin-1)
   struct Case {
     std::string name;
     std::uint32_t type;
     Bytes data;
   };
   const std::vector<Case> cases = {
-      {"", kREG_SZ, Text("C:\\Program Files\\Caf\xE9\\a.exe")},
-      {"Expand", kREG_EXPAND_SZ, Text("%SystemRoot%\\\x80.dll")},
+      {"", kREG_SZ, Text("C:\\Program Files\\Caf\xC3\xA9\\a.exe")},
+      {"Expand", kREG_EXPAND_SZ, Text("%SystemRoot%\\\xE2\x82\xAC.dll")},
       {"NoNul", kREG_SZ, Text("C:\\x", false)},
       {"Empty", kREG_SZ, {}},
       {"Multi", kREG_MULTI_SZ, {'a', 0, 'b', 0, 0}},
@@ -61,7 +56,7 @@ TEST(HiveStore, NamesTypesAndDataRoundTripInAnsi) {
       {"Binary", kREG_BINARY, {0, 0xFF, 0x80}},
       {"Odd type", 0x12345, {9, 8, 7}},
       {"Big", kREG_BINARY, Bytes(40000, 0xAB)},  // beyond one data cell
-      {"\xC4pfel \x9C", kREG_SZ, Text("\xFF")},
+      {"\xC3\x84pfel \xC5\x93", kREG_SZ, Text("\xC3\xBF")},
   };
   RegistryChanges changes = {Key(RegistryChange::Op::kCreateKey, k)};
   for (const Case& c : cases) changes.push_back(Set(k, c.name, c.type, c.data));
@@ -91,7 +86,7 @@ TEST(HiveStore, NamesTypesAndDataRoundTripInAnsi) {
             std::string("%\0S\0y\0s\0t\0e\0m\0R\0o\0o\0t\0%\0\\\0\xAC\x20.\0d\0l\0l\0\0\0", 38));
   free(raw);
 
-  // A character the code page lacks reads as "?", in names and in data.
+  // A character the code page lacks reads as itself, in names and in data.
   hive_h* w = hivex_open(hives.software.FilePath().c_str(), HIVEX_OPEN_WRITE);
   ASSERT_NE(w, nullptr);
   const hive_node_h omega = hivex_node_add_child(w, hivex_root(w), "\xCE\xA9mega");
@@ -102,7 +97,8 @@ TEST(HiveStore, NamesTypesAndDataRoundTripInAnsi) {
   hivex_close(w);
   MemoryRegistry again;
   ASSERT_TRUE(hives.software.Load(again, &error)) << error;
-  EXPECT_EQ(again.GetRaw(kHKEY_LOCAL_MACHINE, "SOFTWARE\\?mega", "?"), Text("?x"));
+  EXPECT_EQ(again.GetRaw(kHKEY_LOCAL_MACHINE, "SOFTWARE\\\xCE\xA9mega", "\xCE\xA9"),
+            Text("\xCE\xA9x"));
 }
 
 TEST(HiveStore, WritesExactlyTheDeletionsAndReplacesTheFile) {

@@ -14,6 +14,8 @@
 namespace corvanta {
 namespace {
 
+using testing::FileBytes;
+
 constexpr std::uint32_t HKLM = kHKEY_LOCAL_MACHINE;
 constexpr std::uint32_t HKCU = kHKEY_CURRENT_USER;
 const std::string kCv = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
@@ -57,13 +59,6 @@ std::set<std::string> Minus(const std::set<std::string>& a, const std::set<std::
     if (!b.count(s)) out.insert(s);
   }
   return out;
-}
-
-std::string FileBytes(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 struct Volume {

@@ -108,6 +108,10 @@ TEST(WindowsVolume, FindsHivesProfileAndWhatTheSystemSays) {
   EXPECT_NE(error.find("no user profile dan (profiles: Cy, bob)"), std::string::npos) << error;
   ASSERT_TRUE(FindWindowsVolume(w7, "cy", &v, &error)) << error;
   EXPECT_EQ(v.userName, "Cy");
+  // A Cyrillic profile, picked without regard to case.
+  Hive(w7 + "/Users/\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD/NTUSER.DAT", {}, kHKEY_CURRENT_USER, "");
+  ASSERT_TRUE(FindWindowsVolume(w7, "\xD0\xB8\xD0\x92\xD0\x90\xD0\x9D", &v, &error)) << error;
+  EXPECT_EQ(v.userName, "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD");
 }
 
 TEST(WindowsVolume, RefusesWhatIsNoSystemOrNoHive) {

@@ -94,6 +94,17 @@ TEST(MarkupLayout, WithoutWrappingALineIsCutWithAnEllipsis) {
   EXPECT_EQ(LineTexts(l)[4], std::string(74, '.'));
 }
 
+TEST(MarkupLayout, LinesEndOnWholeCharacters) {
+  // Three bytes a character here (6 pixels a byte): 52 wide holds 8 bytes,
+  // two whole characters; an edge never falls inside one.
+  const std::string z = "\xE5\xBC\xA0", s = "\xE4\xB8\x89", l = "\xE6\x9D\x8E", f = "\xE5\x9B\x9B";
+  EXPECT_EQ(LineTexts(Lay(z + s + l + f, 52)), (std::vector<std::string>{z + s, l + f}));
+  EXPECT_EQ(LineTexts(Lay(z + s, 0)), (std::vector<std::string>{z, s}));
+  LayoutOptions cut;
+  cut.wrap = false;
+  EXPECT_EQ(LineTexts(Lay(z + s + l + f, 52, cut)), (std::vector<std::string>{z + "..."}));
+}
+
 TEST(MarkupLayout, CentredParagraphs) {
   const std::string line = markup_test::EmptySectionLine("Sounds");
   ItemLayout l = Lay(line, 1000);

@@ -20,6 +20,7 @@
 #include "platform/offline/offline_file_system.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
+#include "platform/text_convert.h"
 #include "prefix_files.h"
 
 namespace corvanta {
@@ -129,9 +130,9 @@ TEST_F(OfflineSession, AFailureAtAnyStepOfTheCommitChangesNothing) {
 
 // A deletion the file could not make exactly fails where it is made, so a
 // repair counts it as not done instead of failing the whole commit.
-TEST_F(OfflineSession, AChangeUnderANameReadAsQuestionMarksFailsAtOnce) {
+TEST_F(OfflineSession, AChangeUnderANameWithBytesWineSkipsFailsAtOnce) {
   const std::string dir = root_ + "/a";
-  Spit(dir + "/system.reg", std::string(kSystemReg) + "[Software\\\\\\x65e5] 1\n\"v\"=\"1\"\n\n");
+  Spit(dir + "/system.reg", std::string(kSystemReg) + "[Software\\\\?\xff] 1\n\"v\"=\"1\"\n\n");
   std::string error;
   std::unique_ptr<OfflineSystem> system = OpenWinePrefix(dir, root_ + "/corvanta-cli", &error);
   ASSERT_TRUE(system) << error;
@@ -160,6 +161,21 @@ TEST_F(OfflineSession, EachSystemKeepsItsOwnBackupsAndRefusesAnothers) {
   const std::string name = file.substr(file.rfind('/') + 1);
   Spit(Backups("b") + "/" + name, bytes);
   EXPECT_EQ(Run({"--prefix", root_ + "/b", "backups", "restore", name}), 1);
+  EXPECT_NE(err_.find("another system"), std::string::npos) << err_;
+  EXPECT_EQ(Slurp(root_ + "/b/system.reg"), kSystemReg);
+
+  // A version 5 backup (a name past the code page) names its system too.
+  Spit(root_ + "/a/system.reg",
+       std::string(kSystemReg) + "[Software\\\\\\x5f20] 1\n\"v\"=\"1\"\n\n");
+  ASSERT_EQ(Run({"--prefix", root_ + "/a", "backups", "full"}), 0) << err_;
+  const std::string wide = out_.substr(0, out_.find('\n'));
+  const std::string v5 = Slurp(wide);
+  EXPECT_EQ(v5.compare(0, 2, "\xFF\xFE"), 0);
+  EXPECT_NE(v5.find(Utf8ToUtf16Le("; System: " + SystemIdOf(root_ + "/a") + "\r\n")),
+            std::string::npos);
+  const std::string wideName = wide.substr(wide.rfind('/') + 1);
+  Spit(Backups("b") + "/" + wideName, v5);
+  EXPECT_EQ(Run({"--prefix", root_ + "/b", "backups", "restore", wideName}), 1);
   EXPECT_NE(err_.find("another system"), std::string::npos) << err_;
   EXPECT_EQ(Slurp(root_ + "/b/system.reg"), kSystemReg);
 
@@ -196,7 +212,8 @@ TEST_F(OfflineSession, AVersion5FileImportsExactlyOrNotAtAll) {
       u"\"Exp\"=hex(2):25,00,53,00,79,00,73,00,74,00,65,00,6d,00,52,00,6f,00,6f,00,74,00,"
       u"25,00,5c,00,e9,00,00,00\r\n"
       u"\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
-      u"\"Text\"=\"Caf\u00e9 \\\"q\\\"\"\r\n";
+      u"\"Text\"=\"Caf\u00e9 \\\"q\\\"\"\r\n"
+      u"\"Wide\"=\"\u4e2d\"\r\n";
   Spit(Backups("a") + "/Full Registry Backup_01-01-2026_00-00-00.reg", Version5(good));
   ASSERT_EQ(Run({"--prefix", dir, "backups", "restore",
                  "Full Registry Backup_01-01-2026_00-00-00.reg", "--json"}),
@@ -207,12 +224,11 @@ TEST_F(OfflineSession, AVersion5FileImportsExactlyOrNotAtAll) {
   EXPECT_NE(reg.find("\"Exp\"=str(2):\"%SystemRoot%\\\\\\xe9\"\n"), std::string::npos) << reg;
   EXPECT_NE(reg.find("\"Multi\"=str(7):\"a\\0b\\0\"\n"), std::string::npos) << reg;
   EXPECT_NE(reg.find("\"Text\"=\"Caf\\xe9 \\\"q\\\"\"\n"), std::string::npos) << reg;
+  EXPECT_NE(reg.find("\"Wide\"=\"\\x4e2d\"\n"), std::string::npos) << reg;
 
-  // A character the code page lacks, or a line that cannot be read: refused
-  // before anything changes.
+  // A line that cannot be read: refused before anything changes.
   for (const std::u16string& bad :
-       {head + u"\"Wide\"=\"\u4e2d\"\r\n", head + u"\"Odd\"=hex(2):41,00,42\r\n",
-        head + u"\"Broken\"=dword:xyz\r\n"}) {
+       {head + u"\"Odd\"=hex(2):41,00,42\r\n", head + u"\"Broken\"=dword:xyz\r\n"}) {
     Spit(Backups("a") + "/Full Registry Backup_01-01-2026_00-00-01.reg", Version5(bad));
     EXPECT_EQ(Run({"--prefix", dir, "backups", "restore",
                    "Full Registry Backup_01-01-2026_00-00-01.reg"}),
@@ -228,22 +244,28 @@ TEST_F(OfflineSession, NamesAndAttributesReadAsTheSystemReadsThem) {
   Spit(c + "/Caf\xc3\xa9/Acc\xc3\xa9.hlp", "x");           // "Accé.hlp"
   mkdir((c + "/\xe6\x97\xa5\xe6\x9c\xac").c_str(), 0755);  // two CJK characters
   Spit(c + "/\xe6\x97\xa5\xe6\x9c\xac/x.txt", "x");
+  mkdir((c + "/Bad\xff").c_str(), 0755);  // a host name that is no UTF-8
+  Spit(c + "/Bad\xff/x.txt", "x");
   mkdir((c + "/Hidden").c_str(), 0755);
   const bool xattrs = setxattr((c + "/Hidden").c_str(), "user.DOSATTRIB", "0x12", 4, 0) == 0;
   OfflineFileSystem files;
   files.MapDrive('C', c);
-  // Code-page names, folded as Windows folds them.
-  EXPECT_TRUE(files.FileExists("C:\\CAF\xc9\\acc\xc9.HLP"));
+  // The host's names, folded as Windows folds them.
+  EXPECT_TRUE(files.FileExists("C:\\CAF\xc3\x89\\acc\xc3\x89.HLP"));
   EXPECT_FALSE(files.FileExists("C:\\Cafe\\Acce.hlp"));
-  // A name the code page cannot spell is unknown: present, never listed.
-  EXPECT_EQ(files.GetAttributes("C:\\??\\x.txt"), OfflineFileSystem::kUnknownAttributes);
-  EXPECT_FALSE(files.RemoveFile("C:\\??\\x.txt"));
+  EXPECT_TRUE(files.FileExists("C:\\\xe6\x97\xa5\xe6\x9c\xac\\X.txt"));
+  // Beside a host name that is no UTF-8, a name past ASCII is unknown:
+  // present, never listed, never deleted; an ASCII one is simply missing.
+  EXPECT_EQ(files.GetAttributes("C:\\Bad\xef\xbf\xbd\\x.txt"),
+            OfflineFileSystem::kUnknownAttributes);
+  EXPECT_FALSE(files.RemoveFile("C:\\Bad\xef\xbf\xbd\\x.txt"));
+  EXPECT_EQ(files.GetAttributes("C:\\Bad\\x.txt"), kInvalidAttributes);
   std::string listed;
   for (const FindEntry& e : files.FindFiles("C:\\*", faAnyFile)) listed += e.name + "|";
-  EXPECT_EQ(listed, "Caf\xe9|Hidden|") << listed;
+  EXPECT_EQ(listed, "Caf\xc3\xa9|Hidden|\xe6\x97\xa5\xe6\x9c\xac|") << listed;
   if (xattrs) {
     EXPECT_EQ(files.GetAttributes("C:\\Hidden") & (faHidden | faSysFile), faHidden);
-    EXPECT_TRUE(files.FindFiles("C:\\*", faDirectory).size() == 1);
+    EXPECT_TRUE(files.FindFiles("C:\\*", faDirectory).size() == 2);
   }
   // A prefix's letters are its dosdevices; a volume's others are unknown.
   EXPECT_EQ(files.GetAttributes("D:\\x.dll"), kInvalidAttributes);

@@ -118,18 +118,18 @@ TEST(PeVersionInfo, ReadsTheStringTableOrNothing) {
     std::vector<std::string> texts;
     std::uint16_t language = 0x409;
   } kCases[] = {
-      {"whole", pe, {"Maker Co", "1.2.3.4", "Caf\xe9", "", ""}},
+      {"whole", pe, {"Maker Co", "1.2.3.4", "Caf\xc3\xa9", "", ""}},
       // The system's language first, else US English, else the first one.
       {"the system's language",
        MakePe("040904B0", true),
-       {"Maker Co", "1.2.3.4", "Caf\xe9", "", ""}},
+       {"Maker Co", "1.2.3.4", "Caf\xc3\xa9", "", ""}},
       {"another system language",
        MakePe("040904B0", true),
-       {"Hersteller", "1.2.3.4", "Caf\xe9", "", ""},
+       {"Hersteller", "1.2.3.4", "Caf\xc3\xa9", "", ""},
        0x407},
       {"a language the file lacks",
        MakePe("040904B0", true),
-       {"Maker Co", "1.2.3.4", "Caf\xe9", "", ""},
+       {"Maker Co", "1.2.3.4", "Caf\xc3\xa9", "", ""},
        0x40C},
       {"no resources", noResources, none},
       {"no version resource", otherType, none},

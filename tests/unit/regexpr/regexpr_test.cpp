@@ -16,7 +16,7 @@ namespace {
 
 const std::string kResourceIndex = "(?i)((\\.){1}([A-Z0-9]+)(\\\\[0-9]))";
 const std::string kDrivePath =
-    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xAE!]+)((\\.)+([A-Z0-9]+)))";
+    "(?i)(([A-Z]{1}:\\\\)([_A-Z\\-0-9\\\\~\\.\\+ \xC2\xAE!]+)((\\.)+([A-Z0-9]+)))";
 
 struct Span {
   bool matched = false;
@@ -32,8 +32,8 @@ std::ostream& operator<<(std::ostream& os, const Span& s) {
   return os << "match at " << s.pos << " length " << s.len;
 }
 
-// The reference: PCRE2 with default options, byte mode (the fuzz harnesses'
-// oracle), its spans as Span.
+// The reference: PCRE2 in UTF-8 mode (the fuzz harnesses' oracle), its spans
+// as Span.
 class Pcre2 {
  public:
   explicit Pcre2(const std::string& pattern) : ref_(pattern) {}
@@ -104,6 +104,12 @@ std::string RegistryText(std::mt19937& rng) {
                                                   "!",
                                                   " ",
                                                   "\xAE",
+                                                  "\xC2\xAE",
+                                                  "\xC3\xA9",
+                                                  "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD",
+                                                  "\xE7\x94\xA8\xE6\x88\xB7",
+                                                  "\xF0\x9F\x98\x80",
+                                                  "\xE7\x94",
                                                   "\xE9",
                                                   "\x80",
                                                   "\xFF",
@@ -219,11 +225,16 @@ TEST(RegExprTest, GenericSyntaxAgreesWithPcre2) {
                                              "(?:(a)|b)*c",
                                              "(?:a|b)?c?",
                                              "[\\x80-\\xff]+",
+                                             "(?i)\xC3\xA9+",
+                                             "(?i)[\xD0\xB0-\xD1\x8F]+",
+                                             "[^\xD0\xB6]+",
+                                             "\\x{436}|\\x{1F600}.",
+                                             "[\xC2\xAE-\\x{4E2D}]+",
                                              "\\W+",
                                              "\\S\\D",
                                              "a.c",
                                              "(?#note)a"};
-  const std::string alphabet = "abcAB.\\- \n\x90_d";
+  const std::vector<std::string>& alphabet = fuzz::TextAlphabet();
   std::mt19937 rng(7);
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::uniform_int_distribution<int> len(0, 14);
@@ -284,10 +295,11 @@ TEST(RegExprTest, WorkedReadingsOfTheFileReferenceCheck) {
   EXPECT_EQ(re.Match(4), ".txt");
   EXPECT_EQ(re.Match(6), "txt");
   EXPECT_EQ(re.MatchPos(6), 14);
-  // 0xAE is in the path class, other high bytes are not.
-  ASSERT_TRUE(re.Exec("C:\\Brand\xAE Tools\\x.exe"));
-  EXPECT_EQ(re.MatchLen(), 21);
-  EXPECT_FALSE(re.Exec("C:\\Caf\xE9\\x.exe"));
+  // The registered sign is in the path class, other characters above ASCII
+  // are not.
+  ASSERT_TRUE(re.Exec("C:\\Brand\xC2\xAE Tools\\x.exe"));
+  EXPECT_EQ(re.MatchLen(), 22);
+  EXPECT_FALSE(re.Exec("C:\\Caf\xC3\xA9\\x.exe"));
 
   re.SetExpression(kResourceIndex);
   ASSERT_TRUE(re.Exec("C:\\Windows\\system32\\x.tlb\\2"));
@@ -296,6 +308,65 @@ TEST(RegExprTest, WorkedReadingsOfTheFileReferenceCheck) {
   EXPECT_EQ(re.Match(), "");
   EXPECT_EQ(re.MatchPos(), -1);
   EXPECT_EQ(re.MatchLen(), -1);
+}
+
+// Text is UTF-8, matched a character at a time; a byte that is no UTF-8 is
+// a character of its own that no class member matches.
+TEST(RegExprTest, Utf8Characters) {
+  struct Case {
+    const char* pattern;
+    const char* text;
+    std::ptrdiff_t pos;  // -1: no match
+    std::ptrdiff_t len;
+  };
+  const Case cases[] = {
+      {".", "\xD0\x96", 0, 2},
+      {"^.$", "\xF0\x9F\x98\x80", 0, 4},
+      {"^..$", "\xC3\xA9", -1, -1},
+      {"[^a]", "\xE4\xB8\xAD", 0, 3},
+      {"\\W\\w", "\xC3\xA9x", 0, 3},
+      {"[\\x{430}-\\x{44F}]+", "x\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBDy", 1, 8},
+      {"[\xC2\xAE-\\x{4E2D}]+", "\xC2\xA9\xC2\xAE\xE4\xB8\xAD\xE4\xB8\xAE", 2, 5},
+      // Never a start inside a character: the A9 of "\xC3\xA9" is no character.
+      {"[^\\x{E9}]", "\xC3\xA9", -1, -1},
+      {"\\x{A9}", "\xC3\xA9", -1, -1},
+      // Case folds as names do, beyond ASCII too.
+      {"(?i)\xD0\xB8\xD0\xB2\xD0\xB0\xD0\xBD", "C:\\\xD0\x98\xD0\x92\xD0\x90\xD0\x9D", 3, 8},
+      {"(?i)[\xD0\xB0-\xD1\x8F]+", "\xD0\x98\xD0\xB2!", 0, 4},
+      {"(?i)[^\xD0\xB6]", "\xD0\x96x", 2, 1},
+      {"(?i)\xC3\xBF", "\xC5\xB8", 0, 2},
+      {"(?i)\xC3\xA9", "\xC3\x89", 0, 2},
+      {"\xC3\xA9", "\xC3\x89", -1, -1},
+      {"(?i)\xE7\x94\xA8", "\xE7\x94\xA8", 0, 3},
+      // Bytes that are no UTF-8: "." and negated classes take one each,
+      // members never, the same byte in the pattern does.
+      {".", "\xE9", 0, 1},
+      {"..", "\xC3", -1, -1},
+      {".\\(", "\xC3(", 0, 2},
+      {"[\\x{E9}]", "\xE9", -1, -1},
+      {"[\xC3\xA9]", "\xE9", -1, -1},
+      {"[^\xC3\xA9]", "\xE9", 0, 1},
+      {"\\W", "\xE0\x80\x80", 0, 1},
+      {"\xE9",
+       "\xC3\xA9"
+       "a\xE9",
+       3, 1},
+      {"(?i)a\xE9", "A\xE9", 0, 2},
+      {"x.y", "x\xED\xA0\x80y", 0, 5},  // a lone surrogate (WTF-8) is one character
+  };
+  TRegExpr re;
+  for (const Case& c : cases) {
+    // The same pattern with an assertion that never holds runs the VM
+    // instead of the DFA: both must agree.
+    for (const std::string& p :
+         {std::string(c.pattern), "(?:" + std::string(c.pattern) + ")|\\b\\B"}) {
+      re.SetExpression(p);
+      const bool matched = re.Exec(c.text);
+      EXPECT_EQ(matched, c.pos >= 0) << Printable(p) << " on " << Printable(c.text);
+      EXPECT_EQ(re.MatchPos(), c.pos) << Printable(p) << " on " << Printable(c.text);
+      EXPECT_EQ(re.MatchLen(), c.len) << Printable(p) << " on " << Printable(c.text);
+    }
+  }
 }
 
 TEST(RegExprTest, InterfaceBehaviour) {
@@ -332,7 +403,7 @@ TEST(RegExprTest, InterfaceBehaviour) {
   EXPECT_EQ(re.Expression(), kDrivePath);
   EXPECT_TRUE(re.Exec("C:\\a\\b.exe"));
 
-  // "." stops at a newline; bytes above 0x7F are plain bytes.
+  // "." stops at a newline; a byte that is no UTF-8 stands for itself.
   re.SetExpression("a.c");
   EXPECT_FALSE(re.Exec("a\nc"));
   re.SetExpression("(?i)\xC4+");
@@ -349,7 +420,8 @@ TEST(RegExprTest, MalformedPatternsAreRejected) {
                                         "(?=x)",   "(?z)",        "(?i",
                                         "\\1",     "\\q",         "[z-a]",
                                         "[a-\\d]", "[[:bogus:]]", "a++",
-                                        "(?#open", "\\x{100}",    "(a{1000}){1000}"};
+                                        "(?#open", "\\x{110000}", "(a{1000}){1000}",
+                                        "[a-\xFF]"};
   TRegExpr re;
   for (const std::string& p : bad) {
     EXPECT_THROW(re.SetExpression(p), RegExprError) << p;
@@ -395,6 +467,16 @@ TEST(RegExprTest, HugeInputsComplete) {
 
   re.SetExpression("(a|aa)*b");
   EXPECT_FALSE(re.Exec(std::string(kTen, 'a')));
+
+  // Long runs of multi-byte characters, whole and cut.
+  std::string cjk;
+  while (cjk.size() < kTen / 10) cjk += "\xE7\x94\xA8";
+  re.SetExpression("[\\x{4E00}-\\x{9FFF}]+x");
+  EXPECT_FALSE(re.Exec(cjk));
+  ASSERT_TRUE(re.Exec(cjk + "x"));
+  EXPECT_EQ(re.MatchLen(), static_cast<std::ptrdiff_t>(cjk.size()) + 1);
+  re.SetExpression("(?i)[^a]*\\xE7z");
+  EXPECT_FALSE(re.Exec(cjk.substr(0, cjk.size() - 1)));
 
   // More distinct thread lists than the DFA keeps: the VM answers.
   std::string ab(20000, 'a');

@@ -51,8 +51,8 @@ TEST_F(AnalyzeValue, WorkedReadingsOnAnEmptyDisk) {
       {"%SystemRoot%\\gone.dll", "deep registry scan", false},
       {"%ProgramFiles%\\App\\app.exe", "Startup Programs", true},
       {"ding.wav", "Sounds", true},
-      {"C:\\M\xAEsic\\gone.exe", "Application Paths", false},
-      {"C:\\M\xE9sic\\gone.exe", "Application Paths", false},
+      {"C:\\M\xC2\xAEsic\\gone.exe", "Application Paths", false},
+      {"C:\\M\xC3\xA9sic\\gone.exe", "Application Paths", false},
       // "?" stands for a character the ANSI call could not carry: no proof.
       {"C:\\Dir.old\\Gr?n.exe", "Application Paths", true},
       {"\"C:\\Programme\\Gr?n\\app.exe\" /min", "Startup Programs", true},
@@ -71,7 +71,7 @@ TEST_F(AnalyzeValue, ReadingsOfPathsWithTheCharactersProgramFoldersUse) {
   files.AddFile("C:\\Program Files\\O'Neil\\on.exe");
   files.AddFile("C:\\Games\\Doom [1]\\doom.exe");
   files.AddFile("C:\\Apps\\Build #2\\b.dll");
-  files.AddFile("C:\\Programme\\M\xFCller\\m.exe");
+  files.AddFile("C:\\Programme\\M\xC3\xBCller\\m.exe");
   files.AddFolder("C:\\Tools\\v1.2");
   const std::string foo = "C:\\Program Files\\Foo 2.0 (beta)\\uninst.exe";
   const std::string x86 = "C:\\Program Files (x86)\\Gone\\gone.exe";
@@ -107,10 +107,10 @@ TEST_F(AnalyzeValue, ReadingsOfPathsWithTheCharactersProgramFoldersUse) {
       {"C:\\Apps\\Build #2\\b.dll", "Shared Program Files", true, "C:\\Apps\\Build #2\\b.dll"},
       {"C:\\Apps\\Build #2\\gone.dll", "Shared Program Files", false,
        "C:\\Apps\\Build #2\\gone.dll"},
-      {"C:\\Programme\\M\xFCller\\m.exe", "Application Paths", true,
-       "C:\\Programme\\M\xFCller\\m.exe"},
-      {"\"C:\\Programme\\M\xFCller\\gone.exe\" /q", "Add/Remove Programs", false,
-       "C:\\Programme\\M\xFCller\\gone.exe"},
+      {"C:\\Programme\\M\xC3\xBCller\\m.exe", "Application Paths", true,
+       "C:\\Programme\\M\xC3\xBCller\\m.exe"},
+      {"\"C:\\Programme\\M\xC3\xBCller\\gone.exe\" /q", "Add/Remove Programs", false,
+       "C:\\Programme\\M\xC3\xBCller\\gone.exe"},
       // The folder C:\Tools\v1.2 is a fragment of the name: it decides nothing.
       {"C:\\Tools\\v1.2 (old)\\gone.exe", "Application Paths", false,
        "C:\\Tools\\v1.2 (old)\\gone.exe"},

@@ -18,11 +18,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/ansi_text.h"
 #include "platform/memory/memory_registry.h"
 #include "platform/name_case.h"
 #include "platform/offline/hive/hive_text.h"
 #include "platform/offline/host_files.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 
@@ -88,15 +88,29 @@ bool IsLinkNode(std::ifstream& file, hive_node_h node) {
   return cell[4] == 'n' && cell[5] == 'k' && (cell[6] & 0x10) != 0;
 }
 
-// The child of node whose name matches an ANSI name, or 0.
+// The child of node whose name matches, or 0.
 hive_node_h FindChild(hive_h* h, hive_node_h node, const std::string& name) {
   Owned<hive_node_h> children(hivex_node_children(h, node));
   if (!children) return 0;
   for (hive_node_h* c = children.get(); *c; ++c) {
     Owned<char> childName(hivex_node_name(h, *c));
-    if (childName && hive::SameName(hive::Utf8ToAnsi(childName.get()), name)) return *c;
+    if (childName && hive::SameName(childName.get(), name)) return *c;
   }
   return 0;
+}
+
+// A name as hivex gives it, else read from its cell (a name hivex cannot
+// convert: an unpaired surrogate). *converted says which; false when neither
+// reads.
+bool NameOf(char* fromHivex, std::ifstream& cells, const std::string& file, std::size_t handle,
+            bool key, std::string* name, bool* converted) {
+  *converted = fromHivex != nullptr;
+  if (fromHivex) {
+    *name = fromHivex;
+    return true;
+  }
+  if (!cells.is_open()) cells.open(file, std::ios::binary);
+  return hive::NameFromCell(cells, handle, key, name);
 }
 
 // Every value of a node as hivex takes it back, to rewrite the node's list:
@@ -150,18 +164,18 @@ class ChildIndex {
     place->clear();
     for (*found = 0; *found < parts.size(); ++*found) {
       const Children& children = Of(*place, node);
-      const auto it = children.find(AsciiUpper(parts[*found]));
+      const auto it = children.find(Utf8Upper(parts[*found]));
       if (it == children.end()) break;
       node = it->second;
       *place += '\0';
-      *place += AsciiUpper(parts[*found]);
+      *place += Utf8Upper(parts[*found]);
     }
     return node;
   }
 
   // A child added below the node at place; place becomes the child's.
   void Added(std::string* place, const std::string& name, hive_node_h child) {
-    const std::string upper = AsciiUpper(name);
+    const std::string upper = Utf8Upper(name);
     const auto parent = lists_.find(*place);
     if (parent != lists_.end()) parent->second.emplace(upper, child);
     *place += '\0';
@@ -190,7 +204,7 @@ class ChildIndex {
     for (hive_node_h* c = listed ? listed.get() : nullptr; c && *c; ++c) {
       Owned<char> name(hivex_node_name(h_, *c));
       // The first of two names that differ in case only, as a lookup finds.
-      if (name) children.emplace(AsciiUpper(hive::Utf8ToAnsi(name.get())), *c);
+      if (name) children.emplace(Utf8Upper(name.get()), *c);
     }
     return children;
   }
@@ -229,10 +243,10 @@ bool ReadHiveTexts(const std::string& file, const std::string& path,
   for (std::size_t i = 0; i < list.names.size(); ++i) {
     if (list.types[i] != kREG_SZ && list.types[i] != kREG_EXPAND_SZ) continue;
     const std::vector<std::uint8_t> text =
-        hive::Utf16ToAnsi(list.data[i].data(), list.data[i].size());
+        hive::TextFromHive(list.data[i].data(), list.data[i].size());
     std::string s(text.begin(), text.end());
     s.erase(std::min(s.size(), s.find('\0')));
-    values->emplace_back(hive::Utf8ToAnsi(list.names[i].c_str()), s);
+    values->emplace_back(list.names[i], s);
   }
   return true;
 }
@@ -287,17 +301,18 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
       std::uint32_t type = 0;
       std::size_t len = 0;
       Owned<char> data(ValueData(h.get(), *v, &type, &len));
-      if (!name || !data) {
+      std::string valueName;
+      bool converted = true;
+      if (!data || !NameOf(name.get(), cells, file_, *v, false, &valueName, &converted)) {
         fail(f.path);
         break;
       }
-      bool exact = true;
-      const std::string valueName = Utf8ToAnsi(name.get(), &exact);
-      if (!exact) lossy_.AddValue(f.path, valueName);
-      if (type == kREG_LINK && AsciiUpper(valueName) == "SYMBOLICLINKVALUE") {
+      // hivex rewrites a key's values as a whole, and cannot take this name.
+      if (!converted) unwritable_.AddValuesOf(f.path);
+      if (type == kREG_LINK && Utf8Upper(valueName) == "SYMBOLICLINKVALUE") {
         if (!cells.is_open()) cells.open(file_, std::ios::binary);
         if (IsLinkNode(cells, f.node)) {
-          const std::vector<std::uint8_t> target = hive::Utf16ToAnsi(data.get(), len);
+          const std::vector<std::uint8_t> target = hive::TextFromHive(data.get(), len);
           std::string text(target.begin(), target.end());
           text.erase(std::min(text.size(), text.find('\0')));
           links_.push_back(RegistryLink{root_, f.path, text});
@@ -305,7 +320,7 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
       }
       std::vector<std::uint8_t> bytes;
       if (hive::IsTextType(type)) {
-        bytes = hive::Utf16ToAnsi(data.get(), len);
+        bytes = hive::TextFromHive(data.get(), len);
       } else {
         bytes.assign(data.get(), data.get() + len);
       }
@@ -314,10 +329,11 @@ bool HiveStore::Load(MemoryRegistry& reg, std::string* error) {
     }
     for (hive_node_h* c = children.get(); !failed && *c; ++c) {
       Owned<char> raw(hivex_node_name(h.get(), *c));
-      bool exact = true;
-      const std::string name = raw ? Utf8ToAnsi(raw.get(), &exact) : std::string();
+      std::string name;
+      bool converted = true;
+      if (!NameOf(raw.get(), cells, file_, *c, true, &name, &converted)) name.clear();
       std::string path = f.path.empty() ? name : f.path + "\\" + name;
-      if (!exact) lossy_.AddKey(path);
+      if (!converted) unwritable_.AddKey(path);
       bool skip = false;
       for (const std::string& ex : excluded_) skip = skip || IsAtOrBelow(path, ex);
       if (skip) continue;
@@ -347,6 +363,17 @@ bool HiveStore::Owns(const RegistryChange& change) const {
   return true;
 }
 
+std::string HiveStore::Refusal(const RegistryChange& change) const {
+  const std::string why = unwritable_.Refuse(change);
+  if (!why.empty()) return why;
+  const bool named =
+      change.op == RegistryChange::Op::kCreateKey || change.op == RegistryChange::Op::kSetValue;
+  if (named && (!IsStrictUtf8(change.path) ||
+                (change.op == RegistryChange::Op::kSetValue && !IsStrictUtf8(change.name))))
+    return "\"" + change.path + "\": a hive cannot be given a name with an unpaired surrogate here";
+  return std::string();
+}
+
 std::string HiveStore::RefuseWrite() const {
   if (access(Folder(file_).c_str(), W_OK) != 0) {
     return file_ + ": its folder cannot be written (" + Why(errno) + ")";
@@ -363,7 +390,7 @@ bool HiveStore::Stage(const RegistryChanges& changes, AtomicReplace& replace, st
   std::vector<const RegistryChange*> mine;
   for (const RegistryChange& c : changes) {
     if (!Owns(c)) continue;
-    const std::string why = lossy_.Refuse(c);
+    const std::string why = Refusal(c);
     if (!why.empty()) return Fail(error, file_ + ": " + why + "; nothing was written");
     mine.push_back(&c);
   }
@@ -386,7 +413,7 @@ bool HiveStore::Stage(const RegistryChanges& changes, AtomicReplace& replace, st
     switch (c->op) {
       case RegistryChange::Op::kCreateKey:
         for (; found < parts.size(); ++found) {
-          node = hivex_node_add_child(h.get(), node, AnsiToUtf8(parts[found]).c_str());
+          node = hivex_node_add_child(h.get(), node, parts[found].c_str());
           if (!node) return Fail(error, where + "cannot create the key (" + Why(errno) + ")");
           index.Added(&place, parts[found], node);
         }
@@ -407,17 +434,15 @@ bool HiveStore::Stage(const RegistryChanges& changes, AtomicReplace& replace, st
         if (!ReadValues(h.get(), node, &list)) {
           return Fail(error, where + "cannot read the key's values (" + Why(errno) + ")");
         }
-        const std::string name = AnsiToUtf8(c->name);
+        const std::string& name = c->name;
         std::size_t i = 0;
-        while (i < list.names.size() &&
-               !hive::SameName(hive::Utf8ToAnsi(list.names[i].c_str()), c->name)) {
-          ++i;
-        }
+        while (i < list.names.size() && !hive::SameName(list.names[i], name)) ++i;
         if (!set && i == list.names.size())
           return Fail(error, where + "the value \"" + c->name + "\" is not in the hive");
         if (set) {
-          const std::vector<std::uint8_t> bytes =
-              hive::IsTextType(c->type) ? hive::AnsiToUtf16(c->data) : c->data;
+          const std::string bytes = hive::IsTextType(c->type)
+                                        ? hive::TextForHive(c->data)
+                                        : std::string(c->data.begin(), c->data.end());
           if (i == list.names.size()) {
             list.names.push_back(name);
             list.types.push_back(0);

@@ -31,7 +31,7 @@ class HiveStore : public RegistryFileStore {
   std::vector<RegistryLink> Links() const override { return links_; }
   bool Owns(const RegistryChange& change) const override;
   bool Stage(const RegistryChanges& changes, AtomicReplace& replace, std::string* error) override;
-  std::string Refusal(const RegistryChange& change) const override { return lossy_.Refuse(change); }
+  std::string Refusal(const RegistryChange& change) const override;
   // "" when the hive may be written, else why not: its folder cannot be
   // written, or the system left changes in the hive's log files that the
   // hive lacks (writing it then would lose them).
@@ -43,7 +43,8 @@ class HiveStore : public RegistryFileStore {
   std::string mount_;
   std::vector<std::string> excluded_;
   std::vector<RegistryLink> links_;
-  LossyNames lossy_;
+  // Names hivex could not convert, read from their cells instead.
+  UnwritableNames unwritable_;
 };
 
 // True when path is base itself or lies below it (names compared as the
@@ -54,7 +55,7 @@ bool IsAtOrBelow(const std::string& path, const std::string& base);
 std::string CheckHive(const std::string& file);
 
 // The text values (REG_SZ, REG_EXPAND_SZ) of the key at path below the hive's
-// root, in ANSI without their terminators, in the key's order. False when the
+// root, in UTF-8 without their terminators, in the key's order. False when the
 // hive or the key cannot be read.
 bool ReadHiveTexts(const std::string& file, const std::string& path,
                    std::vector<std::pair<std::string, std::string>>* values);
