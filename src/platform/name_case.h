@@ -20,19 +20,6 @@ inline std::string AsciiUpper(std::string text) {
   return text;
 }
 
-// Upper case as Windows folds the letters of the code page (Windows-1252),
-// one byte at a time, for the offline stores that still hold code-page
-// bytes. UTF-8 names fold with NameUpper(std::string).
-inline char NameUpper(char c) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
-  if (u < 0x80) return c;
-  if ((u >= 0xE0 && u <= 0xFE && u != 0xF7)) return static_cast<char>(u - 32);
-  if (u == 0x9A || u == 0x9C || u == 0x9E) return static_cast<char>(u - 16);
-  if (u == 0xFF) return static_cast<char>(0x9F);
-  return c;
-}
-
 // The one folding rule for names of keys, values and files (UTF-8): two names
 // are the same when their NameUpper forms are equal.
 inline std::string NameUpper(const std::string& text) {
