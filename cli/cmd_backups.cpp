@@ -6,6 +6,7 @@
 #include "backup/backup_store.h"
 #include "backup/restore.h"
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/session.h"
 #include "platform/platform.h"
 
@@ -27,12 +28,6 @@ const TRestoreRecord& ListedBackup(const TRestoreArray& list, const std::string&
                       "\" (see \"backups list\")"};
 }
 
-// Text is UTF-8 already; a lone surrogate kept in a name is no UTF-8 to the
-// library, so it prints as U+FFFD instead of throwing.
-std::string Dump(const nlohmann::ordered_json& doc) {
-  return doc.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-}
-
 void PrintList(CliContext& ctx, const std::string& folder, const TRestoreArray& list, bool json) {
   if (json) {
     nlohmann::ordered_json doc;
@@ -43,7 +38,7 @@ void PrintList(CliContext& ctx, const std::string& folder, const TRestoreArray& 
                                 {"type", r.BackupType},
                                 {"date", r.DateText},
                                 {"time", r.TimeText}});
-    ctx.out << Dump(doc) << "\n";
+    ctx.out << DumpJson(doc) << "\n";
     return;
   }
   WriteOfflineLine(ctx);
@@ -90,7 +85,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
       }
       const std::string shown = ShownPath(ctx, r.path);
       if (o->json)
-        ctx.out << Dump({{"file", ctx.offline ? shown : r.path}}) << "\n";
+        ctx.out << DumpJson({{"file", ctx.offline ? shown : r.path}}) << "\n";
       else
         ctx.out << shown << "\n";
       return kExitDone;
@@ -108,7 +103,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
       }
       doc["deleted"] = true;
       if (o->json) {
-        ctx.out << Dump(doc) << "\n";
+        ctx.out << DumpJson(doc) << "\n";
       } else {
         WriteOfflineLine(ctx);
         ctx.out << "Deleted: " << shown << "\n";
@@ -126,7 +121,7 @@ CliRun AddBackupsCommand(CLI::App& sub, CliContext& ctx) {
     doc["shortcutsKept"] = r.shortcutsKept;
     if (!r.ok) doc["error"] = r.error;
     if (o->json) {
-      ctx.out << Dump(doc) << "\n";
+      ctx.out << DumpJson(doc) << "\n";
     } else if (r.ok && committed) {
       WriteOfflineLine(ctx);
       ctx.out << "Restored: " << shown << "\n"

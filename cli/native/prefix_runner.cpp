@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"  // exit codes
+#include "cli/json_text.h"
 #include "cli/native/offline_cli.h"
 #include "cli/native/prefix_discovery.h"
 #include "offline/offline_system.h"
@@ -15,12 +16,6 @@ namespace corvanta {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-// Names and paths come from the launchers' files and the file system: bytes
-// that are not UTF-8 are shown replaced rather than failing the output.
-std::string Dump(const Json& doc) {
-  return doc.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
 
 bool Has(const std::vector<std::string>& args, const char* flag) {
   return std::find(args.begin(), args.end(), flag) != args.end();
@@ -89,7 +84,7 @@ int RunPrefixesCommand(const std::vector<std::string>& args, std::ostream& out, 
                       {"arch", p.arch.empty() ? Json(nullptr) : Json(p.arch)},
                       {"running", p.running}});
     }
-    out << Dump(Json{{"prefixes", list}}) << "\n";
+    out << DumpJson(Json{{"prefixes", list}}) << "\n";
     return kExitDone;
   }
   if (found.empty()) {
@@ -137,7 +132,7 @@ int RunOnDiscoveredPrefixes(const std::string& selector, const std::vector<std::
   for (std::size_t i = 0; i < found.size(); ++i) {
     const FoundPrefix& p = found[i];
     err << "corvanta-cli: " << i + 1 << "/" << found.size() << " " << p.path << "\n";
-    std::string entry = Dump(Json{{"path", p.path}, {"name", p.name}});
+    std::string entry = DumpJson(Json{{"path", p.path}, {"name", p.name}});
     entry.pop_back();  // left open for what follows
     if (i > 0) entry.insert(0, ",");
     if (p.running) {
@@ -162,7 +157,7 @@ int RunOnDiscoveredPrefixes(const std::string& selector, const std::vector<std::
         std::string why = messages.str();
         why = why.substr(0, why.find('\n'));
         if (why.compare(0, 14, "corvanta-cli: ") == 0) why.erase(0, 14);
-        out << ",\"error\":" << Dump(Json(why));
+        out << ",\"error\":" << DumpJson(Json(why));
       }
       out << "}";
     } else {
