@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "platform/text_convert.h"
 #include "platform/registry.h"
+#include "platform/text_convert.h"
 #include "platform/win32/win32_platform.h"
 #include "wine/ports_scratch.h"
 
