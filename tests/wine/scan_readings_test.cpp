@@ -63,7 +63,7 @@ TEST(ScanReadings, PresentProgramsUnderAnyFolderNameStayAndMissingOnesAreReporte
   wine::ScratchFolder scratch;
   const std::string d = scratch.path();
   const std::string x86 = d + "\\Program Files (x86)";
-  const std::string mueller = d + "\\M\xFCller";
+  const std::string mueller = d + "\\M\xC3\xBCller";
   for (const std::string& folder : {x86, x86 + "\\Here", d + "\\Foo 2.0 (beta)", d + "\\A&B 2.0",
                                     d + "\\O'Neil", d + "\\Doom [1]", d + "\\Build #2", mueller})
     wine::MakeRealFolder(folder, FILE_ATTRIBUTE_DIRECTORY);
