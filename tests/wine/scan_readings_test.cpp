@@ -16,7 +16,6 @@
 
 #include "cli/cli.h"
 #include "platform/registry.h"
-#include "platform/text_convert.h"
 #include "platform/win32/win32_platform.h"
 #include "wine/ports_scratch.h"
 
@@ -121,7 +120,7 @@ TEST(ScanReadings, PresentProgramsUnderAnyFolderNameStayAndMissingOnesAreReporte
       if (p["valueName"] != e.name || keyPath.find(leaf) == std::string::npos) continue;
       reported[i].insert(p["section"]);
       // The whole text is what is recorded.
-      EXPECT_EQ(AnsiToUtf8(e.text), p["valueData"]);
+      EXPECT_EQ(e.text, p["valueData"]);
     }
   }
   for (std::size_t i = 0; i < entries.size(); ++i) {
