@@ -155,7 +155,9 @@ declare -A run=(
   [wine32]="wine_tier wine32 win32" [wine64]="wine_tier wine64 win64"
   [imports]="imports_tier" [offline]="offline_tier" [package]="package_tier"
   [gui]="gui_tier gui win32" [gui64]="gui_tier gui64 win64" [fuzz]="fuzz_tier")
-read -r -a tiers <<<"${CORVANTA_TIERS:-asan wine32 wine64 package offline fuzz gui gui64 imports}"
+read -r -a tiers <<<"${CORVANTA_TIERS:-asan fuzz wine32 wine64 package offline gui gui64 imports}"
+# Tiers of a few seconds: run in the foreground, never holding the slot.
+declare -A quick=([package]=1 [imports]=1)
 declare -A built=()
 
 timed() {  # tier: runs it, its output to build/logs/TIER.out, then shown
@@ -166,9 +168,11 @@ timed() {  # tier: runs it, its output to build/logs/TIER.out, then shown
 }
 
 # Two at a time: a tier's tests run in the background while the next tier
-# builds, or beside the next tier's tests when that tier builds nothing.
+# builds; once all is built, one tier's tests run in the background while the
+# next tiers' run in the foreground.
 : >"$logs/times.txt"
 background=""
+slot_built=0
 finish_background() {
   [ -n "$background" ] || return 0
   wait "${background#* }"
@@ -189,10 +193,13 @@ for tier in "${tiers[@]}"; do
     record "$tier" 0 1 "(build failed, see build/logs/$broken-build.log)"
     continue
   fi
-  if [ "$builds" = 1 ]; then
+  # The slot goes to a tier that built, and to the first tier after those
+  # that builds nothing; the tiers after it run beside it.
+  if [ -z "${quick[$tier]:-}" ] && { [ "$builds" = 1 ] || [ "$slot_built" = 1 ] || [ -z "$background" ]; }; then
     finish_background
     timed "$tier" &
     background="$tier $!"
+    slot_built=$builds
   else
     timed "$tier"
     cat "$logs/$tier.out"
