@@ -20,6 +20,49 @@ inline std::string AsciiUpper(std::string text) {
   return text;
 }
 
+inline char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The C library's character classes depend on the locale and cost a call
+// each; paths are judged by their ASCII letters and digits alone.
+inline bool IsAsciiAlpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline bool IsAsciiDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+inline bool IsAsciiAlnum(char c) {
+  return IsAsciiAlpha(c) || IsAsciiDigit(c);
+}
+
+// Whether a and b are equal when ASCII letters are folded.
+inline bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+// Where lowerNeedle (lower case) first occurs in text, ASCII case folded.
+inline std::size_t FindAsciiIgnoreCase(std::string_view text, std::string_view lowerNeedle,
+                                       std::size_t from = 0) {
+  if (lowerNeedle.empty()) return from <= text.size() ? from : std::string_view::npos;
+  const bool jump = !IsAsciiAlpha(lowerNeedle[0]);  // then memchr finds each candidate
+  for (std::size_t i = from; i + lowerNeedle.size() <= text.size(); ++i) {
+    if (jump) {
+      i = text.find(lowerNeedle[0], i);
+      if (i == std::string_view::npos || i + lowerNeedle.size() > text.size()) break;
+    }
+    std::size_t k = 0;
+    while (k < lowerNeedle.size() && AsciiLower(text[i + k]) == lowerNeedle[k]) ++k;
+    if (k == lowerNeedle.size()) return i;
+  }
+  return std::string_view::npos;
+}
+
 // The one folding rule for names of keys, values and files (UTF-8): two names
 // are the same when their NameUpper forms are equal.
 inline std::string NameUpper(const std::string& text) {

@@ -13,16 +13,6 @@ bool IsContinuation(unsigned char c) {
   return (c & 0xC0) == 0x80;
 }
 
-void AppendUnit(std::u16string& out, uint32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(cp);
-  }
-}
-
 // A pair within [first, last] whose upper case is the even (or odd) member.
 bool InPairs(uint32_t cp, uint32_t first, uint32_t last, uint32_t* upper) {
   if (cp < first || cp > last) return false;
@@ -102,50 +92,32 @@ bool IsStrictUtf8(std::string_view text) {
 
 std::u16string Utf8ToUtf16(std::string_view text, bool* exact) {
   std::u16string out;
-  out.reserve(text.size());
-  bool all = true;
-  uint32_t cp = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    if (!DecodeUtf8(text, &i, &cp)) {
-      all = false;
-      cp = 0xFFFD;
-    }
-    AppendUnit(out, cp);
-  }
+  const bool all = AppendUtf8AsUtf16(out, text);
   if (exact) *exact = all;
   return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view units) {
   std::string out;
-  out.reserve(units.size());
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    uint32_t u = units[i];
-    if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-        units[i + 1] < 0xE000) {
-      u = 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    }
-    AppendUtf8(out, u);
-  }
+  AppendUtf16AsUtf8(out, units.size(), [&units](std::size_t i) { return uint32_t{units[i]}; });
   return out;
 }
 
 std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t size, bool* exact) {
-  std::u16string units(size / 2, u'\0');
-  for (std::size_t i = 0; i < units.size(); ++i)
-    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   if (exact) *exact = size % 2 == 0;
-  return Utf16ToUtf8(units);
+  std::string out;
+  AppendUtf16AsUtf8(out, size / 2, [bytes](std::size_t i) {
+    return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  });
+  return out;
 }
 
 std::string Utf8ToUtf16Le(std::string_view text, bool* exact) {
   const std::u16string units = Utf8ToUtf16(text, exact);
-  std::string out;
-  out.reserve(units.size() * 2);
-  for (char16_t u : units) {
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>(u >> 8);
+  std::string out(units.size() * 2, '\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    out[2 * i] = static_cast<char>(units[i] & 0xFF);
+    out[2 * i + 1] = static_cast<char>(units[i] >> 8);
   }
   return out;
 }

@@ -32,6 +32,88 @@ bool IsStrictUtf8(std::string_view text);
 // no UTF-8 becomes U+FFFD and clears *exact.
 std::u16string Utf8ToUtf16(std::string_view text, bool* exact = nullptr);
 
+// The same, appended to out for any 16-bit unit type (char16_t, or wchar_t on
+// Windows), so the wide API's buffers are written without a second copy.
+// Returns false when a byte was no UTF-8.
+template <class Unit>
+bool AppendUtf8AsUtf16(std::basic_string<Unit>& out, std::string_view text) {
+  static_assert(sizeof(Unit) == 2, "UTF-16 units");
+  // A UTF-8 sequence never takes fewer bytes than its UTF-16 units.
+  const std::size_t start = out.size();
+  out.resize(start + text.size());
+  Unit* w = &out[start];
+  bool all = true;
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      *w++ = static_cast<Unit>(c);
+      ++i;
+      continue;
+    }
+    uint32_t cp = 0;
+    if (!DecodeUtf8(text, &i, &cp)) {
+      all = false;
+      cp = 0xFFFD;
+    }
+    if (cp >= 0x10000) {
+      *w++ = static_cast<Unit>(0xD800 + ((cp - 0x10000) >> 10));
+      *w++ = static_cast<Unit>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      *w++ = static_cast<Unit>(cp);
+    }
+  }
+  out.resize(static_cast<std::size_t>(w - out.data()));
+  return all;
+}
+
+// n UTF-16 units, unit(i) each, appended to out as UTF-8 (an unpaired
+// surrogate as WTF-8), growing out once.
+template <class UnitAt>
+void AppendUtf16AsUtf8(std::string& out, std::size_t n, UnitAt unit) {
+  const auto pairAt = [&](std::size_t i) {
+    return i + 1 < n && (unit(i) & 0xFC00) == 0xD800 && (unit(i + 1) & 0xFC00) == 0xDC00;
+  };
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const uint32_t u = unit(i);
+    if (u < 0x80) {
+      bytes += 1;
+    } else if (u < 0x800) {
+      bytes += 2;
+    } else if (pairAt(i)) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
+  const std::size_t start = out.size();
+  out.resize(start + bytes);
+  char* b = &out[start];
+  for (std::size_t i = 0; i < n; ++i) {
+    uint32_t u = unit(i);
+    if (u < 0x80) {
+      *b++ = static_cast<char>(u);
+      continue;
+    }
+    if (pairAt(i)) {
+      u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    }
+    if (u < 0x800) {
+      *b++ = static_cast<char>(0xC0 | (u >> 6));
+    } else if (u < 0x10000) {
+      *b++ = static_cast<char>(0xE0 | (u >> 12));
+      *b++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    } else {
+      *b++ = static_cast<char>(0xF0 | (u >> 18));
+      *b++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+      *b++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    }
+    *b++ = static_cast<char>(0x80 | (u & 0x3F));
+  }
+}
+
 // UTF-16 to UTF-8, exact for any units: an unpaired surrogate is kept as WTF-8.
 std::string Utf16ToUtf8(std::u16string_view units);
 

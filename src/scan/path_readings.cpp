@@ -1,9 +1,10 @@
 #include "scan/path_readings.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
+#include <array>
+#include <string_view>
 
+#include "platform/name_case.h"
 #include "platform/text_convert.h"
 #include "regexpr/regexpr.h"
 #include "scan/scan_engine.h"
@@ -15,20 +16,28 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 
 bool IsAlnum(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) != 0;
+  return IsAsciiAlnum(c);
 }
 
 // What the wide reading runs across: the scan's path class, the other
 // characters Windows allows in names that program folders use, and every
 // byte of a character beyond ASCII (so a run never ends inside one).
+constexpr std::array<bool, 256> NameCharTable() {
+  std::array<bool, 256> t{};
+  for (int i = 0; i < 256; ++i)
+    t[i] = i >= 0x80 || (i >= '0' && i <= '9') || (i >= 'A' && i <= 'Z') || (i >= 'a' && i <= 'z');
+  for (const char n : std::string_view("_-\\~.+ !()&'#$@[]{}=^"))
+    t[static_cast<unsigned char>(n)] = true;
+  return t;
+}
+constexpr std::array<bool, 256> kNameChars = NameCharTable();
+
 bool IsNameChar(char c) {
-  if (static_cast<unsigned char>(c) >= 0x80 || IsAlnum(c)) return true;
-  return c != '\0' && std::strchr("_-\\~.+ !()&'#$@[]{}=^", c) != nullptr;
+  return kNameChars[static_cast<unsigned char>(c)];
 }
 
 bool DriveAt(const std::string& s, std::size_t p) {
-  return p + 2 < s.size() && std::isalpha(static_cast<unsigned char>(s[p])) && s[p + 1] == ':' &&
-         s[p + 2] == '\\';
+  return p + 2 < s.size() && IsAsciiAlpha(s[p]) && s[p + 1] == ':' && s[p + 2] == '\\';
 }
 
 // The next "X:\" at or after from.

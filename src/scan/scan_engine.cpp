@@ -1,11 +1,11 @@
 #include "scan/scan_engine.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "backup/reg_export.h"
 #include "platform/file_system.h"
 #include "platform/known_keys.h"
+#include "platform/name_case.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -36,19 +36,13 @@ const char kSoftwareKey[] = "\\SOFTWARE";
 
 const char kAnalyzing[] = "Analyzing: ";
 
-std::string ToLowerAscii(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // Replaces every occurrence of needle (lower case) in s, ignoring ASCII case.
 std::string ReplaceAllIgnoreCase(const std::string& s, const std::string& needle,
                                  const std::string& replacement) {
-  const std::string lower = ToLowerAscii(s);
   std::string out;
   std::size_t from = 0;
-  for (std::size_t at = lower.find(needle); at != std::string::npos;
-       at = lower.find(needle, from)) {
+  for (std::size_t at = FindAsciiIgnoreCase(s, needle); at != std::string::npos;
+       at = FindAsciiIgnoreCase(s, needle, from)) {
     out.append(s, from, at - from);
     out += replacement;
     from = at + needle.size();
@@ -70,9 +64,7 @@ std::string CollapseDoubledBackslashes(const std::string& s) {
 
 // A drive letter and ":\", or a network path.
 bool IsFullPath(const std::string& s) {
-  if (s.size() >= 3 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':' &&
-      s[2] == '\\')
-    return true;
+  if (s.size() >= 3 && IsAsciiAlpha(s[0]) && s[1] == ':' && s[2] == '\\') return true;
   return s.compare(0, 2, "\\\\") == 0;
 }
 
@@ -172,9 +164,7 @@ void ScanEngine::NoteIfUnreadable(const std::string& path) {
     full = reg_.CurrentPath().empty() ? full : reg_.CurrentPath() + "\\" + full;
   if (!full.empty() && full[0] == '\\') full.erase(0, 1);
   full = RootKeyName(reg_.RootKey()) + "\\" + full;
-  std::string upper = full;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (!globals_.UnreadableSeen.insert(upper).second) return;
+  if (!globals_.UnreadableSeen.insert(AsciiUpper(full)).second) return;
   ++globals_.UnreadableCount;
   if (globals_.UnreadablePaths.size() < kUnreadablePathsKept)
     globals_.UnreadablePaths.push_back(full);
@@ -372,22 +362,22 @@ void ScanEngine::ScanDeepRegistry() {
 namespace {
 
 bool IsDrivePath(const std::string& p) {
-  return p.size() >= 3 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
-         p[2] == '\\';
+  return p.size() >= 3 && IsAsciiAlpha(p[0]) && p[1] == ':' && p[2] == '\\';
 }
 
 // Windows reads a run of backslashes as one separator (after "X:\" or in a
 // relative path): the collapsed path names the same file, and the probe
 // caches understand it.
-std::string WithSingleSeparators(const std::string& p) {
+// p itself when it has no such run, else the collapsed path in *out.
+const std::string& WithSingleSeparators(const std::string& p, std::string* out) {
   const bool drive = IsDrivePath(p);
   const std::size_t start = drive ? 3 : 1;
   if ((!drive && (p.empty() || p[0] == '\\')) || p.find("\\\\", start - 1) == std::string::npos)
     return p;
-  std::string out = p.substr(0, start);
+  out->assign(p, 0, start);
   for (std::size_t i = start; i < p.size(); ++i)
-    if (p[i] != '\\' || out.back() != '\\') out += p[i];
-  return out;
+    if (p[i] != '\\' || out->back() != '\\') *out += p[i];
+  return *out;
 }
 
 // Where a literal path's first folder name starts: after "X:\", or at once
@@ -401,6 +391,23 @@ std::size_t FirstNameAt(const std::string& p) {
 // every path below it is missing. Wildcards, streams, "." and "..", empty
 // names, names ending in a dot or blank (which Windows trims), rooted and
 // network paths are left to the plain probes.
+// Characters no literal name holds: wildcards, streams, "/", quotes, pipes.
+bool IsUnliteral(char c) {
+  switch (c) {
+    case '*':
+    case '?':
+    case '<':
+    case '>':
+    case '"':
+    case '/':
+    case ':':
+    case '|':
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Where the literal head of p ends: the position of the "\\" after the last
 // of its leading names that the file system takes literally (no wildcards,
 // streams or "/", not empty, not ending in a dot or blank), or npos when the
@@ -411,17 +418,16 @@ std::size_t LiteralHeadEnd(const std::string& p) {
   if (first == 0 && p.find(':') != std::string::npos && p.find(':') < p.find('\\'))
     return std::string::npos;
   std::size_t head = std::string::npos;
-  for (std::size_t start = first; start <= p.size();) {
-    std::size_t end = p.find('\\', start);
-    if (end == std::string::npos) end = p.size();
-    const std::size_t bad = p.find_first_of("*?<>\"/:|", start);
-    if (end == start || (bad != std::string::npos && bad < end) || p[end - 1] == '.' ||
-        p[end - 1] == ' ')
+  for (std::size_t i = first, start = first;; ++i) {
+    if (i == p.size() || p[i] == '\\') {
+      if (i == start || p[i - 1] == '.' || p[i - 1] == ' ') return head;
+      head = i;
+      if (i == p.size()) return head;
+      start = i + 1;
+    } else if (IsUnliteral(p[i])) {
       return head;
-    head = end;
-    start = end + 1;
+    }
   }
-  return head;
 }
 
 bool IsLiteralPath(const std::string& p) {
@@ -442,18 +448,26 @@ bool MayClimb(const std::string& p, std::size_t from) {
 }
 
 std::string FolderKey(const std::string& path, std::size_t length) {
-  std::string key = path.substr(0, length);
-  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return key;
+  return AsciiUpper(path.substr(0, length));
+}
+
+// The probe caches' key of the whole path, in a buffer kept across probes.
+const std::string& FoldInto(const std::string& path, std::string* folded) {
+  folded->assign(path);
+  for (char& c : *folded) c = AsciiUpper(c);
+  return *folded;
 }
 
 }  // namespace
 
 bool ScanEngine::BelowMissingFolder(const std::string& path) const {
   if (missingFolders_.empty()) return false;
+  const std::string& upper = FoldInto(path, &folded_);
   for (std::size_t at = path.find('\\', FirstNameAt(path)); at != std::string::npos;
-       at = path.find('\\', at + 1))
-    if (missingFolders_.count(FolderKey(path, at)) != 0) return true;
+       at = path.find('\\', at + 1)) {
+    key_.assign(upper, 0, at);
+    if (missingFolders_.count(key_) != 0) return true;
+  }
   return false;
 }
 
@@ -504,16 +518,18 @@ namespace {
 // listing may spell differently, names Windows rewrites (trailing dots and
 // spaces, "/" as a separator, streams, wildcards) and device names are asked
 // for real.
-bool ListingDecides(const std::string& name) {
+bool ListingDecides(std::string_view name) {
   if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
   for (char c : name)
-    if (c < 0x20 || c > 0x7E || std::strchr("~/:*?\"<>|", c) != nullptr) return false;
+    if (c < 0x20 || c > 0x7E || c == '~' || IsUnliteral(c)) return false;
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  const std::string base = FolderKey(name, name.find('.'));
+  const std::string_view base = name.substr(0, name.find('.'));
   for (const char* d : kDevices)
-    if (base == d) return false;
-  return !(base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           std::isdigit(static_cast<unsigned char>(base[3])));
+    if (EqualsAsciiIgnoreCase(base, d)) return false;
+  return !(base.size() == 4 &&
+           (EqualsAsciiIgnoreCase(base.substr(0, 3), "COM") ||
+            EqualsAsciiIgnoreCase(base.substr(0, 3), "LPT")) &&
+           IsAsciiDigit(base[3]));
 }
 
 }  // namespace
@@ -522,15 +538,20 @@ bool ScanEngine::AbsentFromListing(const std::string& path) const {
   if (folderNames_.empty()) return false;
   // Each folder on the way down, from the drive's root ("X:") or the current
   // folder (""), answers for the next name if it was listed.
+  const std::string& upper = FoldInto(path, &folded_);
   std::size_t folderEnd = IsDrivePath(path) ? 2 : std::string::npos;
   for (;;) {
     const std::size_t nameAt = folderEnd == std::string::npos ? 0 : folderEnd + 1;
     const std::size_t nameEnd = path.find('\\', nameAt);
-    const auto it = folderNames_.find(folderEnd == std::string::npos ? std::string()
-                                                                     : FolderKey(path, folderEnd));
-    if (it != folderNames_.end()) {
-      const std::string name = path.substr(nameAt, nameEnd - nameAt);
-      if (ListingDecides(name) && it->second.count(FolderKey(name, name.size())) == 0) return true;
+    if (folderEnd == std::string::npos)
+      key_.clear();
+    else
+      key_.assign(upper, 0, folderEnd);
+    const auto it = folderNames_.find(key_);
+    if (it != folderNames_.end() &&
+        ListingDecides(std::string_view(path).substr(nameAt, nameEnd - nameAt))) {
+      key_.assign(upper, nameAt, nameEnd - nameAt);
+      if (it->second.count(key_) == 0) return true;
     }
     if (nameEnd == std::string::npos) return false;
     folderEnd = nameEnd;
@@ -540,14 +561,13 @@ bool ScanEngine::AbsentFromListing(const std::string& path) const {
 std::uint32_t ScanEngine::ProbeAttributes(const std::string& path) {
   if (BelowMissingFolder(path) || AbsentFromListing(path)) return kInvalidAttributes;
   // The same few system files are named thousands of times in a scan.
-  std::string key = FolderKey(path, path.size());
-  const auto known = presentPaths_.find(key);
+  const auto known = presentPaths_.find(FoldInto(path, &folded_));
   if (known != presentPaths_.end()) return known->second;
   const std::uint32_t a = platform_.files.GetAttributes(path);
   if (a == kInvalidAttributes)
     NoteMissing(path);
   else
-    presentPaths_.emplace(std::move(key), a);
+    presentPaths_.emplace(FoldInto(path, &folded_), a);
   return a;
 }
 
@@ -561,14 +581,16 @@ bool ScanEngine::BelowMissingHead(const std::string& path) const {
 
 bool ScanEngine::ExistsAsFileOrFolder(const std::string& path) {
   // One attribute query answers both questions for a literal path.
-  const std::string probe = WithSingleSeparators(path);
+  std::string collapsed;
+  const std::string& probe = WithSingleSeparators(path, &collapsed);
   if (IsLiteralPath(probe)) return ProbeAttributes(probe) != kInvalidAttributes;
   if (BelowMissingHead(probe)) return false;
   return platform_.files.FileExists(path) || platform_.files.DirectoryExists(path);
 }
 
 bool ScanEngine::FileExistsProbed(const std::string& path) {
-  const std::string probe = WithSingleSeparators(path);
+  std::string collapsed;
+  const std::string& probe = WithSingleSeparators(path, &collapsed);
   if (!IsLiteralPath(probe)) return !BelowMissingHead(probe) && platform_.files.FileExists(path);
   const std::uint32_t a = ProbeAttributes(probe);
   return a != kInvalidAttributes && (a & faDirectory) == 0;
@@ -594,7 +616,7 @@ bool ScanEngine::PathValueOf(const RegValueList* listed, std::string* text) {
   if (listed != nullptr) {
     const RegValue* found = nullptr;
     for (const RegValue& v : listed->values)
-      if (v.name.size() == 4 && ToLowerAscii(v.name) == "path") found = &v;
+      if (EqualsAsciiIgnoreCase(v.name, "path")) found = &v;
     // Not in a complete listing: there is none. Listed but unreadable: it is
     // asked for by name, as before, and raises the same error.
     if (found == nullptr && listed->complete) return false;
@@ -623,9 +645,9 @@ bool ScanEngine::JudgeValue(const std::string& Value, const std::string& Section
       prefix.find('\\') != std::string::npos)
     s = prefix + s;
 
-  if (ToLowerAscii(s).find("%windir%") != std::string::npos)
+  if (FindAsciiIgnoreCase(s, "%windir%") != std::string::npos)
     s = ReplaceAllIgnoreCase(s, "%windir%", platform_.files.WindowsDirectory());
-  if (ToLowerAscii(s).find("%systemroot%") != std::string::npos)
+  if (FindAsciiIgnoreCase(s, "%systemroot%") != std::string::npos)
     s = ReplaceAllIgnoreCase(s, "%systemroot%", platform_.files.WindowsDirectory());
 
   const PathReadings found = ReadPaths(regex_, s);
@@ -673,7 +695,9 @@ void ScanEngine::AnalyzeValues(const std::string& Section, const RegValueList& l
     const std::uint32_t type = byName ? reg_.GetDataType(v.name) : v.type;
     if (type != kREG_SZ && type != kREG_EXPAND_SZ && type != kREG_DWORD) continue;
     std::string text;
-    page_.SetStatusText(kAnalyzing + reg_.CurrentPath());
+    status_.assign(kAnalyzing);
+    status_ += reg_.CurrentPath();
+    page_.SetStatusText(status_);
     page_.ProcessMessages();
     if (Aborted()) return;
     if (addRemove) {

@@ -183,6 +183,11 @@ class ScanEngine {
   // Upper-cased names of the folders listed after a miss inside them: under
   // Wine each missing name costs a full case-insensitive read of its folder.
   std::unordered_map<std::string, std::unordered_set<std::string>> folderNames_;
+  // Buffers the probe caches build their keys in, and the status line: kept
+  // so that judging a value allocates as little as it can.
+  mutable std::string folded_;
+  mutable std::string key_;
+  std::string status_;
 };
 
 }  // namespace corvanta

@@ -1,5 +1,5 @@
 // The wide API's UTF-16 from and to the UTF-8 the ports carry (wchar_t is a
-// UTF-16 unit on Windows).
+// UTF-16 unit on Windows), converted straight into the result.
 #pragma once
 
 #include <cwchar>
@@ -13,12 +13,22 @@ namespace corvanta {
 // exact is cleared when the text holds bytes that are no UTF-8 (each became
 // U+FFFD): such a name cannot be the name of anything the system holds.
 inline std::wstring Wide(std::string_view utf8, bool* exact = nullptr) {
-  const std::u16string units = Utf8ToUtf16(utf8, exact);
-  return std::wstring(units.begin(), units.end());
+  std::wstring out;
+  const bool all = AppendUtf8AsUtf16(out, utf8);
+  if (exact) *exact = all;
+  return out;
+}
+
+// Appends text's UTF-8 to out: hot callers reuse one buffer.
+inline void AppendNarrow(std::string& out, const wchar_t* text, std::size_t length) {
+  AppendUtf16AsUtf8(out, length,
+                    [text](std::size_t i) { return static_cast<uint32_t>(text[i]) & 0xFFFF; });
 }
 
 inline std::string Narrow(const wchar_t* text, std::size_t length) {
-  return Utf16ToUtf8(std::u16string(text, text + length));
+  std::string out;
+  AppendNarrow(out, text, length);
+  return out;
 }
 
 inline std::string Narrow(const wchar_t* text) {

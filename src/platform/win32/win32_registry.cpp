@@ -80,14 +80,25 @@ std::int32_t CopyData(DWORD type, const unsigned char* bytes, std::size_t size, 
   return ERROR_SUCCESS;
 }
 
-// The stored bytes in the port's form: text types from UTF-16 to UTF-8, each
-// NUL unit one 0 byte; everything else as it is.
+// The stored bytes in the port's form: text types from UTF-16 to UTF-8 (in
+// utf8), each NUL unit one 0 byte; everything else as it is.
 std::int32_t DeliverData(DWORD type, const unsigned char* stored, DWORD size, std::uint8_t* data,
-                         std::uint32_t* dataLen) {
+                         std::uint32_t* dataLen, std::string& utf8) {
   if (!IsText(type)) return CopyData(type, stored, size, data, dataLen);
-  const std::string utf8 = Utf16LeToUtf8(stored, size);
+  utf8.clear();
+  AppendUtf16AsUtf8(utf8, size / 2, [stored](std::size_t i) {
+    return static_cast<uint32_t>(stored[2 * i] | (stored[2 * i + 1] << 8));
+  });
   return CopyData(type, reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), data,
                   dataLen);
+}
+
+// The UTF-16 name in utf8, then under the caller's buffer rules.
+std::int32_t DeliverName(const wchar_t* units, DWORD length, char* buffer, std::uint32_t* len,
+                         std::string& utf8) {
+  utf8.clear();
+  AppendNarrow(utf8, units, length);
+  return CopyName(utf8, buffer, len);
 }
 
 // A length in UTF-16 units or bytes scaled to the most UTF-8 bytes it can
@@ -176,7 +187,7 @@ std::int32_t Win32Registry::EnumKeyEx(RegKey key, std::uint32_t index, char* nam
   const LONG rc =
       RegEnumKeyExW(ToHkey(key), index, name_.data(), &units, nullptr, nullptr, nullptr, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
-  return CopyName(Narrow(name_.data(), units), name, nameLen);
+  return DeliverName(name_.data(), units, name, nameLen, utf8_);
 }
 
 std::int32_t Win32Registry::EnumValue(RegKey key, std::uint32_t index, char* name,
@@ -201,10 +212,10 @@ std::int32_t Win32Registry::EnumValue(RegKey key, std::uint32_t index, char* nam
     rc = RegEnumValueW(hkey, index, name_.data(), &units, nullptr, &valueType, nullptr, nullptr);
   }
   if (rc != ERROR_SUCCESS) return rc;
-  const std::int32_t named = CopyName(Narrow(name_.data(), units), name, nameLen);
+  const std::int32_t named = DeliverName(name_.data(), units, name, nameLen, utf8_);
   if (named != ERROR_SUCCESS) return named;
   if (type) *type = valueType;
-  return DeliverData(valueType, data_.data(), size, data, dataLen);
+  return DeliverData(valueType, data_.data(), size, data, dataLen, utf8_);
 }
 
 std::int32_t Win32Registry::QueryValueEx(RegKey key, const std::string& name, std::uint32_t* type,
@@ -224,7 +235,7 @@ std::int32_t Win32Registry::QueryValueEx(RegKey key, const std::string& name, st
                       : RegQueryValueExW(hkey, wide.c_str(), nullptr, &valueType, nullptr, nullptr);
   if (rc != ERROR_SUCCESS) return rc;
   if (type) *type = valueType;
-  return DeliverData(valueType, data_.data(), size, data, dataLen);
+  return DeliverData(valueType, data_.data(), size, data, dataLen, utf8_);
 }
 
 std::int32_t Win32Registry::SetValueEx(RegKey key, const std::string& name, std::uint32_t type,

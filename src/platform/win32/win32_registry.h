@@ -39,6 +39,8 @@ class Win32Registry : public RegistryApi {
 
   std::vector<wchar_t> name_;
   std::vector<unsigned char> data_;
+  // The UTF-8 of the last name or text read, kept to spare an allocation each.
+  std::string utf8_;
 };
 
 }  // namespace corvanta

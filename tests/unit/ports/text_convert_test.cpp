@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/name_case.h"
+
 namespace corvanta {
 namespace {
 
@@ -48,6 +50,13 @@ TEST(TextConvert, EveryKindOfTextRoundTripsThroughEachForm) {
   bool exact = true;
   EXPECT_EQ(Utf8ToAnsi("\xf0\x9f\x98\x80", &exact), "??");
   EXPECT_FALSE(exact);
+  // Each bad byte is one U+FFFD, after what the buffer already held.
+  std::u16string held = u"x";
+  EXPECT_FALSE(AppendUtf8AsUtf16(held, "a\xe5\xbc\xf0\x9f\x98\x80"));
+  EXPECT_EQ(held, u"xa\uFFFD\uFFFD\U0001F600");
+  const unsigned char odd[] = {'A', 0, 0x34, 0xD8, 'B'};  // a lone high surrogate, half a unit
+  EXPECT_EQ(Utf16LeToUtf8(odd, sizeof odd, &exact), "A\xed\xa0\xb4");
+  EXPECT_FALSE(exact);
 }
 
 TEST(TextConvert, UpperCaseFoldsTheLettersWindowsFolds) {
@@ -57,6 +66,29 @@ TEST(TextConvert, UpperCaseFoldsTheLettersWindowsFolds) {
   EXPECT_EQ(Utf8Upper("\xce\xb1\xcf\x82"), "\xce\x91\xce\xa3");
   // Sharp s, dotless i, CJK and bytes that are no UTF-8 stay as they are.
   EXPECT_EQ(Utf8Upper("\xc3\x9f\xc4\xb1\xe5\xbc\xa0\x80"), "\xc3\x9f\xc4\xb1\xe5\xbc\xa0\x80");
+}
+
+TEST(TextConvert, AsciiFoldedSearchFindsEachPlaceAndNothingPastTheEnd) {
+  const struct {
+    const char* text;
+    const char* needle;
+    std::size_t from, at;
+  } cases[] = {
+      {"C:\\%WinDir%\\x.exe", "%windir%", 0, 3},
+      {"%SYSTEMROOT%", "%systemroot%", 0, 0},
+      {"ends in %windi", "%windir%", 0, std::string::npos},
+      {"%windir%%WINDIR%", "%windir%", 1, 8},
+      {"no percent", "%windir%", 0, std::string::npos},
+      {"Path", "path", 0, 0},
+      {"xPATH", "path", 0, 1},
+      {"\xc3\x89PATH", "path", 0, 2},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindAsciiIgnoreCase(c.text, c.needle, c.from), c.at) << c.text;
+  }
+  EXPECT_TRUE(EqualsAsciiIgnoreCase("Path", "PATH"));
+  EXPECT_FALSE(EqualsAsciiIgnoreCase("Pat", "PATH"));
+  EXPECT_FALSE(EqualsAsciiIgnoreCase("\xc3\xa9", "\xc3\x89"));  // only ASCII folds
 }
 
 }  // namespace
