@@ -112,6 +112,19 @@ std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t size, bool* ex
   return out;
 }
 
+void AppendStoredText(std::string& out, const unsigned char* bytes, std::size_t size) {
+  AppendUtf16AsUtf8(out, size / 2, [bytes](std::size_t i) {
+    return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  });
+  if (size % 2 != 0) out += '\xFF';
+}
+
+std::string StoredText(const unsigned char* bytes, std::size_t size) {
+  std::string out;
+  AppendStoredText(out, bytes, size);
+  return out;
+}
+
 std::string Utf8ToUtf16Le(std::string_view text, bool* exact) {
   const std::u16string units = Utf8ToUtf16(text, exact);
   std::string out(units.size() * 2, '\0');

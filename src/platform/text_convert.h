@@ -124,6 +124,13 @@ std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t size, bool* ex
 // UTF-8 to little-endian UTF-16 bytes.
 std::string Utf8ToUtf16Le(std::string_view text, bool* exact = nullptr);
 
+// Registry text data as stored (little-endian UTF-16), appended to out in the
+// form the ports carry: UTF-8, each NUL unit one 0 byte. An odd last byte
+// belongs to no unit; a 0xFF byte, which is never UTF-8, stands for it, so the
+// value counts as unreadable everywhere: never judged, backed up or deleted.
+void AppendStoredText(std::string& out, const unsigned char* bytes, std::size_t size);
+std::string StoredText(const unsigned char* bytes, std::size_t size);
+
 // The code point of one Windows-1252 byte; the five unassigned bytes map to
 // the C1 control of the same number, as the system's conversion does.
 uint32_t Cp1252ToUnicode(unsigned char c);

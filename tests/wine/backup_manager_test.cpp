@@ -344,6 +344,43 @@ TEST(BackupWideWine, RepairBackupIsVersion5AndRestoresExactly) {
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
 }
 
+// A text of an odd number of bytes ends in half a unit that no backup can
+// spell: the scan still reports the missing program its text names, and the
+// repair leaves the entry as it is, byte for byte.
+TEST(BackupWideWine, RepairKeepsATextThatEndsInHalfAUnit) {
+  ComScope com;
+  wine::ScratchFolder scratch;
+  RealApp a(scratch.path());
+  const wchar_t key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\CvAccOdd";
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+  SetWide(HKEY_LOCAL_MACHINE, key, L"DisplayName", REG_SZ, L"Odd Editor");
+  const std::wstring gone = L"C:\\CvAccOdd gone\\uninst.exe";
+  std::string raw(reinterpret_cast<const char*>(gone.c_str()), (gone.size() + 1) * 2);
+  raw += 'x';
+  HKEY k = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExW(k, L"UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw.data()),
+                     static_cast<DWORD>(raw.size())),
+      ERROR_SUCCESS);
+  RegCloseKey(k);
+
+  std::string out;
+  ASSERT_EQ(a.Cli({"scan", "--sections", "6"}, &out), kExitDone);
+  EXPECT_NE(out.find("CvAccOdd gone"), std::string::npos) << out;
+  EXPECT_EQ(a.Cli({"repair", "--sections", "6", "--no-restore-point"}, &out), kExitFailed) << out;
+  std::string back(raw.size() + 8, '\0');
+  DWORD size = static_cast<DWORD>(back.size()), type = 0;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExW(k, L"UninstallString", nullptr, &type,
+                             reinterpret_cast<BYTE*>(&back[0]), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(k);
+  back.resize(size);
+  EXPECT_EQ(back, raw);
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+}
+
 TEST(BackupWideWine, FullBackupThroughThePageRestoresExactly) {
   ComScope com;
   wine::ScratchFolder scratch;

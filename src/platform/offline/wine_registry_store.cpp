@@ -32,7 +32,7 @@ bool IsTextType(std::uint32_t type) {
 // one 0 byte), and back.
 void ToProgramData(WineRegValue* v) {
   if (!IsTextType(v->type)) return;
-  const std::string text = Utf16LeToUtf8(v->data.data(), v->data.size());
+  const std::string text = StoredText(v->data.data(), v->data.size());
   v->data.assign(text.begin(), text.end());
 }
 

@@ -86,9 +86,7 @@ std::int32_t DeliverData(DWORD type, const unsigned char* stored, DWORD size, st
                          std::uint32_t* dataLen, std::string& utf8) {
   if (!IsText(type)) return CopyData(type, stored, size, data, dataLen);
   utf8.clear();
-  AppendUtf16AsUtf8(utf8, size / 2, [stored](std::size_t i) {
-    return static_cast<uint32_t>(stored[2 * i] | (stored[2 * i + 1] << 8));
-  });
+  AppendStoredText(utf8, stored, size);
   return CopyData(type, reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), data,
                   dataLen);
 }

@@ -19,7 +19,7 @@ bool IsTextType(std::uint32_t type) {
 }
 
 std::vector<std::uint8_t> TextFromHive(const char* data, std::size_t len) {
-  const std::string text = Utf16LeToUtf8(reinterpret_cast<const unsigned char*>(data), len);
+  const std::string text = StoredText(reinterpret_cast<const unsigned char*>(data), len);
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
