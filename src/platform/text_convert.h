@@ -126,8 +126,8 @@ std::string Utf8ToUtf16Le(std::string_view text, bool* exact = nullptr);
 
 // Registry text data as stored (little-endian UTF-16), appended to out in the
 // form the ports carry: UTF-8, each NUL unit one 0 byte. An odd last byte
-// belongs to no unit; a 0xFF byte, which is never UTF-8, stands for it, so the
-// value counts as unreadable everywhere: never judged, backed up or deleted.
+// belongs to no unit; a 0xFF byte, which is never UTF-8, stands for it, so no
+// backup can hold the value and a repair keeps it as it is.
 void AppendStoredText(std::string& out, const unsigned char* bytes, std::size_t size);
 std::string StoredText(const unsigned char* bytes, std::size_t size);
 
