@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "hive_fixture.h"
 #include "offline/wine_prefix.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 namespace {
@@ -37,6 +39,20 @@ TEST(VolumeFromPrefix, WritesThePrefixRegistryAsHives) {
   for (RegistryChange& ch : testing::ChangesOf(reg, kHKEY_CURRENT_USER, ""))
     if (!ch.path.empty() || ch.op != RegistryChange::Op::kCreateKey) user.push_back(std::move(ch));
   ASSERT_TRUE(ntuser.Write(user, &error)) << error;
+  // The keys Wine keeps as links (a 64-bit prefix's shared and redirected
+  // ones) are links in the hives too, as Windows keeps them.
+  for (const auto& store : system->stores()) {
+    for (const RegistryLink& link : store->Links()) {
+      std::vector<std::string> path;
+      std::istringstream parts(link.path);
+      for (std::string part; std::getline(parts, part, '\\');) path.push_back(part);
+      const bool machine = link.root == kHKEY_LOCAL_MACHINE;
+      // Below HKLM only SOFTWARE is written, its hive's root the first name.
+      if (machine && (path.empty() || Utf8Upper(path[0]) != "SOFTWARE")) continue;
+      if (machine) path.erase(path.begin());
+      EXPECT_TRUE(testing::MarkAsLink((machine ? software : ntuser).FilePath(), path)) << link.path;
+    }
+  }
 }
 
 }  // namespace
