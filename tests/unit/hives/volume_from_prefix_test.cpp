@@ -29,8 +29,14 @@ TEST(VolumeFromPrefix, WritesThePrefixRegistryAsHives) {
   const std::string profile = c + "/users/" + system->info().user;
   HiveStore software{config + "/SOFTWARE", kHKEY_LOCAL_MACHINE, "SOFTWARE"};
   HiveStore ntuser{profile + "/NTUSER.DAT", kHKEY_CURRENT_USER, ""};
-  testing::WriteEmptyHive(software.FilePath());
-  testing::WriteEmptyHive(ntuser.FilePath());
+  // Room for hives about sixteen times the registry files' text.
+  struct stat st;
+  std::size_t text = 0;
+  for (const char* f : {"/system.reg", "/user.reg"})
+    if (stat((std::string(prefix) + f).c_str(), &st) == 0)
+      text += static_cast<std::size_t>(st.st_size);
+  testing::WriteEmptyHive(software.FilePath(), 16 * text);
+  testing::WriteEmptyHive(ntuser.FilePath(), 16 * text);
   RegistryApi& reg = system->memory();
   RegistryChanges all = testing::ChangesOf(reg, kHKEY_LOCAL_MACHINE, "Software");
   for (RegistryChange& ch : all) ch.path.replace(0, 8, "SOFTWARE");
@@ -53,6 +59,8 @@ TEST(VolumeFromPrefix, WritesThePrefixRegistryAsHives) {
       EXPECT_TRUE(testing::MarkAsLink((machine ? software : ntuser).FilePath(), path)) << link.path;
     }
   }
+  EXPECT_TRUE(testing::TrimHive(software.FilePath()));
+  EXPECT_TRUE(testing::TrimHive(ntuser.FilePath()));
 }
 
 }  // namespace
