@@ -272,6 +272,7 @@ ntfs_attributes() {
     fi
   fi
   if [ -n "$why" ]; then
+    rm -f "$img"
     echo "skipped: shortcuts in hidden and system folders on NTFS ($why)"
     return 0
   fi
