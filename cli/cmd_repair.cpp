@@ -1,6 +1,7 @@
 // corvanta-cli repair [--all | --sections LIST] [--ignore I,J,...]
 //                     [--always-ignore I,J,...] [--no-backup] [--no-restore-point] [--json]
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <memory>
 #include <nlohmann/json.hpp>
 
@@ -102,6 +103,17 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       }
     }
     const bool committed = CommitChanges(ctx);
+    // A commit that failed wrote none of the registry's deletions: only the
+    // files deleted on the way stand as repaired.
+    if (!committed) {
+      for (int i : out.repairedIndexes) {
+        if (problems[i].Kind == kKindFile) continue;
+        --out.repaired;
+        ++out.left;
+        out.leftIndexes.push_back(i);
+      }
+      std::sort(out.leftIndexes.begin(), out.leftIndexes.end());
+    }
     const std::string backupFile = ShownPath(ctx, out.backupFile);
     if (o->json) {
       nlohmann::ordered_json doc;

@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config git python3
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev
   nlohmann-json3-dev libcli11-dev libhivex-dev clang-format liblnk-dev libbfio-dev
-  libyaml-cpp-dev dpkg-dev file
+  libyaml-cpp-dev dpkg-dev file ntfs-3g
   clang libclang-rt-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick nsis

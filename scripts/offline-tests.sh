@@ -16,9 +16,11 @@
 #    offline after a repair, brings the first scan back; and the version 5
 #    full backup Wine's registry editor writes, restored offline, reads back
 #    under Wine with the same texts;
-# 7. the stopped 32-bit prefix as a Windows volume (its registry written as
-#    hives): the same problems as online when --drive maps its D:, none on D:
-#    without;
+# 7. each stopped prefix as a Windows volume (its registry written as hives):
+#    the same problems as online when --drive maps its D:, none on D:
+#    without; and the 32-bit volume's hives and menu folders on an NTFS image
+#    mounted with ntfs-3g (skipped without FUSE): the shortcuts in folders
+#    whose hidden or system attribute is set are not judged;
 # 8. nothing in src/platform includes a layer above it.
 # The seeded prefixes also hold a folder with a non-ASCII name (present and
 # missing help files), non-Latin program and profile folders (a present and a
@@ -223,28 +225,95 @@ check "Wine sees the restore: every entry is back" same_scan "$work/online.json"
 check "the prefix's registry files round-trip byte for byte" \
   env CORVANTA_WINE_PREFIX="$prefix" "$native/tests/unit_offline" --gtest_filter='*RoundTrip*' --gtest_brief=1
 
-# The same system as a Windows volume: its registry as hives in its C: drive.
-check "the prefix's registry was written as hives" env CORVANTA_VOLUME_FROM_PREFIX="$prefix" \
-  "$native/tests/unit_hives" --gtest_filter='VolumeFromPrefix.*' --gtest_brief=1
-# Running, Wine finds some registered fonts in its own font folder, which a
-# Windows volume does not have: the volume gets them in its Fonts folder, as
-# Windows would hold them.
-for wine_data in /usr/share/wine /usr/local/share/wine /opt/wine-stable/share/wine; do
-  [ -d "$wine_data/fonts" ] || continue
-  cp -n "$wine_data"/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
-  break
-done
-"$ncli" --offline "$prefix/drive_c" --drive "D=$prefix/drive-d" scan --all --json \
-  >"$work/volume.json" 2>"$work/volume.err"
-check "the volume with --drive D= gives the online scan" same_scan "$work/online.json" "$work/volume.json"
-"$ncli" --offline "$prefix/drive_c" scan --all --json >"$work/volume-no-d.json" 2>/dev/null
-check "without --drive nothing on D: is judged" python3 -c "
-import json,sys; a=json.load(open('$work/online.json')); b=json.load(open('$work/volume-no-d.json'))
+# The stopped prefix as a Windows volume (its registry as hives in its C:
+# drive) against the prefix's online scan in DIR, with and without --drive D=.
+volume_differential() {  # arch dir
+  local arch=$1 dir=$2 wine_data f added=()
+  check "the prefix's registry was written as hives ($arch)" env CORVANTA_VOLUME_FROM_PREFIX="$prefix" \
+    "$native/tests/unit_hives" --gtest_filter='VolumeFromPrefix.*' --gtest_brief=1
+  # Running, Wine finds some registered fonts in its own font folder, which a
+  # Windows volume does not have: the volume gets them in its Fonts folder, as
+  # Windows would hold them, for its scans only.
+  for wine_data in /usr/share/wine /usr/local/share/wine /opt/wine-stable/share/wine; do
+    [ -d "$wine_data/fonts" ] || continue
+    for f in "$wine_data"/fonts/*; do
+      [ -e "$prefix/drive_c/windows/Fonts/${f##*/}" ] && continue
+      cp "$f" "$prefix/drive_c/windows/Fonts/" 2>/dev/null && added+=("$prefix/drive_c/windows/Fonts/${f##*/}")
+    done
+    break
+  done
+  "$ncli" --offline "$prefix/drive_c" --drive "D=$prefix/drive-d" scan --all --json \
+    >"$dir/volume.json" 2>"$dir/volume.err"
+  check "the volume with --drive D= gives the online scan ($arch)" same_scan "$dir/online.json" "$dir/volume.json"
+  "$ncli" --offline "$prefix/drive_c" scan --all --json >"$dir/volume-no-d.json" 2>/dev/null
+  check "without --drive nothing on D: is judged ($arch)" python3 -c "
+import json,sys; a=json.load(open('$dir/online.json')); b=json.load(open('$dir/volume-no-d.json'))
 d=[p for p in a['problems'] if p['valueData'].startswith('D:')]
 sys.exit(not d or any(p['valueData'].startswith('D:') for p in b['problems']) or b['total']!=a['total']-len(d))"
+  [ ${#added[@]} -eq 0 ] || rm -f "${added[@]}"
+}
+volume_differential win32 "$work"
+
+# The volume's hives and its hidden and system menu folders on NTFS mounted
+# with ntfs-3g, which keeps the attributes as system.ntfs_attrib_be: the
+# shortcuts in those folders are not judged, as the running system does not
+# walk them, while those in a plain folder are. Needs FUSE and ntfs-3g.
+ntfs_attributes() {
+  local img="$work/ntfs.img" mnt="$work/ntfs" c="$prefix/drive_c" why= lnk menu rel
+  command -v mkntfs >/dev/null && command -v ntfs-3g >/dev/null || why="no mkntfs or ntfs-3g"
+  [ -n "$why" ] || [ -c /dev/fuse ] || why="no /dev/fuse"
+  if [ -z "$why" ]; then
+    mkdir -p "$mnt"
+    truncate -s 64M "$img"
+    if ! mkntfs -F -f -q "$img" >/dev/null 2>&1; then
+      why="mkntfs failed"
+    elif ! ntfs-3g "$img" "$mnt" 2>"$work/ntfs.err"; then
+      why="ntfs-3g could not mount it: $(head -1 "$work/ntfs.err")"
+    fi
+  fi
+  if [ -n "$why" ]; then
+    rm -f "$img"
+    echo "skipped: shortcuts in hidden and system folders on NTFS ($why)"
+    return 0
+  fi
+  trap 'umount "$mnt" 2>/dev/null' EXIT
+  lnk=$(find "$c/users" -name 'Photo Studio.lnk' | head -1)
+  menu=$(dirname "$(dirname "$lnk")")
+  rel=${menu#"$c"/}
+  mkdir -p "$mnt/windows/system32/config" "$mnt/$rel/Plain Tools"
+  cp "$c/windows/system32/config/SOFTWARE" "$mnt/windows/system32/config/"
+  (cd "$c" && find users -name NTUSER.DAT -exec cp --parents {} "$mnt" \;)
+  # Plain copies: the attributes Wine keeps do not come along.
+  cp -r "$menu/Hidden Tools" "$menu/System Tools X" "$mnt/$rel/"
+  cp "$menu/Hidden Tools/"*.lnk "$mnt/$rel/Plain Tools/"
+  "$ncli" --offline "$mnt" scan --all --json >"$work/ntfs-plain.json" 2>"$work/ntfs.err"
+  python3 - "$mnt/$rel" <<'PY'
+import os, sys
+for name, bit in (("Hidden Tools", 0x2), ("System Tools X", 0x4)):
+    p = os.path.join(sys.argv[1], name)
+    a = int.from_bytes(os.getxattr(p, "system.ntfs_attrib_be"), "big")
+    os.setxattr(p, "system.ntfs_attrib_be", (a | bit).to_bytes(4, "big"))
+PY
+  "$ncli" --offline "$mnt" scan --all --json >"$work/ntfs-kept.json" 2>>"$work/ntfs.err"
+  umount "$mnt"
+  trap - EXIT
+  check "on NTFS, shortcuts in hidden and system folders are skipped, a plain folder's judged" \
+    python3 - "$work/ntfs-plain.json" "$work/ntfs-kept.json" <<'PY'
+import json, sys
+def links(path):
+    found = [p["keyPath"] for p in json.load(open(path, encoding="utf-8"))["problems"] if p["kind"] == 1]
+    return [sum(f"\\{d}\\" in k for k in found) for d in ("Plain Tools", "Hidden Tools", "System Tools X")]
+# Before the attributes are set every folder is walked; after, the plain one alone.
+plain, kept = links(sys.argv[1]), links(sys.argv[2])
+sys.exit(not (plain[0] > 0 and plain == [plain[0]] * 3 and kept == [plain[0], 0, 0]))
+PY
+  rm -f "$img"
+}
+ntfs_attributes
 
 if [ -n "$win64" ]; then
   differential win64 "$win64" "$work/win64"
+  volume_differential win64 "$work/win64"
   "$ncli" --prefix "$prefix" backups full >"$work/win64/full.txt" 2>&1
   check "a full backup of the stopped prefix was written" test $? = 0
   full=$(tr -d '\r' <"$work/win64/full.txt" | tail -1)

@@ -119,7 +119,8 @@ static bool WritesSettings(const std::vector<std::string>& args) {
 }
 
 int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& executable,
-                  std::ostream& out, std::ostream& err, std::unique_ptr<OfflineSystem>* keep) {
+                  std::ostream& out, std::ostream& err, std::unique_ptr<OfflineSystem>* keep,
+                  HostFiles* io) {
   std::vector<std::string> args = arguments;
   OfflineOptions options;
   std::string error;
@@ -166,6 +167,7 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
     err << "corvanta-cli: " << error << "\n";
     return kExitFailed;
   }
+  if (io) system->SetHostFiles(*io);
   if (CommandMayChange(args)) {
     const std::string why = system->RefuseChanges();
     if (!why.empty()) {

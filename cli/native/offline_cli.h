@@ -10,6 +10,7 @@
 
 namespace corvanta {
 
+class HostFiles;
 class OfflineSystem;
 
 // The global options that choose the stopped system, taken out of the
@@ -31,9 +32,10 @@ bool CommandMayChange(const std::vector<std::string>& args);
 
 // args excludes the program name; executable is this program's host path.
 // With keep, the loaded system is handed over there instead of being freed,
-// so that a program about to exit need not take the registry apart.
+// so that a program about to exit need not take the registry apart. With
+// io, the commit goes through those host operations (a test fails one).
 int RunOfflineCli(const std::vector<std::string>& args, const std::string& executable,
                   std::ostream& out, std::ostream& err,
-                  std::unique_ptr<OfflineSystem>* keep = nullptr);
+                  std::unique_ptr<OfflineSystem>* keep = nullptr, HostFiles* io = nullptr);
 
 }  // namespace corvanta

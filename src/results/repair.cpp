@@ -178,6 +178,7 @@ RepairReport DoRepair(RepairContext& ctx) {
     }
     if (!heldBack[i] && DeleteProblem(ctx, r)) {
       ++out.repaired;
+      out.repairedIndexes.push_back(static_cast<int>(i));
     } else {
       ++out.left;
       out.leftIndexes.push_back(static_cast<int>(i));

@@ -46,11 +46,12 @@ struct RepairReport {
   int ignored = 0;    // records set to Ignore, and those unchanged
   int unchanged = 0;  // no longer a problem when looked at again: kept
   std::vector<int> unchangedIndexes;
-  int repaired = 0;              // deletions done (or the entry was already gone)
-  int left = 0;                  // deletions that failed or were held back for want of a backup
-  std::vector<int> leftIndexes;  // their indexes in the problem list
-  std::string backupFile;        // full path of the automatic backup, "" when none
-  std::string error;             // the message shown when the backup was not written
+  int repaired = 0;                  // deletions done (or the entry was already gone)
+  std::vector<int> repairedIndexes;  // their indexes in the problem list
+  int left = 0;                      // deletions that failed or were held back for want of a backup
+  std::vector<int> leftIndexes;      // their indexes in the problem list
+  std::string backupFile;            // full path of the automatic backup, "" when none
+  std::string error;                 // the message shown when the backup was not written
 };
 
 extern const char kRepairQuestion[];

@@ -3,6 +3,8 @@
 // which hivex copies to every key it adds) and one free cell.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -77,10 +79,24 @@ inline std::vector<std::uint8_t> EmptyHive() {
   return b;
 }
 
-inline void WriteEmptyHive(const std::string& file) {
-  const std::vector<std::uint8_t> b = EmptyHive();
+// With slack, that many zero bytes follow the bin: room hivex fills before it
+// must grow its copy of the file, which it otherwise reallocates for every
+// page it adds (slow under the sanitizers when a whole registry goes in).
+// TrimHive then cuts off what was not used.
+inline void WriteEmptyHive(const std::string& file, std::size_t slack = 0) {
+  std::vector<std::uint8_t> b = EmptyHive();
+  b.resize(b.size() + slack, 0);
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// Cuts a hive file after its last bin, as the base block counts them.
+inline bool TrimHive(const std::string& file) {
+  std::uint8_t size[4] = {};
+  if (!std::ifstream(file, std::ios::binary).seekg(0x28).read(reinterpret_cast<char*>(size), 4))
+    return false;
+  const std::uint32_t bins = size[0] | (size[1] << 8) | (size[2] << 16) | (size[3] << 24);
+  return ::truncate(file.c_str(), 0x1000 + static_cast<off_t>(bins)) == 0;
 }
 
 // Marks a hive as the system leaves it when its log files hold changes the

@@ -59,22 +59,22 @@ bool WildcardMatch(const std::string& maskText, const std::string& nameText) {
   return m == mask.size();
 }
 
-// The DOS attributes the host keeps for a file: Wine's "user.DOSATTRIB"
-// ("0x22", as Samba spells it in text) or ntfs-3g's "system.ntfs_attrib_be"
-// (four bytes, big-endian). Zero when neither is there.
+// The DOS attributes the host keeps for a file, Wine's form first; false in
+// *found when neither is there.
 std::uint32_t KeptAttributes(const std::string& host, bool* found) {
+  const struct {
+    const char* name;
+    KeptAttributesForm form;
+  } kept[] = {{"user.DOSATTRIB", KeptAttributesForm::kDosAttribText},
+              {"system.ntfs_attrib_be", KeptAttributesForm::kNtfsBigEndian}};
   char buf[64];
-  ssize_t n = lgetxattr(host.c_str(), "user.DOSATTRIB", buf, sizeof buf - 1);
-  if (n > 2 && buf[0] == '0' && (buf[1] == 'x' || buf[1] == 'X')) {
-    buf[n] = '\0';
-    *found = true;
-    return static_cast<std::uint32_t>(std::strtoul(buf + 2, nullptr, 16));
-  }
-  n = lgetxattr(host.c_str(), "system.ntfs_attrib_be", buf, sizeof buf);
-  if (n == 4) {
-    *found = true;
-    const auto* b = reinterpret_cast<const unsigned char*>(buf);
-    return (static_cast<std::uint32_t>(b[0]) << 24) | (b[1] << 16) | (b[2] << 8) | b[3];
+  std::uint32_t attrs = 0;
+  for (const auto& k : kept) {
+    const ssize_t n = lgetxattr(host.c_str(), k.name, buf, sizeof buf);
+    if (n >= 0 && DecodeKeptAttributes(k.form, std::string(buf, n), &attrs)) {
+      *found = true;
+      return attrs;
+    }
   }
   *found = false;
   return 0;
@@ -149,6 +149,25 @@ std::string ShortNameOf(const std::string& longName, int n) {
   const std::string tail = "~" + std::to_string(n);
   const std::string shortBase = Utf8Of(base.substr(0, 8 - tail.size())) + tail;
   return ext.empty() ? shortBase : shortBase + "." + Utf8Of(ext);
+}
+
+bool DecodeKeptAttributes(KeptAttributesForm form, const std::string& value,
+                          std::uint32_t* attributes) {
+  if (form == KeptAttributesForm::kNtfsBigEndian) {
+    if (value.size() != 4) return false;
+    *attributes = 0;
+    for (unsigned char b : value) *attributes = (*attributes << 8) | b;
+    return true;
+  }
+  // "0x" and one to eight hex digits; a writer may keep the text's NUL.
+  std::string text = value;
+  if (!text.empty() && text.back() == '\0') text.pop_back();
+  if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+    return false;
+  for (std::size_t i = 2; i < text.size(); ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+  *attributes = static_cast<std::uint32_t>(std::stoul(text.substr(2), nullptr, 16));
+  return true;
 }
 
 bool OfflineFileSystem::HasDrive(char letter) const {

@@ -97,4 +97,13 @@ std::string ShortNameOf(const std::string& longName, int n);
 // True when name is a valid 8.3 name (upper case, no blanks, at most 8 + 3).
 bool IsShortName(const std::string& name);
 
+// The two forms in which a host keeps a file's DOS attributes: Wine's
+// "user.DOSATTRIB" text ("0x22", perhaps ending in a NUL) and ntfs-3g's
+// "system.ntfs_attrib_be" (four bytes, big-endian).
+enum class KeptAttributesForm { kDosAttribText, kNtfsBigEndian };
+// The attributes an extended attribute's value holds; false when the value
+// is not of its form (it then says nothing about the file).
+bool DecodeKeptAttributes(KeptAttributesForm form, const std::string& value,
+                          std::uint32_t* attributes);
+
 }  // namespace corvanta

@@ -143,4 +143,23 @@ struct OpenHive {
   }
 };
 
+// Flags the key at path (UTF-8 names below the hive's root) as a link
+// (KEY_SYM_LINK), which hivex cannot do: in its cell, found through hivex's
+// node handle, which is the cell's offset in the file.
+inline bool MarkAsLink(const std::string& file, const std::vector<std::string>& path) {
+  hive_node_h node = 0;
+  {
+    OpenHive h(file);
+    if (!h.h || !(node = h.Node(path))) return false;
+  }
+  std::fstream f(file, std::ios::binary | std::ios::in | std::ios::out);
+  char flags = 0;
+  f.seekg(static_cast<std::streamoff>(node + 6));
+  f.read(&flags, 1);
+  flags = static_cast<char>(flags | 0x10);
+  f.seekp(static_cast<std::streamoff>(node + 6));
+  f.write(&flags, 1);
+  return static_cast<bool>(f);
+}
+
 }  // namespace corvanta::testing

@@ -214,21 +214,7 @@ TEST(HiveStoreLinks, AFlaggedLinkKeyIsFollowed) {
   };
   std::string error;
   ASSERT_TRUE(hives.software.Write(fill, &error)) << error;
-  hive_node_h link = 0;
-  {
-    testing::OpenHive h(hives.software.FilePath());
-    link = h.Node({"Link"});
-    ASSERT_NE(link, 0u);
-  }
-  // hivex cannot set a key's flags: the test sets KEY_SYM_LINK in the cell.
-  std::fstream f(hives.software.FilePath(), std::ios::binary | std::ios::in | std::ios::out);
-  char flags = 0;
-  f.seekg(static_cast<std::streamoff>(link + 6));
-  f.read(&flags, 1);
-  flags = static_cast<char>(flags | 0x10);
-  f.seekp(static_cast<std::streamoff>(link + 6));
-  f.write(&flags, 1);
-  f.close();
+  ASSERT_TRUE(testing::MarkAsLink(hives.software.FilePath(), {"Link"}));
 
   MemoryRegistry memory;
   ASSERT_TRUE(hives.software.Load(memory, &error)) << error;

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "hive_fixture.h"
 #include "offline/wine_prefix.h"
+#include "platform/text_convert.h"
 
 namespace corvanta {
 namespace {
@@ -27,8 +29,14 @@ TEST(VolumeFromPrefix, WritesThePrefixRegistryAsHives) {
   const std::string profile = c + "/users/" + system->info().user;
   HiveStore software{config + "/SOFTWARE", kHKEY_LOCAL_MACHINE, "SOFTWARE"};
   HiveStore ntuser{profile + "/NTUSER.DAT", kHKEY_CURRENT_USER, ""};
-  testing::WriteEmptyHive(software.FilePath());
-  testing::WriteEmptyHive(ntuser.FilePath());
+  // Room for hives about sixteen times the registry files' text.
+  struct stat st;
+  std::size_t text = 0;
+  for (const char* f : {"/system.reg", "/user.reg"})
+    if (stat((std::string(prefix) + f).c_str(), &st) == 0)
+      text += static_cast<std::size_t>(st.st_size);
+  testing::WriteEmptyHive(software.FilePath(), 16 * text);
+  testing::WriteEmptyHive(ntuser.FilePath(), 16 * text);
   RegistryApi& reg = system->memory();
   RegistryChanges all = testing::ChangesOf(reg, kHKEY_LOCAL_MACHINE, "Software");
   for (RegistryChange& ch : all) ch.path.replace(0, 8, "SOFTWARE");
@@ -37,6 +45,22 @@ TEST(VolumeFromPrefix, WritesThePrefixRegistryAsHives) {
   for (RegistryChange& ch : testing::ChangesOf(reg, kHKEY_CURRENT_USER, ""))
     if (!ch.path.empty() || ch.op != RegistryChange::Op::kCreateKey) user.push_back(std::move(ch));
   ASSERT_TRUE(ntuser.Write(user, &error)) << error;
+  // The keys Wine keeps as links (a 64-bit prefix's shared and redirected
+  // ones) are links in the hives too, as Windows keeps them.
+  for (const auto& store : system->stores()) {
+    for (const RegistryLink& link : store->Links()) {
+      std::vector<std::string> path;
+      std::istringstream parts(link.path);
+      for (std::string part; std::getline(parts, part, '\\');) path.push_back(part);
+      const bool machine = link.root == kHKEY_LOCAL_MACHINE;
+      // Below HKLM only SOFTWARE is written, its hive's root the first name.
+      if (machine && (path.empty() || Utf8Upper(path[0]) != "SOFTWARE")) continue;
+      if (machine) path.erase(path.begin());
+      EXPECT_TRUE(testing::MarkAsLink((machine ? software : ntuser).FilePath(), path)) << link.path;
+    }
+  }
+  EXPECT_TRUE(testing::TrimHive(software.FilePath()));
+  EXPECT_TRUE(testing::TrimHive(ntuser.FilePath()));
 }
 
 }  // namespace

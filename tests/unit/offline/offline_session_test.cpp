@@ -13,6 +13,7 @@
 #include <string>
 
 #include "cli/native/offline_cli.h"
+#include "failing_host_files.h"
 #include "offline/offline_system.h"
 #include "offline/wine_prefix.h"
 #include "platform/file_system.h"
@@ -26,6 +27,7 @@
 namespace corvanta {
 namespace {
 
+using testing::FailingHostFiles;
 using testing::kSystemReg;
 const char kUserReg[] =
     "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-1\n\n#arch=win32\n\n"
@@ -65,34 +67,6 @@ class OfflineSession : public ::testing::Test {
   }
   std::string Backups(const char* prefix) { return BackupHomeOf(root_ + "/" + prefix) + "/Backup"; }
   std::string root_, out_, err_;
-};
-
-// Fails its n-th operation (from 1); 0 never.
-class FailingHostFiles : public HostFiles {
- public:
-  int failAt = 0;
-  int calls = 0;
-  bool Fail(std::string* error) {
-    if (++calls != failAt) return false;
-    *error = "injected failure";
-    return true;
-  }
-  bool WriteSynced(const std::string& p, const std::string& b, unsigned m,
-                   std::string* e) override {
-    return !Fail(e) && HostFiles::WriteSynced(p, b, m, e);
-  }
-  bool SyncFile(const std::string& p, std::string* e) override {
-    return !Fail(e) && HostFiles::SyncFile(p, e);
-  }
-  bool Link(const std::string& f, const std::string& t, std::string* e) override {
-    return !Fail(e) && HostFiles::Link(f, t, e);
-  }
-  bool Rename(const std::string& f, const std::string& t, std::string* e) override {
-    return !Fail(e) && HostFiles::Rename(f, t, e);
-  }
-  bool SyncFolder(const std::string& f, std::string* e) override {
-    return !Fail(e) && HostFiles::SyncFolder(f, e);
-  }
 };
 
 TEST_F(OfflineSession, AFailureAtAnyStepOfTheCommitChangesNothing) {
