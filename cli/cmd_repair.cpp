@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/json_text.h"
 #include "cli/session.h"
+#include "platform/file_system.h"
 #include "results/repair.h"
 
 namespace corvanta {
@@ -103,16 +104,22 @@ CliRun AddRepairCommand(CLI::App& sub, CliContext& ctx) {
       }
     }
     const bool committed = CommitChanges(ctx);
-    // A commit that failed wrote none of the registry's deletions: only the
-    // files deleted on the way stand as repaired.
-    if (!committed) {
+    // A commit that failed wrote none of the registry's deletions, and on a
+    // stopped system the files go with the commit: what is still there was
+    // not repaired.
+    if (ctx.offline) {
+      bool moved = false;
       for (int i : out.repairedIndexes) {
-        if (problems[i].Kind == kKindFile) continue;
+        const TRegRecord& r = problems[i];
+        if (r.Kind == kKindFile ? ctx.platform.files.GetAttributes(r.KeyPath) == kInvalidAttributes
+                                : committed)
+          continue;
         --out.repaired;
         ++out.left;
         out.leftIndexes.push_back(i);
+        moved = true;
       }
-      std::sort(out.leftIndexes.begin(), out.leftIndexes.end());
+      if (moved) std::sort(out.leftIndexes.begin(), out.leftIndexes.end());
     }
     const std::string backupFile = ShownPath(ctx, out.backupFile);
     if (o->json) {

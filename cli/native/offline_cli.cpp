@@ -90,10 +90,16 @@ bool TakeOfflineOptions(std::vector<std::string>* args, OfflineOptions* options,
   return true;
 }
 
-bool CommandMayChange(const std::vector<std::string>& args) {
+// The words of a command line that are no options: the command comes first.
+std::vector<std::string> CommandWords(const std::vector<std::string>& args) {
   std::vector<std::string> words;
   for (const std::string& a : args)
     if (a.empty() || a[0] != '-') words.push_back(a);
+  return words;
+}
+
+bool CommandMayChange(const std::vector<std::string>& args) {
+  const std::vector<std::string> words = CommandWords(args);
   if (words.empty()) return false;
   const std::string& command = words[0];
   const std::string action = words.size() > 1 ? words[1] : std::string();
@@ -209,6 +215,9 @@ int RunOfflineCli(const std::vector<std::string>& arguments, const std::string& 
   };
   OfflineSystemInfo& info = system->info();
   if (mayChange) info.commit = commit;
+  // A repair deletes its shortcut files with its registry entries, or none.
+  const std::vector<std::string> words = CommandWords(args);
+  if (!words.empty() && words[0] == "repair") system->HoldFileRemovals();
   int rc = RunCli(system->platform(), args, out, err, &info);
   info.commit = nullptr;
   // What a command changed and did not commit (it failed before its report)

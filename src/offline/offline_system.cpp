@@ -5,6 +5,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -354,7 +355,14 @@ class SessionFiles : public FileSystem {
                    const std::function<bool(const FindEntry&)>& visit) override {
     files_.ForEachFile(pattern, attrFilter, visit);
   }
-  bool RemoveFile(const std::string& path) override { return files_.RemoveFile(path); }
+  bool RemoveFile(const std::string& path) override {
+    if (!holdRemovals_) return files_.RemoveFile(path);
+    // Held until the registry's commit: a commit that fails deletes nothing.
+    const std::uint32_t a = files_.GetAttributes(path);
+    if (a == kInvalidAttributes || (a & faDirectory) != 0) return false;
+    if (std::find(held_.begin(), held_.end(), path) == held_.end()) held_.push_back(path);
+    return true;
+  }
   bool RemoveFolder(const std::string& path) override { return files_.RemoveFolder(path); }
   bool CopyOneFile(const std::string& from, const std::string& to) override {
     return files_.CopyOneFile(from, to);
@@ -379,10 +387,22 @@ class SessionFiles : public FileSystem {
   std::string ShortPathName(const std::string& path) override { return files_.ShortPathName(path); }
   std::uint32_t SetErrorMode(std::uint32_t mode) override { return files_.SetErrorMode(mode); }
 
+  void HoldRemovals() { holdRemovals_ = true; }
+  bool HoldsRemovals() const { return !held_.empty(); }
+  // After the registry's commit: the held files go (one that cannot stays,
+  // and its caller sees it there); after a failed one they all stay.
+  void EndRemovals(bool committed) {
+    if (committed)
+      for (const std::string& path : held_) files_.RemoveFile(path);
+    held_.clear();
+  }
+
  private:
   OfflineFileSystem& files_;
   System& system_;
   const std::string& systemId_;
+  bool holdRemovals_ = false;
+  std::vector<std::string> held_;
 };
 
 bool WritableFolder(const std::string& folder, std::string* why) {
@@ -647,10 +667,20 @@ std::string OfflineSystem::RefuseChanges() {
 }
 
 bool OfflineSystem::HasChanges() const {
-  return !ports_->recording.Changes().empty();
+  return !ports_->recording.Changes().empty() || ports_->sessionFiles.HoldsRemovals();
+}
+
+void OfflineSystem::HoldFileRemovals() {
+  ports_->sessionFiles.HoldRemovals();
 }
 
 bool OfflineSystem::Commit(std::string* copies, std::string* error) {
+  const bool committed = CommitRegistry(copies, error);
+  ports_->sessionFiles.EndRemovals(committed);
+  return committed;
+}
+
+bool OfflineSystem::CommitRegistry(std::string* copies, std::string* error) {
   Ports& p = *ports_;
   copies->clear();
   const RegistryChanges& changes = p.recording.Changes();

@@ -75,7 +75,8 @@ class OfflineSystem {
   // "" when changes may be written (every registry file and its folder is
   // writable on a writable mount and every check passes), else why not.
   std::string RefuseChanges();
-  // True when the logic changed the registry since Load.
+  // True when the logic changed the registry since Load, or deleted a file
+  // that the commit still holds.
   bool HasChanges() const;
   // Writes the recorded changes in one commit: a copy of each registry file
   // that changes goes into the folder beside this run's backup (*copies says
@@ -83,6 +84,9 @@ class OfflineSystem {
   // renamed into place and their folders synced. False with the reason when a
   // check refuses or any step fails; every registry file is then as it was.
   bool Commit(std::string* copies, std::string* error);
+  // From now on files are deleted by the commit, after the registry files are
+  // in place, and not at all when it fails: a repair is then all or nothing.
+  void HoldFileRemovals();
 
   // The host operations the commit uses (a test fails one of them).
   void SetHostFiles(HostFiles& files);
@@ -90,6 +94,8 @@ class OfflineSystem {
   const std::string& BackupHome() const;
 
  private:
+  bool CommitRegistry(std::string* copies, std::string* error);
+
   struct Ports;
   std::unique_ptr<Ports> ports_;
 };

@@ -81,6 +81,11 @@ TEST_F(OfflineSession, AFailureAtAnyStepOfTheCommitChangesNothing) {
   reg.CloseKey();
   reg.SetRootKey(kHKEY_CURRENT_USER);
   ASSERT_TRUE(reg.DeleteKey("\\Software\\Keep"));
+  // A shortcut a repair deletes goes with the commit, or stays.
+  system->HoldFileRemovals();
+  const std::string link = dir + "/drive_c/gone.lnk";
+  Spit(link, "L");
+  ASSERT_TRUE(system->platform().files.RemoveFile("C:\\gone.lnk"));
   FailingHostFiles io;
   system->SetHostFiles(io);
   std::string copies;
@@ -92,6 +97,8 @@ TEST_F(OfflineSession, AFailureAtAnyStepOfTheCommitChangesNothing) {
     ASSERT_LT(step, 40) << error;
     EXPECT_EQ(Slurp(dir + "/system.reg"), kSystemReg) << "step " << step << ": " << error;
     EXPECT_EQ(Slurp(dir + "/user.reg"), kUserReg) << "step " << step;
+    EXPECT_EQ(Slurp(link), "L") << "step " << step;
+    ASSERT_TRUE(system->platform().files.RemoveFile("C:\\gone.lnk"));  // asked again
     for (const char* left : {"/system.reg.new", "/user.reg.new", "/system.reg.old"})
       EXPECT_NE(access((dir + left).c_str(), F_OK), 0) << left << " at step " << step;
   }
@@ -100,6 +107,7 @@ TEST_F(OfflineSession, AFailureAtAnyStepOfTheCommitChangesNothing) {
   EXPECT_GE(step, 12);
   EXPECT_NE(Slurp(dir + "/system.reg").find("[Software\\\\New]"), std::string::npos);
   EXPECT_EQ(Slurp(dir + "/user.reg").find("Keep"), std::string::npos);
+  EXPECT_NE(access(link.c_str(), F_OK), 0);
 }
 
 // A deletion the file could not make exactly fails where it is made, so a
