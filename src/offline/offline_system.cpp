@@ -5,7 +5,6 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -360,7 +359,7 @@ class SessionFiles : public FileSystem {
     // Held until the registry's commit: a commit that fails deletes nothing.
     const std::uint32_t a = files_.GetAttributes(path);
     if (a == kInvalidAttributes || (a & faDirectory) != 0) return false;
-    if (std::find(held_.begin(), held_.end(), path) == held_.end()) held_.push_back(path);
+    held_.push_back(path);
     return true;
   }
   bool RemoveFolder(const std::string& path) override { return files_.RemoveFolder(path); }
@@ -390,7 +389,8 @@ class SessionFiles : public FileSystem {
   void HoldRemovals() { holdRemovals_ = true; }
   bool HoldsRemovals() const { return !held_.empty(); }
   // After the registry's commit: the held files go (one that cannot stays,
-  // and its caller sees it there); after a failed one they all stay.
+  // and its caller sees it there; one held twice goes once); after a failed
+  // commit they all stay.
   void EndRemovals(bool committed) {
     if (committed)
       for (const std::string& path : held_) files_.RemoveFile(path);

@@ -11,7 +11,7 @@
 
 namespace corvanta {
 
-inline char AsciiUpper(char c) {
+constexpr char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
@@ -20,21 +20,21 @@ inline std::string AsciiUpper(std::string text) {
   return text;
 }
 
-inline char AsciiLower(char c) {
+constexpr char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // The C library's character classes depend on the locale and cost a call
 // each; paths are judged by their ASCII letters and digits alone.
-inline bool IsAsciiAlpha(char c) {
+constexpr bool IsAsciiAlpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-inline bool IsAsciiDigit(char c) {
+constexpr bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-inline bool IsAsciiAlnum(char c) {
+constexpr bool IsAsciiAlnum(char c) {
   return IsAsciiAlpha(c) || IsAsciiDigit(c);
 }
 

@@ -103,19 +103,26 @@ std::string Utf16ToUtf8(std::u16string_view units) {
   return out;
 }
 
-std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t size, bool* exact) {
-  if (exact) *exact = size % 2 == 0;
-  std::string out;
+namespace {
+
+// The whole units of little-endian UTF-16 bytes, appended as UTF-8.
+void AppendUtf16Le(std::string& out, const unsigned char* bytes, std::size_t size) {
   AppendUtf16AsUtf8(out, size / 2, [bytes](std::size_t i) {
     return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
   });
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(const unsigned char* bytes, std::size_t size, bool* exact) {
+  if (exact) *exact = size % 2 == 0;
+  std::string out;
+  AppendUtf16Le(out, bytes, size);
   return out;
 }
 
 void AppendStoredText(std::string& out, const unsigned char* bytes, std::size_t size) {
-  AppendUtf16AsUtf8(out, size / 2, [bytes](std::size_t i) {
-    return static_cast<uint32_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  });
+  AppendUtf16Le(out, bytes, size);
   if (size % 2 != 0) out += '\xFF';
 }
 

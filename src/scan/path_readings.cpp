@@ -15,17 +15,12 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-bool IsAlnum(char c) {
-  return IsAsciiAlnum(c);
-}
-
 // What the wide reading runs across: the scan's path class, the other
 // characters Windows allows in names that program folders use, and every
 // byte of a character beyond ASCII (so a run never ends inside one).
 constexpr std::array<bool, 256> NameCharTable() {
   std::array<bool, 256> t{};
-  for (int i = 0; i < 256; ++i)
-    t[i] = i >= 0x80 || (i >= '0' && i <= '9') || (i >= 'A' && i <= 'Z') || (i >= 'a' && i <= 'z');
+  for (int i = 0; i < 256; ++i) t[i] = i >= 0x80 || IsAsciiAlnum(static_cast<char>(i));
   for (const char n : std::string_view("_-\\~.+ !()&'#$@[]{}=^"))
     t[static_cast<unsigned char>(n)] = true;
   return t;
@@ -52,7 +47,7 @@ std::size_t NextDrive(const std::string& s, std::size_t from) {
 bool ArgumentsAt(const std::string& s, std::size_t i) {
   if (s[i] != ' ' || i + 2 >= s.size()) return false;
   const char next = s[i + 1];
-  return ((next == '/' || next == '-') && IsAlnum(s[i + 2])) || DriveAt(s, i + 1);
+  return ((next == '/' || next == '-') && IsAsciiAlnum(s[i + 2])) || DriveAt(s, i + 1);
 }
 
 // Where the name characters from the drive path at p end; with
@@ -76,12 +71,12 @@ std::size_t LastExtensionEnd(const std::string& s, std::size_t p, std::size_t to
                              bool blankAfter = false) {
   std::size_t j = to;
   while (j > p + 3) {
-    if (!IsAlnum(s[j - 1])) {
+    if (!IsAsciiAlnum(s[j - 1])) {
       --j;
       continue;
     }
     std::size_t k = j;
-    while (k > p + 3 && IsAlnum(s[k - 1])) --k;
+    while (k > p + 3 && IsAsciiAlnum(s[k - 1])) --k;
     if (k >= p + 5 && s[k - 1] == '.' && (!blankAfter || j == to || s[j] == ' ')) return j;
     j = k;
   }
@@ -141,7 +136,7 @@ void AddCommandPrefixes(std::vector<PathReading>* readings, const std::string& s
   for (std::size_t blank = s.find(' ', p + 3); blank != npos && blank < last;
        blank = s.find(' ', blank + 1)) {
     std::size_t i = blank;
-    while (i > p + 3 && IsAlnum(s[i - 1])) --i;
+    while (i > p + 3 && IsAsciiAlnum(s[i - 1])) --i;
     if (i == blank || i < p + 5 || s[i - 1] != '.') continue;
     Add(readings, s.substr(p, blank - p), true);
   }

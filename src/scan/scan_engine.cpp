@@ -386,11 +386,6 @@ std::size_t FirstNameAt(const std::string& p) {
   return IsDrivePath(p) ? 3 : 0;
 }
 
-// A path the probe cache may reason about is "X:\" or the current folder,
-// then names the file system takes literally, so a folder missing here means
-// every path below it is missing. Wildcards, streams, "." and "..", empty
-// names, names ending in a dot or blank (which Windows trims), rooted and
-// network paths are left to the plain probes.
 // Characters no literal name holds: wildcards, streams, "/", quotes, pipes.
 bool IsUnliteral(char c) {
   switch (c) {
@@ -408,6 +403,11 @@ bool IsUnliteral(char c) {
   }
 }
 
+// A path the probe cache may reason about is "X:\" or the current folder,
+// then names the file system takes literally, so a folder missing here means
+// every path below it is missing. Wildcards, streams, "." and "..", empty
+// names, names ending in a dot or blank (which Windows trims), rooted and
+// network paths are left to the plain probes.
 // Where the literal head of p ends: the position of the "\\" after the last
 // of its leading names that the file system takes literally (no wildcards,
 // streams or "/", not empty, not ending in a dot or blank), or npos when the
